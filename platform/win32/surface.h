@@ -1,0 +1,23 @@
+// Every window owns a surface of X8R8G8B8 pixels the size of its client area. Direct3D presents into
+// it; the presenter shows it in an X11 window or writes it to COPPERLEAF_FRAMES.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include <windows.h>
+
+namespace win32 {
+
+struct Surface {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // row-major, width * height
+};
+
+// The surface of a window the stand-in knows, resized to its client area; null for any other handle.
+Surface* WindowSurface(HWND window);
+
+// Hands the window's surface to the presenter once its pixels are complete.
+void PresentWindow(HWND window);
+
+}  // namespace win32

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the screensaver in its test window. With a display the window opens there;
+# without one the run is headless and writes its frames as PNG files to ./frames.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target copperleaf
+if [ -n "${DISPLAY:-}" ]; then
+  exec build/host/copperleaf /t
+fi
+mkdir -p frames
+echo "no display: writing every 10th frame to $(pwd)/frames for 20 seconds"
+COPPERLEAF_FRAMES="$(pwd)/frames" COPPERLEAF_FRAME_EVERY=10 timeout 20 build/host/copperleaf /t || [ $? -eq 124 ]
