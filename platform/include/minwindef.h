@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #define WINAPI
+#define WINAPIV
 #define CALLBACK
 #define APIENTRY
 #define STDMETHODCALLTYPE
@@ -40,6 +41,7 @@ typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 
 typedef void* LPVOID;
+typedef void* PVOID;
 typedef const void* LPCVOID;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
@@ -110,3 +112,12 @@ typedef struct tagSIZE {
 #define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+
+typedef WORD ATOM;
+
+typedef struct _POINTL {
+  LONG x;
+  LONG y;
+} POINTL;
+
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))

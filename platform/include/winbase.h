@@ -1,2 +1,89 @@
+// Kernel services: threads, the clock, the command line, temporary files, processes and text
+// conversion.
 #pragma once
 #include "minwindef.h"
+
+#define INFINITE 0xFFFFFFFF
+
+// Threads.
+#define THREAD_PRIORITY_IDLE (-15)
+
+HANDLE WINAPI GetCurrentThread();
+// The whole process runs at the priority it was started with; the call is accepted and does nothing.
+BOOL WINAPI SetThreadPriority(HANDLE thread, int priority);
+
+// The clock (see platform/machine/clock.h: real, or virtual in tests).
+void WINAPI Sleep(DWORD milliseconds);
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);
+
+typedef struct _SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+} SYSTEMTIME, *LPSYSTEMTIME;
+
+void WINAPI GetLocalTime(LPSYSTEMTIME time);
+
+// The command line the process was started with, in Windows form: program name first, arguments
+// that contain blanks in double quotes.
+LPWSTR WINAPI GetCommandLineW();
+
+// The folder for temporary files with a trailing '/': $TMPDIR, or /tmp/. It is a Linux path, since
+// the files are opened through Linux. The result is the length without the NUL; when the buffer is
+// too small, nothing is written and the result is the size needed including the NUL.
+DWORD WINAPI GetTempPathW(DWORD bufferLength, LPWSTR buffer);
+
+// Processes.
+typedef struct _SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+typedef struct _STARTUPINFOW {
+  DWORD cb;
+  LPWSTR lpReserved;
+  LPWSTR lpDesktop;
+  LPWSTR lpTitle;
+  DWORD dwX;
+  DWORD dwY;
+  DWORD dwXSize;
+  DWORD dwYSize;
+  DWORD dwXCountChars;
+  DWORD dwYCountChars;
+  DWORD dwFillAttribute;
+  DWORD dwFlags;
+  WORD wShowWindow;
+  WORD cbReserved2;
+  LPBYTE lpReserved2;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+} STARTUPINFOW, *LPSTARTUPINFOW;
+
+typedef struct _PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+
+// Starts the program the command line names (split by the Windows rules, without a shell) when that
+// file exists and is executable; fails otherwise. Every call is recorded (platform/win32/process.h).
+BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                           LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
+                           LPPROCESS_INFORMATION processInformation);
+
+// Text conversion. The ANSI code page is UTF-8 here; invalid bytes become U+FFFD.
+#define CP_ACP 0
+#define CP_UTF8 65001
+
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteLength, LPWSTR wide,
+                               int wideLength);

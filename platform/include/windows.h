@@ -5,6 +5,8 @@
 #include "guiddef.h"
 #include "unknwn.h"
 #include "winbase.h"
+#include "libloaderapi.h"
 #include "winuser.h"
+#include "mmsystem.h"
 #include "wingdi.h"
 #include "winreg.h"

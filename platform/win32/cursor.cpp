@@ -1,0 +1,13 @@
+#include "platform/win32/window_manager.h"
+#include "platform/win32/x11_display.h"
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+  win32::detail::State& state = win32::detail::GetState();
+  std::lock_guard lock(state.mutex);
+  HCURSOR previous = state.cursor;
+  state.cursor = cursor;
+  for (const auto& [key, window] : state.windows) {
+    if (!window->foreign && window->native != 0) win32::x11::HideCursor(window->native, cursor == nullptr);
+  }
+  return previous;
+}

@@ -1,0 +1,26 @@
+#include "platform/win32/surface.h"
+
+#include "platform/win32/frame_writer.h"
+#include "platform/win32/window_manager.h"
+#include "platform/win32/x11_display.h"
+
+namespace win32 {
+
+Surface* WindowSurface(HWND window) {
+  detail::State& state = detail::GetState();
+  std::lock_guard lock(state.mutex);
+  detail::Window* record = detail::Find(state, window);
+  return record != nullptr ? detail::SizedSurface(*record) : nullptr;
+}
+
+void PresentWindow(HWND window) {
+  detail::State& state = detail::GetState();
+  std::lock_guard lock(state.mutex);
+  detail::Window* record = detail::Find(state, window);
+  if (record == nullptr) return;
+  const Surface& surface = *detail::SizedSurface(*record);
+  if (record->native != 0) x11::ShowSurface(record->native, surface);
+  WriteFrameIfAsked(reinterpret_cast<uintptr_t>(window), record->presented++, surface);
+}
+
+}  // namespace win32

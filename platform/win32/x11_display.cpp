@@ -1,0 +1,314 @@
+#include "platform/win32/x11_display.h"
+
+#include <poll.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "platform/machine/text.h"
+
+// Xlib comes after the Windows declarations: its macros (None, True, Status...) must not reach them.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace win32::x11 {
+
+namespace {
+
+struct Connection {
+  std::mutex mutex;
+  ::Display* display = nullptr;
+  bool tried = false;
+  Atom protocols = 0;
+  Atom deleteWindow = 0;
+  Cursor blank = 0;
+};
+
+Connection& Get() {
+  static Connection connection;
+  return connection;
+}
+
+std::atomic<int> g_errors{0};
+
+// A bad foreign id or a window that went away must not end the process, as Xlib's default
+// handler would: the failing request is only counted.
+int CountError(::Display*, XErrorEvent*) {
+  ++g_errors;
+  return 0;
+}
+
+// The lock is held.
+::Display* Open(Connection& connection) {
+  if (connection.display != nullptr || connection.tried) return connection.display;
+  connection.tried = true;
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') return nullptr;
+  connection.display = XOpenDisplay(name);
+  if (connection.display == nullptr) {
+    std::fprintf(stderr, "copperleaf: cannot open display %s; windows are headless\n", name);
+    return nullptr;
+  }
+  XSetErrorHandler(CountError);
+  connection.protocols = XInternAtom(connection.display, "WM_PROTOCOLS", False);
+  connection.deleteWindow = XInternAtom(connection.display, "WM_DELETE_WINDOW", False);
+  return connection.display;
+}
+
+// Virtual keys for the X11 keys that have one; every other key still arrives, with key code 0.
+WPARAM VirtualKey(KeySym key) {
+  if (key >= XK_a && key <= XK_z) return 'A' + (key - XK_a);
+  if (key >= XK_A && key <= XK_Z) return 'A' + (key - XK_A);
+  if (key >= XK_0 && key <= XK_9) return '0' + (key - XK_0);
+  switch (key) {
+    case XK_BackSpace: return VK_BACK;
+    case XK_Tab: return VK_TAB;
+    case XK_Return: return VK_RETURN;
+    case XK_Shift_L: case XK_Shift_R: return VK_SHIFT;
+    case XK_Control_L: case XK_Control_R: return VK_CONTROL;
+    case XK_Alt_L: case XK_Alt_R: return VK_MENU;
+    case XK_Escape: return VK_ESCAPE;
+    case XK_space: return VK_SPACE;
+    case XK_Left: return VK_LEFT;
+    case XK_Up: return VK_UP;
+    case XK_Right: return VK_RIGHT;
+    case XK_Down: return VK_DOWN;
+    case XK_Delete: return VK_DELETE;
+    default: return 0;
+  }
+}
+
+LPARAM Point(int x, int y) { return MAKELPARAM(static_cast<SHORT>(x), static_cast<SHORT>(y)); }
+
+struct Translated {
+  unsigned long window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// The lock is held.
+void Translate(Connection& connection, const XEvent& event, std::vector<Translated>& out) {
+  switch (event.type) {
+    case KeyPress: {
+      XKeyEvent key = event.xkey;
+      const LPARAM lParam = 1 | (static_cast<LPARAM>(key.keycode & 0xFF) << 16);
+      out.push_back({key.window, WM_KEYDOWN, VirtualKey(XLookupKeysym(&key, 0)), lParam});
+      break;
+    }
+    case ButtonPress: {
+      const XButtonEvent& button = event.xbutton;
+      if (button.button == Button1) out.push_back({button.window, WM_LBUTTONDOWN, MK_LBUTTON, Point(button.x, button.y)});
+      if (button.button == Button2) out.push_back({button.window, WM_MBUTTONDOWN, MK_MBUTTON, Point(button.x, button.y)});
+      if (button.button == Button3) out.push_back({button.window, WM_RBUTTONDOWN, MK_RBUTTON, Point(button.x, button.y)});
+      break;
+    }
+    case MotionNotify: {
+      const XMotionEvent& motion = event.xmotion;
+      out.push_back({motion.window, WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)});
+      out.push_back({motion.window, WM_MOUSEMOVE, 0, Point(motion.x, motion.y)});
+      break;
+    }
+    case ClientMessage:
+      if (event.xclient.message_type == connection.protocols &&
+          static_cast<Atom>(event.xclient.data.l[0]) == connection.deleteWindow) {
+        out.push_back({event.xclient.window, WM_CLOSE, 0, 0});
+      }
+      break;
+    case Expose:
+      if (event.xexpose.count == 0) out.push_back({event.xexpose.window, WM_PAINT, 0, 0});
+      break;
+    case MapNotify: {
+      // A popup bypasses the window manager, so it takes the keyboard itself once it shows.
+      XWindowAttributes attributes{};
+      if (XGetWindowAttributes(connection.display, event.xmap.window, &attributes) && attributes.override_redirect) {
+        XSetInputFocus(connection.display, event.xmap.window, RevertToParent, CurrentTime);
+      }
+      break;
+    }
+    case DestroyNotify:
+      out.push_back({event.xdestroywindow.window, WM_DESTROY, 0, 0});
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+bool Available() {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  return Open(connection) != nullptr;
+}
+
+void Close() {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  if (connection.display != nullptr) {
+    if (connection.blank != 0) XFreeCursor(connection.display, connection.blank);
+    XCloseDisplay(connection.display);
+  }
+  connection.display = nullptr;
+  connection.blank = 0;
+  connection.tried = false;
+}
+
+unsigned long CreateNativeWindow(unsigned long parent, const RECT& client, bool popup, bool visible,
+                                 const std::u16string& title) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  ::Display* display = Open(connection);
+  if (display == nullptr) return 0;
+  const int screen = DefaultScreen(display);
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = BlackPixel(display, screen);
+  attributes.override_redirect = popup && parent == 0 ? True : False;
+  attributes.event_mask =
+      KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask;
+  const unsigned width = client.right > client.left ? client.right - client.left : 1;
+  const unsigned height = client.bottom > client.top ? client.bottom - client.top : 1;
+  const ::Window window =
+      XCreateWindow(display, parent != 0 ? parent : RootWindow(display, screen), client.left, client.top, width,
+                    height, 0, CopyFromParent, InputOutput, CopyFromParent,
+                    CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  if (parent == 0 && !popup) {
+    XSetWMProtocols(display, window, &connection.deleteWindow, 1);
+    // The stand-in's windows do not resize: the window manager keeps the size and place asked for.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize | PMinSize | PMaxSize;
+    hints.x = client.left;
+    hints.y = client.top;
+    hints.width = hints.min_width = hints.max_width = static_cast<int>(width);
+    hints.height = hints.min_height = hints.max_height = static_cast<int>(height);
+    XSetWMNormalHints(display, window, &hints);
+  }
+  const std::string name = machine::Utf8FromWide(title);
+  XStoreName(display, window, name.c_str());
+  if (visible) XMapRaised(display, window);
+  XSync(display, False);
+  return window;
+}
+
+void DestroyNativeWindow(unsigned long window) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  if (connection.display == nullptr) return;
+  XDestroyWindow(connection.display, window);
+  XFlush(connection.display);
+}
+
+void MoveNativeWindow(unsigned long window, const RECT& client) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  if (connection.display == nullptr) return;
+  XMoveResizeWindow(connection.display, window, client.left, client.top,
+                    client.right > client.left ? client.right - client.left : 1,
+                    client.bottom > client.top ? client.bottom - client.top : 1);
+  XFlush(connection.display);
+}
+
+void ShowSurface(unsigned long window, const Surface& surface) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  ::Display* display = connection.display;
+  if (display == nullptr || surface.width <= 0 || surface.height <= 0) return;
+  const int screen = DefaultScreen(display);
+  if (DefaultDepth(display, screen) < 24) {
+    static bool reported = false;
+    if (!reported) std::fprintf(stderr, "copperleaf: the display needs a depth of 24 bits to show frames\n");
+    reported = true;
+    return;
+  }
+  // X8R8G8B8 in memory order is what a 24-bit TrueColor image of 32 bits per pixel holds.
+  XImage* image = XCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen), ZPixmap, 0,
+                               reinterpret_cast<char*>(const_cast<uint32_t*>(surface.pixels.data())), surface.width,
+                               surface.height, 32, surface.width * 4);
+  if (image == nullptr) return;
+  image->byte_order = LSBFirst;
+  XPutImage(display, window, DefaultGC(display, screen), image, 0, 0, 0, 0, surface.width, surface.height);
+  image->data = nullptr;  // the pixels belong to the surface
+  XDestroyImage(image);
+  // Once the call returns, the picture is on the screen for every other client too.
+  XSync(display, False);
+}
+
+void HideCursor(unsigned long window, bool hidden) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  ::Display* display = connection.display;
+  if (display == nullptr) return;
+  if (!hidden) {
+    XUndefineCursor(display, window);
+  } else {
+    if (connection.blank == 0) {
+      static const char empty[1] = {0};
+      const Pixmap bitmap = XCreateBitmapFromData(display, window, empty, 1, 1);
+      XColor black{};
+      connection.blank = XCreatePixmapCursor(display, bitmap, bitmap, &black, &black, 0, 0);
+      XFreePixmap(display, bitmap);
+    }
+    XDefineCursor(display, window, connection.blank);
+  }
+  XFlush(display);
+}
+
+bool ForeignWindow(unsigned long id, RECT& screen) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  ::Display* display = Open(connection);
+  if (display == nullptr) return false;
+  XWindowAttributes attributes{};
+  if (!XGetWindowAttributes(display, id, &attributes)) return false;
+  int x = 0;
+  int y = 0;
+  ::Window child = 0;
+  if (!XTranslateCoordinates(display, id, attributes.root, 0, 0, &x, &y, &child)) return false;
+  screen = {x, y, x + attributes.width, y + attributes.height};
+  return true;
+}
+
+bool ScreenSize(int& width, int& height) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  ::Display* display = Open(connection);
+  if (display == nullptr) return false;
+  width = DisplayWidth(display, DefaultScreen(display));
+  height = DisplayHeight(display, DefaultScreen(display));
+  return true;
+}
+
+void PumpEvents(const EventSink& sink) {
+  std::vector<Translated> events;
+  {
+    Connection& connection = Get();
+    std::lock_guard lock(connection.mutex);
+    if (connection.display == nullptr) return;
+    while (XPending(connection.display) > 0) {
+      XEvent event;
+      XNextEvent(connection.display, &event);
+      Translate(connection, event, events);
+    }
+  }
+  // The sink posts and sends messages: it runs without this connection's lock.
+  for (const Translated& event : events) sink(event.window, event.message, event.wParam, event.lParam);
+}
+
+void WaitForEvents(int milliseconds) {
+  int descriptor = -1;
+  {
+    Connection& connection = Get();
+    std::lock_guard lock(connection.mutex);
+    if (connection.display == nullptr) return;
+    if (XPending(connection.display) > 0) return;
+    descriptor = ConnectionNumber(connection.display);
+  }
+  pollfd wait{descriptor, POLLIN, 0};
+  poll(&wait, 1, milliseconds);
+}
+
+}  // namespace win32::x11

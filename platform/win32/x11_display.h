@@ -1,0 +1,42 @@
+// The X11 side of the stand-in's windows. The connection opens on first use when $DISPLAY is set;
+// without it (or when the server cannot be reached) every call here does nothing and the windows
+// are headless. X11 windows cover client areas only: the window manager draws any frame.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <windows.h>
+
+#include "platform/win32/surface.h"
+
+namespace win32::x11 {
+
+bool Available();
+void Close();
+
+// Creates a window over `client` (screen coordinates, or coordinates inside `parent` when it is not
+// 0). A popup bypasses the window manager, so that a full-screen window covers its monitor exactly.
+unsigned long CreateNativeWindow(unsigned long parent, const RECT& client, bool popup, bool visible,
+                                 const std::u16string& title);
+void DestroyNativeWindow(unsigned long window);
+void MoveNativeWindow(unsigned long window, const RECT& client);
+void ShowSurface(unsigned long window, const Surface& surface);
+void HideCursor(unsigned long window, bool hidden);
+
+// Whether `id` names an existing X11 window; gives its area in screen coordinates.
+bool ForeignWindow(unsigned long id, RECT& screen);
+
+// The size of the default screen, when connected.
+bool ScreenSize(int& width, int& height);
+
+// What the X11 events pending on the connection mean for the stand-in's windows: `message` with
+// its parameters for the native window `window`; WM_PAINT when the window was uncovered and must
+// be painted again; WM_DESTROY when the server destroyed that window (its foreign parent went away).
+using EventSink = std::function<void(unsigned long window, UINT message, WPARAM wParam, LPARAM lParam)>;
+void PumpEvents(const EventSink& sink);
+
+// Waits at most `milliseconds` for X11 events to arrive.
+void WaitForEvents(int milliseconds);
+
+}  // namespace win32::x11

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/command_line.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/process.h"
+#include "platform/win32/system_parameters.h"
+
+namespace {
+
+TEST(KernelTest, CommandLineFromArgumentsSplitsBackIntoTheSameArguments) {
+  const std::vector<std::vector<const char*>> cases = {
+      {"/usr/bin/copperleaf", "/p", "1234"},
+      {"/opt/My Saver/copperleaf", "/c:5"},  // blanks in the program name
+      {"copperleaf", "a \"quoted\" word", "", "tail\\"},
+      {"copperleaf", "back\\\\slash\\\"quote", "\t"},
+  };
+  for (const auto& arguments : cases) {
+    const std::u16string line = win32::CommandLineFromArguments(static_cast<int>(arguments.size()), arguments.data());
+    win32::SetCommandLine(line);
+    EXPECT_EQ(std::u16string(GetCommandLineW()), line);
+    const std::vector<std::u16string> split = win32::SplitCommandLine(line);
+    ASSERT_EQ(split.size(), arguments.size()) << arguments[1];
+    for (size_t i = 0; i < arguments.size(); ++i) {
+      EXPECT_EQ(split[i], std::u16string(arguments[i], arguments[i] + std::char_traits<char>::length(arguments[i])));
+    }
+  }
+  const char* plain[] = {"copperleaf", "/s"};
+  EXPECT_EQ(win32::CommandLineFromArguments(2, plain), u"copperleaf /s");
+}
+
+TEST(KernelTest, TemporaryPathEndsInASlashAndReportsTheSizeNeeded) {
+  const char* saved = std::getenv("TMPDIR");
+  const std::string restore = saved != nullptr ? saved : "";
+  WCHAR buffer[MAX_PATH + 1];
+  setenv("TMPDIR", "/var/tmp/copperleaf", 1);
+  ASSERT_EQ(GetTempPathW(MAX_PATH + 1, buffer), 20u);
+  EXPECT_EQ(std::u16string(buffer), u"/var/tmp/copperleaf/");
+  buffer[0] = u'x';
+  EXPECT_EQ(GetTempPathW(20, buffer), 21u);  // no room for the NUL: nothing written
+  EXPECT_EQ(buffer[0], u'x');
+  unsetenv("TMPDIR");
+  ASSERT_EQ(GetTempPathW(MAX_PATH + 1, buffer), 5u);
+  EXPECT_EQ(std::u16string(buffer), u"/tmp/");
+  if (saved != nullptr) setenv("TMPDIR", restore.c_str(), 1);
+}
+
+TEST(KernelTest, CreateProcessStartsAnExistingProgramAndRecordsEveryLine) {
+  win32::ClearStartedProcesses();
+  std::u16string existing = u"\"/bin/true\" \"http://example.invalid/a b\"";
+  std::u16string missing = u"/no/such/browser http://example.invalid/";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  EXPECT_TRUE(CreateProcessW(nullptr, existing.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  EXPECT_NE(process.dwProcessId, 0u);
+  EXPECT_FALSE(CreateProcessW(nullptr, missing.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  const auto started = win32::StartedProcesses();
+  ASSERT_EQ(started.size(), 2u);
+  EXPECT_EQ(started[0].commandLine, existing);
+  EXPECT_TRUE(started[0].started);
+  EXPECT_EQ(started[1].commandLine, missing);
+  EXPECT_FALSE(started[1].started);
+}
+
+TEST(KernelTest, ScreenSaverRunningIsAFlagThatReportsItsPreviousValue) {
+  BOOL previous = TRUE;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, TRUE, &previous, 0));
+  EXPECT_EQ(previous, FALSE);
+  EXPECT_TRUE(win32::ScreenSaverRunning());
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, FALSE, &previous, 0));
+  EXPECT_EQ(previous, TRUE);
+  EXPECT_FALSE(win32::ScreenSaverRunning());
+  EXPECT_FALSE(SystemParametersInfoW(0x1234, 0, nullptr, 0));
+}
+
+TEST(KernelTest, MessageBoxesGoToTheHookWhichGivesTheButton) {
+  std::vector<win32::MessageBoxShown> shown;
+  win32::SetMessageBoxHook([&](const win32::MessageBoxShown& box) {
+    shown.push_back(box);
+    return 7;
+  });
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxW(nullptr, u"Could not load required media.", u"Copperleaf Screensaver", MB_ICONERROR), 7);
+  const std::string printed = testing::internal::GetCapturedStderr();
+  win32::SetMessageBoxHook(nullptr);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, u"Could not load required media.");
+  EXPECT_EQ(shown[0].caption, u"Copperleaf Screensaver");
+  EXPECT_EQ(shown[0].type, UINT{MB_ICONERROR});
+  EXPECT_NE(printed.find("Could not load required media."), std::string::npos);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxW(nullptr, u"x", nullptr, MB_ICONINFORMATION), IDOK);
+  testing::internal::GetCapturedStderr();
+}
+
+TEST(KernelTest, MultiByteToWideCharReadsUtf8AndCountsAsWindowsDoes) {
+  const char text[] = "Caf\xC3\xA9 \xFF";
+  WCHAR wide[16];
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0), 7);  // with the NUL
+  ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 16), 7);
+  EXPECT_EQ(std::u16string(wide), u"Caf\u00E9 \uFFFD");
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, text, 3, wide, 16), 3);  // no NUL asked for
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 6), 0);  // too small
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, nullptr, -1, wide, 6), 0);
+}
+
+template <typename... Arguments>
+std::u16string Wide(const WCHAR* format, Arguments... arguments) {
+  WCHAR buffer[1100];
+  const int written = wsprintfW(buffer, format, arguments...);
+  EXPECT_EQ(written, static_cast<int>(std::u16string(buffer).size()));
+  return buffer;
+}
+
+TEST(KernelTest, WideFormattingReadsWideStringsAndStaysWithinItsBound) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {Wide(u"Monitor %d", 2), u"Monitor 2"},
+      {Wide(u"%d by %d, %d bit color", 1280, 1024, 32), u"1280 by 1024, 32 bit color"},
+      {Wide(u"Screen %d", -1), u"Screen -1"},
+      {Wide(u"%.02f fps (%dx%dx%d)", 33.3333, 800, 600, 32), u"33.33 fps (800x600x32)"},
+      {Wide(u"%s %s", u"browser.exe", u"http://x/"), u"browser.exe http://x/"},
+      {Wide(u"%5d|%-4s|%04x|%u|%%|%lu", 42, u"ab", 0xBEEFu, 4000000000u, 7u), u"   42|ab  |beef|4000000000|%|7"},
+      {Wide(u"%.2s|%c|%X|%hd", u"wide", u'\u00E9', 255u, 65535), u"wi|\u00E9|FF|-1"},
+      {Wide(u"%s|%q|100%", static_cast<const WCHAR*>(nullptr)), u"(null)|q|100"},
+  };
+  for (const auto& [written, expected] : cases) EXPECT_EQ(written, expected);
+
+  WCHAR buffer[1100];
+  EXPECT_EQ(wsprintfW(buffer, u"%.02f fps (%dx%dx%d)", 33.3333, 800, 600, 32), 22);
+  EXPECT_EQ(std::u16string(buffer), u"33.33 fps (800x600x32)");
+
+  // wsprintfW stops at 1024 characters with the NUL, whatever the arguments.
+  const std::u16string longText(2000, u'a');
+  EXPECT_EQ(wsprintfW(buffer, u"%s", longText.c_str()), 1023);
+  EXPECT_EQ(std::u16string(buffer).size(), 1023u);
+
+  WCHAR small[10];
+  EXPECT_EQ(wnsprintfW(small, 10, u"%.02f fps", 12.5), 9);
+  EXPECT_EQ(std::u16string(small), u"12.50 fps");
+  EXPECT_EQ(wnsprintfW(small, 10, u"%s", u"a longer text"), 9);
+  EXPECT_EQ(std::u16string(small), u"a longer ");
+  EXPECT_EQ(wnsprintfW(small, 0, u"x"), -1);
+}
+
+}  // namespace

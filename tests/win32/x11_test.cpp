@@ -1,0 +1,231 @@
+// The windows on a real X server: an Xvfb this test starts itself (skipped when Xvfb is absent).
+#include "window_fixture.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/win32/desktop_machine.h"
+#include "platform/win32/surface.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kXvfb = "/usr/bin/Xvfb";
+
+class X11Test : public WindowTest {
+ protected:
+  static void SetUpTestSuite() {
+    if (access(kXvfb, X_OK) != 0) return;
+    // The server picks a free display and writes its number to the pipe, so that test processes
+    // run side by side never collide.
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return;
+    const std::string fd = std::to_string(pipeEnds[1]);
+    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    const bool started = posix_spawn(&server_, kXvfb, &actions, nullptr, const_cast<char**>(argv), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    std::string number;
+    char c = 0;
+    while (started && read(pipeEnds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(pipeEnds[0]);
+    if (!started) server_ = 0;
+    if (!number.empty()) display_ = ":" + number;
+  }
+
+  static void TearDownTestSuite() {
+    if (server_ > 0) {
+      kill(server_, SIGTERM);
+      waitpid(server_, nullptr, 0);
+    }
+    server_ = 0;
+  }
+
+  void SetUp() override {
+    WindowTest::SetUp();
+    if (display_.empty()) GTEST_SKIP() << "Xvfb is not available";
+    setenv("DISPLAY", display_.c_str(), 1);
+    machine::clock::UseReal();
+    viewer_ = XOpenDisplay(display_.c_str());
+    ASSERT_NE(viewer_, nullptr);
+  }
+
+  void TearDown() override {
+    if (viewer_ != nullptr) XCloseDisplay(viewer_);
+    viewer_ = nullptr;
+    WindowTest::TearDown();
+    unsetenv("DISPLAY");
+  }
+
+  // Takes messages until one of `wanted` arrives (dispatching the others); false after about
+  // five seconds without it.
+  static bool Await(UINT wanted, MSG& out) {
+    for (int attempt = 0; attempt < 500; ++attempt) {
+      while (PeekMessageW(&out, nullptr, 0, 0, PM_REMOVE)) {
+        if (out.message == wanted) return true;
+        DispatchMessageW(&out);
+      }
+      usleep(10'000);
+    }
+    return false;
+  }
+
+  // The top-level X11 window of the server at this position.
+  Window WindowAt(int x, int y) {
+    Window root = DefaultRootWindow(viewer_);
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    XQueryTree(viewer_, root, &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes attributes{};
+      XGetWindowAttributes(viewer_, children[i], &attributes);
+      if (attributes.x == x && attributes.y == y && attributes.map_state == IsViewable) found = children[i];
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  void Send(Window window, XEvent event, long mask) {
+    event.xany.window = window;
+    XSendEvent(viewer_, window, True, mask, &event);
+    XFlush(viewer_);
+  }
+
+  static inline pid_t server_ = 0;
+  static inline std::string display_;
+  ::Display* viewer_ = nullptr;
+};
+
+TEST_F(X11Test, PopupShowsItsSurfaceAndInputArrivesAsWindowsMessages) {
+  HWND window = Make(WS_POPUP | WS_VISIBLE, {16, 24, 16 + 64, 24 + 48}, nullptr, WS_EX_TOPMOST);
+  ASSERT_NE(window, nullptr);
+  MSG message{};
+  ASSERT_TRUE(Await(WM_PAINT, message));  // the server showed it
+  DispatchMessageW(&message);
+  win32::Surface* surface = win32::WindowSurface(window);
+  std::fill(surface->pixels.begin(), surface->pixels.end(), 0x3366CCu);
+  surface->pixels[5 * 64 + 7] = 0xFF8000u;
+  win32::PresentWindow(window);
+
+  XImage* image = XGetImage(viewer_, DefaultRootWindow(viewer_), 16, 24, 64, 48, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, 0x3366CCu);
+  EXPECT_EQ(XGetPixel(image, 7, 5) & 0xFFFFFF, 0xFF8000u);
+  EXPECT_EQ(XGetPixel(image, 63, 47) & 0xFFFFFF, 0x3366CCu);
+  XDestroyImage(image);
+
+  const Window native = WindowAt(16, 24);
+  ASSERT_NE(native, 0u);
+  XEvent key{};
+  key.xkey.type = KeyPress;
+  key.xkey.display = viewer_;
+  key.xkey.root = DefaultRootWindow(viewer_);
+  key.xkey.keycode = XKeysymToKeycode(viewer_, XK_a);
+  key.xkey.same_screen = True;
+  Send(native, key, KeyPressMask);
+  ASSERT_TRUE(Await(WM_KEYDOWN, message));
+  EXPECT_EQ(message.hwnd, window);
+  EXPECT_EQ(message.wParam, WPARAM{'A'});
+
+  XEvent button{};
+  button.xbutton.type = ButtonPress;
+  button.xbutton.display = viewer_;
+  button.xbutton.button = Button3;
+  button.xbutton.x = 5;
+  button.xbutton.y = 7;
+  button.xbutton.same_screen = True;
+  Send(native, button, ButtonPressMask);
+  ASSERT_TRUE(Await(WM_RBUTTONDOWN, message));
+  EXPECT_EQ(LOWORD(message.lParam), 5);
+  EXPECT_EQ(HIWORD(message.lParam), 7);
+
+  XEvent motion{};
+  motion.xmotion.type = MotionNotify;
+  motion.xmotion.display = viewer_;
+  motion.xmotion.x = 30;
+  motion.xmotion.y = 40;
+  motion.xmotion.same_screen = True;
+  Send(native, motion, PointerMotionMask);
+  ASSERT_TRUE(Await(WM_MOUSEMOVE, message));
+  EXPECT_EQ(message.lParam, MAKELPARAM(30, 40));
+  EXPECT_EQ(Seen(WM_SETCURSOR).size(), 1u);  // asked for the cursor first, as Windows does
+}
+
+TEST_F(X11Test, CloseRequestOfTheWindowManagerClosesACaptionedWindow) {
+  HWND window = Make(WS_VISIBLE | WS_CAPTION | WS_SYSMENU, {100, 100, 300, 200});
+  ASSERT_NE(window, nullptr);
+  MSG message{};
+  ASSERT_TRUE(Await(WM_PAINT, message));
+  DispatchMessageW(&message);
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT corner{0, 0};
+  ScreenToClient(window, &corner);
+  const Window native = WindowAt(-corner.x, -corner.y);
+  ASSERT_NE(native, 0u);
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.message_type = XInternAtom(viewer_, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(viewer_, "WM_DELETE_WINDOW", False));
+  Send(native, close, NoEventMask);
+  ASSERT_TRUE(Await(WM_CLOSE, message));
+  DispatchMessageW(&message);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(Seen(WM_DESTROY).size(), 1u);
+}
+
+TEST_F(X11Test, ChildOfAForeignX11WindowLivesInsideItAndEndsWithIt) {
+  const Window foreign = XCreateSimpleWindow(viewer_, DefaultRootWindow(viewer_), 50, 60, 200, 100, 0, 0, 0);
+  XMapWindow(viewer_, foreign);
+  XSync(viewer_, False);
+  HWND parent = reinterpret_cast<HWND>(static_cast<intptr_t>(foreign));
+  EXPECT_TRUE(IsWindow(parent));
+  RECT area{};
+  ASSERT_TRUE(GetClientRect(parent, &area));
+  EXPECT_EQ(area.right, 200);
+  EXPECT_EQ(area.bottom, 100);
+  HWND child = Make(WS_CHILD | WS_VISIBLE, area, parent);
+  ASSERT_NE(child, nullptr);
+  POINT corner{50, 60};
+  ScreenToClient(child, &corner);
+  EXPECT_EQ(corner.x, 0);
+  EXPECT_EQ(corner.y, 0);
+
+  XDestroyWindow(viewer_, foreign);
+  XSync(viewer_, False);
+  MSG message{};
+  for (int attempt = 0; attempt < 500 && IsWindow(child); ++attempt) {
+    PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
+    usleep(10'000);
+  }
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_EQ(Seen(WM_DESTROY).size(), 1u);
+  EXPECT_FALSE(IsWindow(parent));
+}
+
+TEST_F(X11Test, DesktopMachineTakesTheScreenSize) {
+  const machine::Machine desktop = win32::DesktopMachine();
+  EXPECT_EQ(desktop.displays.at(0).current.width, 640u);
+  EXPECT_EQ(desktop.displays.at(0).current.height, 480u);
+  bool listed = false;
+  for (const auto& mode : desktop.adapters.at(0).modes) listed = listed || (mode.width == 640 && mode.height == 480);
+  EXPECT_TRUE(listed);
+}
+
+}  // namespace

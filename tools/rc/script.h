@@ -1,0 +1,28 @@
+// The resource script: the subset of the .rc language the system needs.
+//
+//   STRINGTABLE BEGIN id "text" ... END     strings (id 0 to 65535; the comma after the id is optional)
+//   name ICON "file.ico"                     an icon
+//   name RCDATA "file"                       a file as RT_RCDATA
+//   name TYPE "file"                         a file under a custom type (a name such as DDS, or a number)
+//
+// A name is a number from 1 to 65535 or a word; BEGIN/END may be written { and }; files are found
+// beside the script. Every further statement kind is one more entry in the table of script.cpp.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/rc/compiled_resource.h"
+
+namespace rc {
+
+struct Compilation {
+  std::vector<CompiledResource> resources;   // in script order, the string blocks last by block id
+  std::vector<std::filesystem::path> files;  // every file the script named, for the build's dependencies
+};
+
+// Throws CompileError at the line of the first fault; a script that defines nothing is a fault too.
+Compilation CompileScript(std::string_view script, const std::filesystem::path& folder);
+
+}  // namespace rc
