@@ -40,4 +40,15 @@ TEST(ExecutableResources, HoldIcon101WithItsImage) {
   EXPECT_EQ(SizeofResource(self, image), size);
 }
 
+TEST(ExecutableResources, HoldThePaintedPicturesAsPng) {
+  HMODULE self = GetModuleHandleW(nullptr);
+  for (WORD id : {5, 120}) {
+    HRSRC picture = FindResourceW(self, MAKEINTRESOURCEW(id), u"DDS");
+    ASSERT_NE(picture, nullptr) << id;
+    ASSERT_GT(SizeofResource(self, picture), 8u) << id;
+    const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(self, picture)));
+    EXPECT_EQ(std::memcmp(bytes, "\x89PNG\r\n\x1a\n", 8), 0) << id;
+  }
+}
+
 }  // namespace

@@ -178,4 +178,17 @@ TEST_F(RcTest, ABadScriptFailsTheBuildAndLeavesNoTableBehind) {
   EXPECT_FALSE(fs::exists(output));
 }
 
+TEST_F(RcTest, FilesBesideTheScriptComeBeforeThoseOfTheBuildsFolders) {
+  const fs::path built = folder_ / "built";
+  fs::create_directory(built);
+  Write("both.bin", "script");
+  Write("built/both.bin", "build");
+  Write("built/painted.bin", "painted");
+  const rc::Compilation compiled = rc::CompileScript("1 DDS \"both.bin\"\n2 DDS \"painted.bin\"\n", folder_, {built});
+  ASSERT_EQ(compiled.resources.size(), 2u);
+  EXPECT_EQ(std::string(compiled.resources[0].data.begin(), compiled.resources[0].data.end()), "script");
+  EXPECT_EQ(std::string(compiled.resources[1].data.begin(), compiled.resources[1].data.end()), "painted");
+  EXPECT_EQ(compiled.files[1], built / "painted.bin");
+}
+
 }  // namespace

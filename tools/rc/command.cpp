@@ -38,7 +38,8 @@ std::string Escaped(const std::filesystem::path& path) {
 }  // namespace
 
 int RunCompiler(const std::filesystem::path& script, const std::filesystem::path& output,
-                const std::optional<std::filesystem::path>& depfile, std::ostream& errors) {
+                const std::optional<std::filesystem::path>& depfile, std::ostream& errors,
+                const std::vector<std::filesystem::path>& searchFolders) {
   std::error_code ignored;
   std::filesystem::remove(output, ignored);
   std::ifstream in(script, std::ios::binary);
@@ -49,7 +50,7 @@ int RunCompiler(const std::filesystem::path& script, const std::filesystem::path
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   Compilation compiled;
   try {
-    compiled = CompileScript(text, script.parent_path());
+    compiled = CompileScript(text, script.parent_path(), searchFolders);
   } catch (const CompileError& e) {
     errors << script.string() << ":" << e.line() << ": error: " << e.what() << "\n";
     return 1;

@@ -30,7 +30,8 @@ std::string Describe(const Key& key) { return key.id ? std::to_string(key.id) : 
 
 class Parser {
  public:
-  Parser(std::string_view script, const std::filesystem::path& folder) : lexer_(script), folder_(folder) {
+  Parser(std::string_view script, const std::filesystem::path& folder, const std::vector<std::filesystem::path>& searchFolders)
+      : lexer_(script), folder_(folder), searchFolders_(searchFolders) {
     Advance();
   }
 
@@ -133,7 +134,10 @@ class Parser {
 
   std::vector<uint8_t> ReadFile(std::filesystem::path* named = nullptr) {
     if (token_.kind != Token::kString) Fail("expected a file name in quotes");
-    std::filesystem::path path = folder_ / std::filesystem::path(std::u16string(token_.text));
+    const std::filesystem::path name(std::u16string(token_.text));
+    std::filesystem::path path = folder_ / name;
+    for (auto folder = searchFolders_.begin(); !std::filesystem::exists(path) && folder != searchFolders_.end(); ++folder)
+      path = *folder / name;
     std::ifstream in(path, std::ios::binary);
     if (!in) Fail("cannot read the file " + path.string());
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -171,6 +175,7 @@ class Parser {
 
   Lexer lexer_;
   std::filesystem::path folder_;
+  std::vector<std::filesystem::path> searchFolders_;
   Token token_;
   Compilation out_;
   std::map<uint32_t, std::array<std::optional<std::u16string>, 16>> strings_;
@@ -180,8 +185,9 @@ class Parser {
 
 }  // namespace
 
-Compilation CompileScript(std::string_view script, const std::filesystem::path& folder) {
-  return Parser(script, folder).Run();
+Compilation CompileScript(std::string_view script, const std::filesystem::path& folder,
+                          const std::vector<std::filesystem::path>& searchFolders) {
+  return Parser(script, folder, searchFolders).Run();
 }
 
 }  // namespace rc

@@ -6,7 +6,7 @@
 //   name TYPE "file"                         a file under a custom type (a name such as DDS, or a number)
 //
 // A name is a number from 1 to 65535 or a word; BEGIN/END may be written { and }; files are found
-// beside the script. Every further statement kind is one more entry in the table of script.cpp.
+// beside the script, else in the further folders the build names (files it makes itself). Every further statement kind is one more entry in the table of script.cpp.
 #pragma once
 #include <filesystem>
 #include <string>
@@ -23,6 +23,7 @@ struct Compilation {
 };
 
 // Throws CompileError at the line of the first fault; a script that defines nothing is a fault too.
-Compilation CompileScript(std::string_view script, const std::filesystem::path& folder);
+Compilation CompileScript(std::string_view script, const std::filesystem::path& folder,
+                          const std::vector<std::filesystem::path>& searchFolders = {});
 
 }  // namespace rc

@@ -1,0 +1,61 @@
+// Paints the pictures the executable embeds, at build time, so that the repository holds their
+// recipes rather than their bytes:
+//   picture_maker landscape KIND WIDTH HEIGHT SEED OUT.jpg
+//   picture_maker loading OUT.png       the "Loading..." picture
+//   picture_maker banner TITLE OUT.png  the settings dialog's picture
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "landscape.h"
+#include "text.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: picture_maker landscape KIND WIDTH HEIGHT SEED OUT.jpg\n"
+               "       picture_maker loading OUT.png\n"
+               "       picture_maker banner TITLE OUT.png\n");
+  return 2;
+}
+
+int Written(bool ok, const std::string& path) {
+  if (ok) return 0;
+  std::fprintf(stderr, "picture_maker: cannot write %s\n", path.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace picture;
+  if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  if (command == "landscape" && argc == 7) {
+    const int width = std::atoi(argv[3]), height = std::atoi(argv[4]);
+    if (width < 16 || height < 16 || width > 4096 || height > 4096) return Usage();
+    std::optional<Image> image = PaintLandscape(argv[2], width, height, static_cast<uint32_t>(std::strtoul(argv[5], nullptr, 10)));
+    if (!image) {
+      std::fprintf(stderr, "picture_maker: no landscape named %s\n", argv[2]);
+      return 1;
+    }
+    return Written(image->WriteJpeg(argv[6], 88), argv[6]);
+  }
+  if (command == "loading" && argc == 3) {
+    Image image(256, 256);
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x) image.At(x, y) = Mix({0.02f, 0.02f, 0.03f}, {0.16f, 0.09f, 0.04f}, y / 255.0f);
+    if (!DrawCentredText(image, "Loading...", 36, {0.93f, 0.62f, 0.32f}, 128, 140)) {
+      std::fprintf(stderr, "picture_maker: no sans-serif face found\n");
+      return 1;
+    }
+    return Written(image.WritePng(argv[2]), argv[2]);
+  }
+  if (command == "banner" && argc == 4) {
+    std::optional<Image> image = PaintLandscape("sunset", 320, 96, 7);
+    if (!image || !DrawCentredText(*image, argv[2], 22, {1.0f, 0.95f, 0.85f}, 160, 56)) return 1;
+    return Written(image->WritePng(argv[3]), argv[3]);
+  }
+  return Usage();
+}
