@@ -24,5 +24,6 @@ struct _stat64i32 {
 };
 
 // 0 and *buffer filled, or -1 when the file cannot be examined. The path names a file of this
-// machine as it stands (UTF-16, taken as UTF-8 on Linux; a backslash is not a separator here).
+// machine as it stands (UTF-16, taken as UTF-8 on Linux; a backslash is not a separator here); a path
+// with a lone surrogate names no file.
 int _wstat64i32(const WCHAR* path, struct _stat64i32* buffer);

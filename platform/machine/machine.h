@@ -36,6 +36,9 @@ struct DeviceType {
   bool pureDevice = true;
   bool bumpEnvMap = true;
   bool v8u8 = true;
+  // Depth formats (D3DFORMAT values) CheckDeviceFormat and CheckDepthStencilMatch accept:
+  // D16, D24X8, D24S8, D32.
+  std::vector<uint32_t> depthFormats{80, 77, 75, 71};
 };
 
 // One Direct3D adapter, shown on the monitor of display `display` (index into Machine::displays).
@@ -56,6 +59,8 @@ struct Faults {
   int deviceNotResetFromFrame = -1;
   bool direct3dMissing = false;
   std::vector<DisplayMode> createDeviceRefuses;  // CreateDevice fails in these full-screen modes
+  bool createWindowedDeviceFails = false;       // CreateDevice fails for every windowed device
+  bool beginSceneFails = false;
   bool failResourceCreation = false;
   bool failLocks = false;
   std::vector<std::u16string> missingLibraries;

@@ -1,0 +1,115 @@
+#include "host/monitor_scene.h"
+
+#include <algorithm>
+
+#include "host/application_settings.h"
+#include "render/device.h"
+#include "slideshow/scene_loader.h"
+#include "sound/audio_player.h"
+#include "sound/sound_device.h"
+
+namespace {
+
+constexpr int kSplashResource = 5;
+constexpr LONG kEventComplete = 1;  // EC_COMPLETE
+constexpr LONG kSilence = -10000;
+constexpr DWORD kFullVolume = 100;
+
+// Hundredths of a decibel: 100 is full volume (0), 0 is -5000.
+LONG PrimaryVolume(DWORD volume, DWORD mute) {
+  if (mute != 0) return kSilence;
+  return static_cast<LONG>(std::min(volume, kFullVolume)) * 50 - 5000;
+}
+
+}  // namespace
+
+void MonitorScene::ShowSplash() {
+  if (!splashLoaded) {
+    splashQuad.LoadResourceQuad(kSplashResource);
+    splashQuad.SetAlpha(255, 1.0f);
+    splashLoaded = true;
+  }
+  if (!g_Device || FAILED(g_Device->BeginScene())) return;
+  g_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000u, 1.0f, 0);
+  g_Device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  g_Device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  splashQuad.PrepareDraw();
+  g_Device->DrawPrimitive(splashQuad.primitiveType, 0, splashQuad.primitiveCount);
+  g_Device->EndScene();
+  splashShown = true;
+}
+
+HRESULT MonitorScene::Start() {
+  started = true;
+  try {
+    sceneRoot = LoadSceneDocument();
+  } catch (DWORD code) {
+    return static_cast<HRESULT>(code);
+  }
+  resourceManager.reset(g_DocResManager);
+  for (const auto& slide : sceneRoot->slides)
+    if (slide.Get()) slide->CreateRenderObjects();
+  for (const auto& audio : sceneRoot->audioFiles)
+    if (audio.Get()) audio->ExtractToTemp();
+  sceneRoot->SetPicturePosition(GetPicturePosition());
+  StartPlaylist();
+
+  DWORD volume = kFullVolume;
+  DWORD mute = 0;
+  ReadSettingDword(&volume, kSoundVolumeValue);
+  ReadSettingDword(&mute, kMuteSoundValue);
+  SoundDevice::SetPrimaryVolume(PrimaryVolume(volume, mute));
+  return S_OK;
+}
+
+void MonitorScene::AdvanceFrame(float time) {
+  if (sceneRoot) sceneRoot->AdvanceFrame(time);
+}
+
+void MonitorScene::Render() {
+  if (!sceneRoot || !g_Device || FAILED(g_Device->BeginScene())) return;
+  sceneRoot->Render();
+  g_Device->EndScene();
+}
+
+void MonitorScene::StartPlaylist() {
+  playlist = sceneRoot ? &sceneRoot->audioFiles : nullptr;
+  playlistPosition = 0;
+  AdvancePlaylist();
+}
+
+void MonitorScene::OnGraphEvent(LONG code) {
+  if (code == kEventComplete && sceneRoot) AdvancePlaylist();
+}
+
+void MonitorScene::AdvancePlaylist() {
+  if (!playlist) return;
+  const size_t count = playlist->size();
+  if (playlistPosition >= count) {
+    // A single file repeats from its beginning; several cycle.
+    if (count == 1) {
+      AudioPlayer::Rewind();
+      return;
+    }
+    playlistPosition = 0;
+  }
+  if (playlistPosition >= count) return;
+  if (const DS_AudioFile* entry = (*playlist)[playlistPosition].Get()) AudioPlayer::Play(entry->file.name.c_str());
+  ReadSettingDword(&g_SoundVolume, kSoundVolumeValue);
+  ReadSettingDword(&g_SoundBalance, kSoundBalanceValue);
+  ReadSettingDword(&g_MuteSound, kMuteSoundValue);
+  AudioPlayer::ApplyVolume(g_MuteSound != 0);
+  ++playlistPosition;
+}
+
+void MonitorScene::ReleaseDeviceResources() {
+  if (!sceneRoot) return;
+  sceneRoot->ReleaseDeviceResources();
+  if (resourceManager) resourceManager->OnLostDevice();
+}
+
+void MonitorScene::RestoreDeviceResources() {
+  if (!sceneRoot) return;
+  if (resourceManager) resourceManager->OnResetDevice();
+  sceneRoot->RestoreDeviceResources();
+}

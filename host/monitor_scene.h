@@ -1,0 +1,54 @@
+// What the application keeps per device: the "Loading..." picture, the scene of that monitor with
+// its resource manager, and the playlist cursor. The splash shows on the device's first frame, the
+// scene loads on the second and plays from the third on.
+#pragma once
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include <windows.h>
+
+#include "document/doc_res_manager.h"
+#include "render/textured_quad.h"
+#include "render/vertex_formats.h"
+#include "slideshow/slide_show.h"
+
+struct MonitorScene {
+  MonitorScene() = default;
+  MonitorScene(const MonitorScene&) = delete;
+  MonitorScene& operator=(const MonitorScene&) = delete;
+
+  // The "Loading..." picture, centred on a black screen. The picture is made once; a frame whose
+  // BeginScene fails draws nothing and the next frame tries again.
+  void ShowSplash();
+  // Loads the document on the current device, makes the render objects, applies the picture
+  // position and starts the playlist and the sound volume. The document's media error when it cannot
+  // be loaded: the scene then stays without root and is never moved or drawn.
+  HRESULT Start();
+  void AdvanceFrame(float time);
+  void Render();
+
+  // The playlist: from the first music entry, and one step on at the end of each file.
+  void StartPlaylist();
+  void OnGraphEvent(LONG code);
+
+  // Around a device reset: the scene's default-pool objects (the layers' targets, the manager's
+  // effects, fonts and text targets) go before it and come back after it, the current slide's layer
+  // with them, so the slide goes on.
+  void ReleaseDeviceResources();
+  void RestoreDeviceResources();
+
+  TexturedQuad<DX_V::PWCT> splashQuad;
+  // Null until the scene has started; kept until the application ends. The manager is declared
+  // first so that it outlives the root, whose objects hold what it made.
+  std::unique_ptr<DS_DocResManager> resourceManager;
+  std::unique_ptr<DS_SlideShow_Light> sceneRoot;
+  const std::vector<CountedPtr<DS_AudioFile>>* playlist = nullptr;
+  size_t playlistPosition = 0;  // the next entry to play; the list's size once the last has started
+  bool started = false;
+  bool splashShown = false;
+  bool splashLoaded = false;
+
+ private:
+  void AdvancePlaylist();
+};

@@ -1,0 +1,89 @@
+#include "platform/d3d9/bands.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace d3d9 {
+
+namespace {
+
+class Workers {
+ public:
+  explicit Workers(unsigned count) {
+    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
+  }
+
+  void Run(int bands, const std::function<void(int)>& work) {
+    std::unique_lock lock(mutex_);
+    work_ = &work;
+    bands_ = bands;
+    next_ = 0;
+    busy_ = static_cast<int>(threads_.size());
+    ++generation_;
+    wake_.notify_all();
+    lock.unlock();
+    Drain(work, bands);
+    lock.lock();
+    done_.wait(lock, [this] { return busy_ == 0; });
+    work_ = nullptr;
+  }
+
+ private:
+  void Drain(const std::function<void(int)>& work, int bands) {
+    for (int band = next_++; band < bands; band = next_++) work(band);
+  }
+
+  void Loop() {
+    uint64_t seen = 0;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return generation_ != seen; });
+      seen = generation_;
+      const std::function<void(int)>* work = work_;
+      const int bands = bands_;
+      lock.unlock();
+      Drain(*work, bands);
+      lock.lock();
+      if (--busy_ == 0) done_.notify_one();
+    }
+  }
+
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  const std::function<void(int)>* work_ = nullptr;
+  int bands_ = 0;
+  std::atomic<int> next_{0};
+  int busy_ = 0;
+  uint64_t generation_ = 0;
+};
+
+Workers& Pool() {
+  // Lives until the process ends; its threads wait for work and never touch freed state.
+  static Workers* pool = new Workers(std::clamp(std::thread::hardware_concurrency(), 1u, 16u) - 1);
+  return *pool;
+}
+
+std::mutex& RunMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+}  // namespace
+
+void ForEachBand(int bands, const std::function<void(int)>& work) {
+  if (bands <= 1 || std::thread::hardware_concurrency() <= 1) {
+    for (int band = 0; band < bands; ++band) work(band);
+    return;
+  }
+  // Devices on several threads share the workers one draw at a time.
+  std::lock_guard lock(RunMutex());
+  Pool().Run(bands, work);
+}
+
+}  // namespace d3d9

@@ -1,0 +1,30 @@
+// Set-up triangles waiting to be rasterized. A full batch (or the end of a draw) is drawn band by
+// band: each band of rows draws every triangle of the batch that reaches it, in the order they came,
+// so the picture equals that of one thread drawing the triangles one after the other.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d9/raster.h"
+
+namespace d3d9 {
+
+class TriangleQueue {
+ public:
+  TriangleQueue(const PixelState& pixels, DWORD cullMode) : pixels_(pixels), cullMode_(cullMode) {}
+  TriangleQueue(const TriangleQueue&) = delete;
+  TriangleQueue& operator=(const TriangleQueue&) = delete;
+  ~TriangleQueue() { Flush(); }
+
+  // Sets up a triangle; `cull` false draws it whatever its winding (points).
+  void Add(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, bool cull = true);
+  void Flush();
+
+ private:
+  const PixelState& pixels_;
+  DWORD cullMode_;
+  std::vector<Triangle> triangles_;
+  int64_t coveredPixels_ = 0;  // of the boxes of the batch
+};
+
+}  // namespace d3d9

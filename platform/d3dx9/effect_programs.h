@@ -1,0 +1,20 @@
+// The native pixel programs that effect passes run on the software device, by the name an effect
+// file gives them. Each program reads the pass's parameter values as they were bound.
+#pragma once
+#include <string>
+#include <vector>
+
+#include <d3d9.h>
+
+#include "platform/d3dx9/effect.h"
+
+namespace d3dx9 {
+
+bool EffectProgramExists(const std::string& name);
+
+// Makes the device run `program` with these parameter values for every pixel drawn until
+// UnbindEffectProgram. False (and nothing bound) for an unknown program.
+bool BindEffectProgram(IDirect3DDevice9* device, const std::string& program, const std::vector<EffectValue>& values);
+void UnbindEffectProgram(IDirect3DDevice9* device);
+
+}  // namespace d3dx9

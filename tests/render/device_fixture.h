@@ -1,0 +1,30 @@
+// A software device on a machine of the test's own, published as g_Device for the code under test.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "render/com_holder.h"
+#include "render/device.h"
+
+class RenderDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { CreateDevice(1024, 768); }
+  void TearDown() override;
+
+  // Replaces the device by one whose back buffer is width x height.
+  void CreateDevice(UINT width, UINT height);
+
+  // The back buffer's pixels as 0x00RRGGBB, row-major.
+  std::vector<uint32_t> ReadBackBuffer();
+  // The top level of a texture as 0xAARRGGBB, row-major, with its size.
+  static std::vector<uint32_t> ReadTexture(IDirect3DTexture9* texture, UINT* width, UINT* height);
+
+  ComHolder<IDirect3D9> d3d_;
+  ComHolder<IDirect3DDevice9> device_;
+  HWND window_ = nullptr;
+  UINT width_ = 0;
+  UINT height_ = 0;
+};
