@@ -5,8 +5,8 @@
 
 DS_GlowingObj::DS_GlowingObj(std::unique_ptr<DS_GlowEffectCtrl> clone) {
   glowController = clone.get();
-  ParticleGeomArray::controller = clone.get();
-  DS_ABObj::controller = std::move(clone);
+  description = clone.get();
+  controller = std::move(clone);
   BindCount();
   glowController->LoadResources();
   targets.Create(kGlowTargetSize, kGlowTargetSize);
@@ -14,8 +14,8 @@ DS_GlowingObj::DS_GlowingObj(std::unique_ptr<DS_GlowEffectCtrl> clone) {
 
 DS_GlowingObj::~DS_GlowingObj() {
   targets.ReleaseTextures();
-  DS_ABObj::controller.reset();
-  ParticleGeomArray::controller = nullptr;
+  controller.reset();
+  description = nullptr;
   glowController = nullptr;
 }
 
@@ -61,15 +61,15 @@ void DS_GlowingObj::Render(DS_ABRender& layer) {
 
 DS_FXObj::DS_FXObj(std::unique_ptr<DS_BaseFXCtrl> clone) {
   effectController = clone.get();
-  ParticleGeomArray::controller = clone.get();
-  DS_ABObj::controller = std::move(clone);
+  description = clone.get();
+  controller = std::move(clone);
   BindCount();
   effectController->LoadResources();
 }
 
 DS_FXObj::~DS_FXObj() {
-  DS_ABObj::controller.reset();
-  ParticleGeomArray::controller = nullptr;
+  controller.reset();
+  description = nullptr;
   effectController = nullptr;
 }
 

@@ -1,6 +1,9 @@
 #include "render/particle_fx_ctrl.h"
 
+#include <memory>
+
 #include "document/doc_res_manager.h"
+#include "render/effect_particle_objs.h"
 
 namespace {
 
@@ -21,6 +24,10 @@ void DS_FXParticleSystemCtrl::LoadResources() {
 DS_GlowEffectCtrl::DS_GlowEffectCtrl() {
   glowIntensity.scale = 0.01f;
   glowIntensity = 100u;
+}
+
+DS_ABObj* DS_GlowEffectCtrl::CreateObject() {
+  return new DS_GlowingObj(std::unique_ptr<DS_GlowEffectCtrl>(static_cast<DS_GlowEffectCtrl*>(Clone())));
 }
 
 void DS_GlowEffectCtrl::LoadResources() {

@@ -30,6 +30,8 @@ class DS_FXParticleSystemCtrl : public DS_ParticleSystemCtrl {
 class DS_GlowEffectCtrl : public DS_FXParticleSystemCtrl {
  public:
   DS_GlowEffectCtrl();
+  // A glow object around a clone of this description.
+  DS_ABObj* CreateObject() override;
   // The effect, then the glow picture (first picture of the mask link) and the sprite picture
   // (first picture of the image link).
   void LoadResources() override;

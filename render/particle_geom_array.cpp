@@ -9,7 +9,7 @@
 
 void ParticleGeomArray::BindCount() {
   auto observer = std::make_unique<DS_FunLightCtrl<UINT, ParticleGeomArray>>(&OnCountChanged, this);
-  observer->Attach(&controller->count);
+  observer->Attach(&description->count);
   observer->OnChange(nullptr);
   controls.Add(std::move(observer));
 }
@@ -21,7 +21,7 @@ void ParticleGeomArray::OnCountChanged(ParticleGeomArray* owner, UINT count) {
   // A count from the document beyond what one 16-bit index buffer reaches gets no buffers (Build
   // refuses it); its particles would never be drawn, so no more are made than a buffer can show.
   const size_t wanted = std::min(count, kMaxQuadsPerBuffer);
-  DS_BaseSpriteProp& d = *owner->controller;
+  DS_BaseSpriteProp& d = *owner->description;
   while (owner->particles.size() < wanted) {
     Particle& p = owner->particles.emplace_back();
     Particle::InitGeometry(p, d);
@@ -31,8 +31,8 @@ void ParticleGeomArray::OnCountChanged(ParticleGeomArray* owner, UINT count) {
 }
 
 void ParticleGeomArray::Update(float time) {
-  controller->TimeStep(time);
-  for (Particle& p : particles) controller->UpdateParticle(p);
+  description->TimeStep(time);
+  for (Particle& p : particles) description->UpdateParticle(p);
 }
 
 void ParticleGeomArray::SetQuadUV(const float u[2], const float v[2], UINT quad) {
@@ -45,7 +45,7 @@ void ParticleGeomArray::SetQuadUV(const float u[2], const float v[2], UINT quad)
 }
 
 void ParticleGeomArray::FillVertices() {
-  DS_BaseSpriteProp& d = *controller;
+  DS_BaseSpriteProp& d = *description;
   const UINT count = d.count.value;
   if (vertexCount / 4 != count) return;
   DX_V::PCT* vertices = LockVertices();

@@ -31,7 +31,7 @@ class ParticleGeomArray : public DS_SpriteArrayT<DX_V::PCT> {
   // u and v of quad `quad`'s vertices, in vertex order: (u0, v1), (u0, v0), (u1, v1), (u1, v0).
   void SetQuadUV(const float u[2], const float v[2], UINT quad);
 
-  DS_BaseSpriteProp* controller = nullptr;  // not owned: the render object owns the description
+  DS_BaseSpriteProp* description = nullptr;  // not owned: the render object owns the description
   MediaControlList controls;                // the count observer
   std::list<Particle> particles;            // update and drawing order
   float lastStripSwitch = 0.0f;             // animation time of the last strip frame change

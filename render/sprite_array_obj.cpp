@@ -6,9 +6,9 @@
 #include "slideshow/sprite_array_draw.h"
 
 DS_SpriteArrayObj::DS_SpriteArrayObj(std::unique_ptr<DS_BaseSpriteProp> clone) {
-  ParticleGeomArray::controller = clone.get();
-  DS_ABObj::controller = std::move(clone);
-  DS_BaseSpriteProp& d = Description();
+  description = clone.get();
+  controller = std::move(clone);
+  DS_BaseSpriteProp& d = *description;
   if (g_DocResManager) {
     const TextureSet* set = d.imageMode == 1 ? g_DocResManager->LoadPackageTextures(d.imageLink)
                                              : g_DocResManager->GetTextureSet(d.imageLink);
@@ -31,8 +31,8 @@ DS_SpriteArrayObj::DS_SpriteArrayObj(std::unique_ptr<DS_BaseSpriteProp> clone) {
 DS_SpriteArrayObj::~DS_SpriteArrayObj() {
   maskTexture.Release();
   // The count observer leaves the count property as the description dies; the geometry follows.
-  DS_ABObj::controller.reset();
-  ParticleGeomArray::controller = nullptr;
+  controller.reset();
+  description = nullptr;
 }
 
 void DS_SpriteArrayObj::Render(DS_ABRender& layer) {
@@ -40,13 +40,13 @@ void DS_SpriteArrayObj::Render(DS_ABRender& layer) {
   draw.geometry = this;
   draw.texture = CurrentTexture();
   draw.mask.Attach(GetMaskTexture());
-  draw.blendMode = Description().blendMode.value;
+  draw.blendMode = description->blendMode.value;
   layer.DrawSpriteArray(draw);
 }
 
 void DS_SpriteArrayObj::DrawSelection(DS_ABRender& layer, int selected) {
   QuadCorners corners;
-  Description().GetScreenQuad(&corners);
+  description->GetScreenQuad(&corners);
   DS_SimpleMesh<DX_V::PC> quad;
   quad.BuildQuad(0x88000000u, corners);
   layer.DrawSelection(quad, staticObject, selected != 0);
@@ -54,15 +54,15 @@ void DS_SpriteArrayObj::DrawSelection(DS_ABRender& layer, int selected) {
 
 void DS_SpriteArrayObj::Update(float time) {
   ParticleGeomArray::Update(time);
-  DS_BaseSpriteProp& d = Description();
+  DS_BaseSpriteProp& d = *description;
   const bool advanced = Advance(d.animationTime);
   if (d.refillOnImageChange.value == 0 || advanced) FillVertices();
 }
 
-void DS_SpriteArrayObj::SyncLayout() { Description().SyncPixelRect(); }
+void DS_SpriteArrayObj::SyncLayout() { description->SyncPixelRect(); }
 
 bool DS_SpriteArrayObj::HitTest(const POINT& point, int) {
-  return Description().HitTest(static_cast<float>(point.x), static_cast<float>(point.y));
+  return description->HitTest(static_cast<float>(point.x), static_cast<float>(point.y));
 }
 
 IDirect3DTexture9* DS_SpriteArrayObj::GetMaskTexture() const {

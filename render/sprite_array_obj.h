@@ -30,7 +30,4 @@ class DS_SpriteArrayObj : public DS_ABObj, public AnimatedTexture<ParticleGeomAr
 
   ComHolder<IDirect3DTexture9> maskTexture;
   INT staticObject = 0;  // 1 for the static objects of a scene
-
- private:
-  DS_BaseSpriteProp& Description() const { return *ParticleGeomArray::controller; }
 };
