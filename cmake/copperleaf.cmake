@@ -23,3 +23,12 @@ function(copperleaf_tests name dir)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()
 endfunction()
+
+# The stored classes register their readers from static initialisers in files that nothing else
+# names, so a program that reads documents takes every object of the libraries that hold them:
+# otherwise the linker drops those files and documents holding their classes would not load.
+function(copperleaf_link_scene_classes target)
+  target_link_libraries(${target} PRIVATE objects slideshow render)
+  target_link_options(${target} PRIVATE
+    -Wl,--whole-archive $<TARGET_FILE:slideshow> $<TARGET_FILE:objects> $<TARGET_FILE:render> -Wl,--no-whole-archive)
+endfunction()

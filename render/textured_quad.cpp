@@ -28,7 +28,7 @@ void TexturedQuad<V>::SetSquareTextureCopy(int shift, IDirect3DTexture9* source)
 }
 
 template <class V>
-void TexturedQuad<V>::SetVertices(const float vertices[20]) requires kWorld {
+void TexturedQuad<V>::SetVertices(const float vertices[20]) requires WorldVertex<V> {
   this->CreateQuadBuffer();
   if (!this->LockVertices()) return;
   std::memcpy(this->lockedVertices, vertices, 4 * sizeof(DX_V::PT));
@@ -36,7 +36,7 @@ void TexturedQuad<V>::SetVertices(const float vertices[20]) requires kWorld {
 }
 
 template <class V>
-void TexturedQuad<V>::SetPositions(const float positions[12]) requires kWorld {
+void TexturedQuad<V>::SetPositions(const float positions[12]) requires WorldVertex<V> {
   if (this->vertexCount < 4 || !this->LockVertices()) return;
   for (int i = 0; i < 4; ++i) {
     this->lockedVertices[i].x = positions[3 * i];
@@ -47,7 +47,7 @@ void TexturedQuad<V>::SetPositions(const float positions[12]) requires kWorld {
 }
 
 template <class V>
-void TexturedQuad<V>::SetTextureEntry(const TextureEntry& entry) requires kWorld {
+void TexturedQuad<V>::SetTextureEntry(const TextureEntry& entry) requires WorldVertex<V> {
   texture = entry.texture;
   const float w = static_cast<float>(entry.width);
   const float h = static_cast<float>(entry.height);
@@ -56,7 +56,7 @@ void TexturedQuad<V>::SetTextureEntry(const TextureEntry& entry) requires kWorld
 }
 
 template <class V>
-void TexturedQuad<V>::LoadResourceQuad(int id) requires kScreen {
+void TexturedQuad<V>::LoadResourceQuad(int id) requires ScreenVertex<V> {
   texture.Release();
   LoadOwnResourceTexture(texture, id, false);
   QuadCorners full;
@@ -78,7 +78,7 @@ void TexturedQuad<V>::LoadResourceQuad(int id) requires kScreen {
 }
 
 template <class V>
-void TexturedQuad<V>::SetAlpha(BYTE a, float k) requires kScreen {
+void TexturedQuad<V>::SetAlpha(BYTE a, float k) requires ScreenVertex<V> {
   if (this->vertexCount < 4 || !this->LockVertices()) return;
   const BYTE alpha = DX_V::AlphaByte(k * static_cast<float>(a));
   for (int i = 0; i < 4; ++i) this->lockedVertices[i].color = DX_V::WithAlpha(this->lockedVertices[i].color, alpha);
@@ -86,27 +86,27 @@ void TexturedQuad<V>::SetAlpha(BYTE a, float k) requires kScreen {
 }
 
 template <class V>
-void TexturedQuad<V>::SetTextureAndCorners(IDirect3DTexture9* source, const QuadCorners& quad) requires kScreen {
+void TexturedQuad<V>::SetTextureAndCorners(IDirect3DTexture9* source, const QuadCorners& quad) requires ScreenVertex<V> {
   texture.Set(source);
   BuildWhiteQuad(quad);
 }
 
 template <class V>
-void TexturedQuad<V>::SetCornersOwnResource0(const QuadCorners& quad) requires kScreen {
+void TexturedQuad<V>::SetCornersOwnResource0(const QuadCorners& quad) requires ScreenVertex<V> {
   texture.Release();
   LoadOwnResourceTexture(texture, 0, false);
   BuildWhiteQuad(quad);
 }
 
 template <class V>
-void TexturedQuad<V>::UpdateCorners(const QuadCorners& quad) requires kScreen {
+void TexturedQuad<V>::UpdateCorners(const QuadCorners& quad) requires ScreenVertex<V> {
   if (!this->LockVertices()) return;
   this->WriteCorners(quad);
   this->UnlockVertices();
 }
 
 template <class V>
-void TexturedQuad<V>::BuildWhiteQuad(const QuadCorners& quad) requires kScreen {
+void TexturedQuad<V>::BuildWhiteQuad(const QuadCorners& quad) requires ScreenVertex<V> {
   this->CreateQuadBuffer();
   if (!this->LockVertices()) return;
   this->WriteCorners(quad);
@@ -114,5 +114,17 @@ void TexturedQuad<V>::BuildWhiteQuad(const QuadCorners& quad) requires kScreen {
   this->UnlockVertices();
 }
 
-template class TexturedQuad<DX_V::PT>;
-template class TexturedQuad<DX_V::PWCT>;
+// Member by member, so that each quad kind gets only the operations its constraint allows.
+template void TexturedQuad<DX_V::PT>::PrepareDraw();
+template void TexturedQuad<DX_V::PT>::SetSquareTextureCopy(int, IDirect3DTexture9*);
+template void TexturedQuad<DX_V::PT>::SetVertices(const float*);
+template void TexturedQuad<DX_V::PT>::SetPositions(const float*);
+template void TexturedQuad<DX_V::PT>::SetTextureEntry(const TextureEntry&);
+template void TexturedQuad<DX_V::PWCT>::PrepareDraw();
+template void TexturedQuad<DX_V::PWCT>::SetSquareTextureCopy(int, IDirect3DTexture9*);
+template void TexturedQuad<DX_V::PWCT>::LoadResourceQuad(int);
+template void TexturedQuad<DX_V::PWCT>::SetAlpha(BYTE, float);
+template void TexturedQuad<DX_V::PWCT>::SetTextureAndCorners(IDirect3DTexture9*, const QuadCorners&);
+template void TexturedQuad<DX_V::PWCT>::SetCornersOwnResource0(const QuadCorners&);
+template void TexturedQuad<DX_V::PWCT>::UpdateCorners(const QuadCorners&);
+template void TexturedQuad<DX_V::PWCT>::BuildWhiteQuad(const QuadCorners&);

@@ -7,10 +7,13 @@
 #include "render/texture_entry.h"
 
 template <class V>
+concept ScreenVertex = std::same_as<V, DX_V::PWCT>;
+template <class V>
+concept WorldVertex = std::same_as<V, DX_V::PT>;
+
+template <class V>
 class TexturedQuad : public DS_SimpleMesh<V> {
  public:
-  static constexpr bool kScreen = std::same_as<V, DX_V::PWCT>;
-  static constexpr bool kWorld = std::same_as<V, DX_V::PT>;
 
   // Binds the texture, the quad's format and its buffer; the caller then draws the strip.
   void PrepareDraw();
@@ -21,30 +24,27 @@ class TexturedQuad : public DS_SimpleMesh<V> {
 
   // World quads.
   // A new buffer with the four vertices x, y, z, u, v in order.
-  void SetVertices(const float vertices[20]) requires kWorld;
+  void SetVertices(const float vertices[20]) requires WorldVertex<V>;
   // Rewrites x, y, z of the four vertices; texture coordinates stay.
-  void SetPositions(const float positions[12]) requires kWorld;
+  void SetPositions(const float positions[12]) requires WorldVertex<V>;
   // The entry's texture, and positions covering (0, 0)-(width, height) at z 0.
-  void SetTextureEntry(const TextureEntry& entry) requires kWorld;
+  void SetTextureEntry(const TextureEntry& entry) requires WorldVertex<V>;
 
   // Screen quads.
   // The executable's own "DDS" resource `id` (one level) as a white square two thirds of the
   // back buffer's height, centred; without the resource the square is built untextured.
-  void LoadResourceQuad(int id) requires kScreen;
+  void LoadResourceQuad(int id) requires ScreenVertex<V>;
   // Alpha of all four colours := trunc(k x a); RGB stays.
-  void SetAlpha(BYTE a, float k) requires kScreen;
+  void SetAlpha(BYTE a, float k) requires ScreenVertex<V>;
   // Takes the texture (one more reference), a new buffer with the corners, every colour white.
-  void SetTextureAndCorners(IDirect3DTexture9* source, const QuadCorners& quad) requires kScreen;
+  void SetTextureAndCorners(IDirect3DTexture9* source, const QuadCorners& quad) requires ScreenVertex<V>;
   // Asks for the own resource 0, which no executable holds, so the quad is untextured; then as above.
-  void SetCornersOwnResource0(const QuadCorners& quad) requires kScreen;
+  void SetCornersOwnResource0(const QuadCorners& quad) requires ScreenVertex<V>;
   // Rewrites positions and texture coordinates of the existing buffer; colours stay.
-  void UpdateCorners(const QuadCorners& quad) requires kScreen;
+  void UpdateCorners(const QuadCorners& quad) requires ScreenVertex<V>;
 
   ComHolder<IDirect3DTexture9> texture;
 
  private:
-  void BuildWhiteQuad(const QuadCorners& quad) requires kScreen;
+  void BuildWhiteQuad(const QuadCorners& quad) requires ScreenVertex<V>;
 };
-
-extern template class TexturedQuad<DX_V::PT>;
-extern template class TexturedQuad<DX_V::PWCT>;

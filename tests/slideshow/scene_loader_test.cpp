@@ -111,3 +111,33 @@ TEST_F(SceneLoaderTest, TruncatedOrUnknownContentRaisesTheMediaErrorAndKeepsNoth
 }
 
 }  // namespace
+
+namespace {
+
+// A refused document leaves the manager that was current, and the store lookups go to, in place,
+// although building the new manager published its store for a moment.
+TEST_F(SceneLoaderTest, ARefusedDocumentLeavesTheCurrentManagerAndItsStore) {
+  Install(Empty(u"KVT v 4.0.0"));
+  auto kept = Load();
+  DS_DocResManager* current = g_DocResManager;
+  ResourceStore** currentStore = g_ResourceStore;
+  ASSERT_EQ(currentStore, current->StoreCell());
+
+  const Bytes whole = Empty(u"KVT v 4.0.0");
+  Install(docbuild::Truncated(whole, whole.size() - 1));
+  EXPECT_THROW(LoadSceneDocument(), DWORD);
+  EXPECT_EQ(g_DocResManager, current);
+  EXPECT_EQ(g_ResourceStore, currentStore);
+}
+
+// Nothing follows the manager's tables in a document; bytes that do are not read.
+TEST_F(SceneLoaderTest, BytesAfterTheManagerAreIgnored) {
+  Bytes document = Empty(u"KVT v 4.0.0");
+  document.insert(document.end(), {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF});
+  Install(document);
+  auto show = Load();
+  ASSERT_NE(show, nullptr);
+  EXPECT_NE(g_DocResManager, nullptr);
+}
+
+}  // namespace
