@@ -48,6 +48,8 @@ class DS_DocResManager : public DS_IOF_Item {
   // A new font for the GUID every call, replacing the one before; a reference added for the caller.
   ID3DXFont* CreateFont(const GUID& guid, const FontMediaParam& font);
   RenderTargetPair* GetTextTarget(const GUID& guid);
+  // The GUID-texture slot of `guid`; an empty slot is made when the GUID has none.
+  ComHolder<IDirect3DTexture9>& GuidTexture(const GUID& guid) { return tables_->guidTextures[guid]; }
   std::unique_ptr<DS_ImageFileLink> AddImageRecord(const ResourceRecord& record);
   std::unique_ptr<DS_ImageFileLink> AddImageRecords(const std::vector<float>& frameTimes,
                                                     const std::vector<ResourceRecord>& records);

@@ -40,4 +40,17 @@ struct Particle {
   static void ApplyColor(const DS_BaseSpriteProp& d, Particle& p);
   // position - halfWidth x axis 1 - halfHeight x axis 2: the corner with the first u and first v.
   static D3DXVECTOR3 CornerPosition(const Particle& p);
+
+  // The edge tests against the description's bounds in picture pixels (read at each call). A past
+  // test is true when the sprite lies entirely beyond the bound, a crossing test when its near side
+  // reaches beyond it. The past tests take the half extents' sizes, the crossing tests the half
+  // extents with their sign.
+  static bool IsPastTopEdge(const DS_BaseSpriteProp& d, const Particle& p);
+  static bool IsPastBottomEdge(const DS_BaseSpriteProp& d, const Particle& p);
+  static bool IsPastLeftEdge(const DS_BaseSpriteProp& d, const Particle& p);
+  static bool IsPastRightEdge(const DS_BaseSpriteProp& d, const Particle& p);
+  static bool CrossesTopEdge(const DS_BaseSpriteProp& d, const Particle& p);
+  static bool CrossesBottomEdge(const DS_BaseSpriteProp& d, const Particle& p);
+  static bool CrossesLeftEdge(const DS_BaseSpriteProp& d, const Particle& p);
+  static bool CrossesRightEdge(const DS_BaseSpriteProp& d, const Particle& p);
 };

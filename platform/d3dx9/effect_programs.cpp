@@ -7,8 +7,6 @@
 namespace d3dx9 {
 namespace {
 
-using ProgramFactory = d3d9::PixelProgram (*)(const std::vector<EffectValue>& values);
-
 // The texture of sampler stage 0 times the interpolated diffuse colour: a quad drawn with its picture.
 d3d9::PixelProgram Textured(const std::vector<EffectValue>&) {
   return [](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
@@ -17,14 +15,20 @@ d3d9::PixelProgram Textured(const std::vector<EffectValue>&) {
   };
 }
 
-const std::map<std::string, ProgramFactory>& Programs() {
-  static const std::map<std::string, ProgramFactory> programs = {
+// Made on first use, whatever the order of the static initialisers that register into it.
+std::map<std::string, EffectProgramFactory>& Programs() {
+  static std::map<std::string, EffectProgramFactory> programs = {
       {"textured", &Textured},
   };
   return programs;
 }
 
 }  // namespace
+
+bool RegisterEffectProgram(const std::string& name, EffectProgramFactory factory) {
+  Programs().emplace(name, factory);
+  return true;
+}
 
 bool EffectProgramExists(const std::string& name) { return Programs().count(name) != 0; }
 

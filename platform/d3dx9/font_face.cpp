@@ -101,7 +101,8 @@ FontFace OpenFontFace(const std::u16string& faceName, int height, unsigned weigh
   FT_Size_RequestRec request{};
   // Windows takes a positive height as the cell height and a negative one as the em height.
   request.type = height > 0 ? FT_SIZE_REQUEST_TYPE_REAL_DIM : FT_SIZE_REQUEST_TYPE_NOMINAL;
-  request.height = static_cast<FT_Long>(std::abs(height == 0 ? 16 : height)) << 6;
+  // Widened first: the most negative height has no int magnitude.
+  request.height = std::abs(static_cast<FT_Long>(height == 0 ? 16 : height)) << 6;
   if (FT_Request_Size(face, &request) != 0) {
     FT_Done_Face(face);
     return nullptr;

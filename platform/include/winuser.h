@@ -145,6 +145,8 @@ LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM l
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 // The exact inverse of the client area a window of that style gets.
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
+// Fills the rectangle's four edges; FALSE only without a rectangle.
+BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
 BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL WINAPI ScreenToClient(HWND window, LPPOINT point);
 

@@ -1,0 +1,81 @@
+// A line or block of text on a slide that waits, fades in, stays, fades out and starts over. Every
+// frame the text is drawn with a font into a render target of the element's size, and that target
+// is the texture the element's effect draws the element's quad with.
+#pragma once
+#include <d3dx9core.h>
+
+#include <windows.h>
+
+#include "document/class_registry.h"
+#include "document/ds_string.h"
+#include "document/font_media_param.h"
+#include "document/iof_virtual.h"
+#include "document/media_param_t.h"
+#include "objects/stat_base_fx_ctrl.h"
+#include "render/com_holder.h"
+#include "render/render_target_pair.h"
+
+class DS_StaticTextConstructor : public DS_StatBaseFXCtrl {
+ public:
+  // Red sprite colour (255, told to its observers) and a new identity from CoCreateGuid.
+  DS_StaticTextConstructor();
+  ~DS_StaticTextConstructor() override = default;
+
+  // The record "DS_StaticTextConstructor", version 1, then the static effect level.
+  bool Save(DS_IOF_Virtual** stream) override;
+  // When the slide becomes current the loop starts again.
+  void Restart() override;
+  // Places the particle on the element's quad and runs the fade loop; the fade alpha is the text's,
+  // the particle keeps its own.
+  void UpdateParticle(Particle& p) override;
+  DS_ParticleSystemCtrl* Clone() const override;
+  // The effect, the text target (sized width x height), the font and the draw format.
+  void LoadResources() override;
+  // Draws the text into the target, then lets the effect's "Common" technique read the target as
+  // "Texture1". Nothing without a target texture.
+  void SetEffectParameters(DS_ABRender* layer) override;
+
+  bool SaveBase(DS_IOF_Virtual** stream) const;
+  // Values go straight into the properties; the version changes nothing. False once the stream
+  // has failed.
+  bool ReadFields(DS_IOF_Virtual** stream, DWORD version);
+  // A new font for this identity, replacing the one held.
+  void LoadFont();
+
+  // DT_ flags: horizontal 1 centre, 2 right, otherwise left; vertical 1 centre, 2 bottom, otherwise top.
+  static DWORD DrawFormatFor(INT horizontal, INT vertical);
+  // The fade alpha as the byte the text is drawn with: 255 from 1 up, 0 from 0 down, else rounded.
+  static BYTE AlphaByte(float alpha);
+
+  MediaParamT<INT> verticalAlignment{0};    // 0 top, 1 centre, 2 bottom
+  MediaParamT<INT> horizontalAlignment{0};  // 0 left, 1 centre, 2 right
+  MediaParamT<ds_string> text;
+  FontMediaParam font;
+  MediaParamT<UINT> fadeIn{0};   // milliseconds
+  MediaParamT<UINT> fadeOut{0};  // milliseconds
+  MediaParamT<UINT> hold{0};     // milliseconds at full alpha
+  MediaParamT<UINT> delay{0};    // milliseconds before the fade-in
+  ComHolder<ID3DXFont> fontObject;
+  RenderTargetPair* textTarget = nullptr;  // owned by the resource manager
+  DWORD drawFormat = 0;
+  float timeline = 0.0f;  // milliseconds since the loop started
+  float alpha = 1.0f;     // fade alpha of the text
+  GUID identity{};        // key of the text target and the font in the resource manager
+
+ protected:
+  // Every property, the font (one more reference), the target, draw format, timeline, alpha and the
+  // identity, so that a clone uses the same target and font slots.
+  DS_StaticTextConstructor(const DS_StaticTextConstructor& other);
+
+ private:
+  // One step of the fade loop with this frame's real step.
+  void AdvanceTimeline();
+
+  // The particle whose update advances the loop: with several particles the loop still runs once
+  // per frame. Compared only, never read; a copy chooses its own.
+  const Particle* timelineParticle_ = nullptr;
+};
+
+template <>
+void IOF_ReadFields<DS_StaticTextConstructor>(DS_IOF_Virtual** stream, DWORD version,
+                                              DS_StaticTextConstructor& text);
