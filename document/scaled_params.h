@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "document/iof_virtual.h"
 #include "document/media_param_t.h"
 
 namespace scaled_detail {
@@ -66,6 +67,15 @@ class UINTSclaleTo : public MediaParamT<UINT>, public MediaControlT<MediaParamT<
   float scale = 1.0f;
   float offset = 0.0f;
 };
+
+// Reads a stored value into a scaled property through set-and-notify, so that its derived value
+// follows (a value equal to the current one changes nothing).
+template <class T>
+void ReadScaledValue(DS_IOF_Virtual* in, UINTSclaleTo<T>& property) {
+  UINT value = property.value;
+  in->ReadUInt(&value);
+  property.SetAndNotify(value);
+}
 
 // A float setting of the flow descriptions: a UINTSclaleTo<float> under its own name.
 template <class T>

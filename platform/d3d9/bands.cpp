@@ -11,6 +11,8 @@ namespace d3d9 {
 
 namespace {
 
+// The draw waits for its bands, not for every worker: a worker that the system has not yet run when
+// the bands are done takes no part, and finds no work when it wakes.
 class Workers {
  public:
   explicit Workers(unsigned count) {
@@ -22,19 +24,22 @@ class Workers {
     work_ = &work;
     bands_ = bands;
     next_ = 0;
-    busy_ = static_cast<int>(threads_.size());
+    finished_ = 0;
     ++generation_;
     wake_.notify_all();
     lock.unlock();
     Drain(work, bands);
     lock.lock();
-    done_.wait(lock, [this] { return busy_ == 0; });
+    done_.wait(lock, [this] { return finished_ == bands_ && active_ == 0; });
     work_ = nullptr;
   }
 
  private:
   void Drain(const std::function<void(int)>& work, int bands) {
-    for (int band = next_++; band < bands; band = next_++) work(band);
+    for (int band = next_++; band < bands; band = next_++) {
+      work(band);
+      ++finished_;
+    }
   }
 
   void Loop() {
@@ -43,12 +48,14 @@ class Workers {
     for (;;) {
       wake_.wait(lock, [&] { return generation_ != seen; });
       seen = generation_;
+      if (work_ == nullptr) continue;  // that draw is over
       const std::function<void(int)>* work = work_;
       const int bands = bands_;
+      ++active_;
       lock.unlock();
       Drain(*work, bands);
       lock.lock();
-      if (--busy_ == 0) done_.notify_one();
+      if (--active_ == 0 && finished_ == bands_) done_.notify_one();
     }
   }
 
@@ -59,7 +66,8 @@ class Workers {
   const std::function<void(int)>* work_ = nullptr;
   int bands_ = 0;
   std::atomic<int> next_{0};
-  int busy_ = 0;
+  std::atomic<int> finished_{0};
+  int active_ = 0;  // workers drawing bands of the current draw
   uint64_t generation_ = 0;
 };
 

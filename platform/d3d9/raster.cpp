@@ -34,21 +34,6 @@ Color FromD3DColor(DWORD c) {
 
 bool ReadsTexture(DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; }
 
-bool Compare(DWORD func, float value, float reference) {
-  switch (func) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return value < reference;
-    case D3DCMP_EQUAL: return value == reference;
-    case D3DCMP_LESSEQUAL: return value <= reference;
-    case D3DCMP_GREATER: return value > reference;
-    case D3DCMP_NOTEQUAL: return value != reference;
-    case D3DCMP_GREATEREQUAL: return value >= reference;
-    default: return true;
-  }
-}
-
-float Clamp01(float v) { return v < 0.f ? 0.f : (v > 1.f ? 1.f : v); }
-
 struct StageInputs {
   const Color* diffuse;
   const Color* specular;
@@ -280,6 +265,7 @@ PixelState MakePixelState(const DeviceState& s, Surface* target, Surface* depth,
     p.stageCount = static_cast<int>(i) + 1;
   }
   p.texcoordStages = p.stageCount;
+  PlanSpans(p);
   return p;
 }
 
@@ -390,6 +376,7 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
   const int depthHeight = depth != nullptr ? static_cast<int>(depth->height()) : 0;
   const int count = 2 + kTexcoord + 2 * p.texcoordStages;
   const TextureSampler sampler(p.views);
+  const SpanFunction span = t.linear[0] ? p.span.linear : p.span.point;
 
   for (int y = top; y <= bottom; ++y) {
     // The covered span of this row, exactly from the edge functions.
@@ -407,6 +394,10 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
       }
     }
     if (left > right) continue;
+    if (span != nullptr) {
+      span(p, t, y, static_cast<int>(left), static_cast<int>(right));
+      continue;
+    }
 
     float value[kMaxAttributes + 2];
     const float fy = static_cast<float>(y) - t.y0;

@@ -10,6 +10,7 @@
 #include "platform/d3d9/color.h"
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/pixel_program.h"
+#include "platform/d3d9/raster_span.h"
 #include "platform/d3d9/texture_view.h"
 
 namespace d3d9 {
@@ -72,7 +73,24 @@ struct PixelState {
   StageSetup stages[kStageCount];
   TextureView views[kStageCount];
   const PixelProgram* program = nullptr;
+  SpanPlan span;  // the routines for its rows, where it has them
 };
+
+inline float Clamp01(float v) { return v < 0.f ? 0.f : (v > 1.f ? 1.f : v); }
+
+// The depth and alpha tests.
+inline bool Compare(DWORD func, float value, float reference) {
+  switch (func) {
+    case D3DCMP_NEVER: return false;
+    case D3DCMP_LESS: return value < reference;
+    case D3DCMP_EQUAL: return value == reference;
+    case D3DCMP_LESSEQUAL: return value <= reference;
+    case D3DCMP_GREATER: return value > reference;
+    case D3DCMP_NOTEQUAL: return value != reference;
+    case D3DCMP_GREATEREQUAL: return value >= reference;
+    default: return true;
+  }
+}
 
 PixelState MakePixelState(const DeviceState& state, Surface* target, Surface* depth, const PixelProgram* program);
 

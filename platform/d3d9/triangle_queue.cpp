@@ -20,6 +20,13 @@ void TriangleQueue::Add(const ScreenVertex& a, const ScreenVertex& b, const Scre
     triangles_.pop_back();
     return;
   }
+  if (triangles_.size() == 1) {
+    top_ = t.top;
+    bottom_ = t.bottom;
+  } else {
+    top_ = std::min(top_, t.top);
+    bottom_ = std::max(bottom_, t.bottom);
+  }
   coveredPixels_ += int64_t{t.right - t.left + 1} * (t.bottom - t.top + 1);
   if (triangles_.size() >= kBatch) Flush();
 }
@@ -29,12 +36,12 @@ void TriangleQueue::Flush() {
   if (coveredPixels_ < kParallelPixels) {
     for (const Triangle& t : triangles_) RasterizeRows(pixels_, t, t.top, t.bottom + 1);
   } else {
-    const int top = pixels_.clipTop;
-    const int bottom = pixels_.clipBottom;
-    const int bands = (bottom - top + kBandRows - 1) / kBandRows;
+    const int rows = bottom_ - top_ + 1;
+    const int bandRows = std::clamp(rows / kBandsWanted, 1, kBandRows);
+    const int bands = (rows + bandRows - 1) / bandRows;
     ForEachBand(bands, [&](int band) {
-      const int rowBegin = top + band * kBandRows;
-      const int rowEnd = std::min(rowBegin + kBandRows, bottom);
+      const int rowBegin = top_ + band * bandRows;
+      const int rowEnd = std::min(rowBegin + bandRows, bottom_ + 1);
       for (const Triangle& t : triangles_) {
         if (t.bottom < rowBegin || t.top >= rowEnd) continue;
         RasterizeRows(pixels_, t, rowBegin, rowEnd);

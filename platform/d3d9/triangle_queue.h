@@ -25,6 +25,8 @@ class TriangleQueue {
   DWORD cullMode_;
   std::vector<Triangle> triangles_;
   int64_t coveredPixels_ = 0;  // of the boxes of the batch
+  int top_ = 0;                // rows the boxes of the batch cover, inclusive
+  int bottom_ = 0;
 };
 
 }  // namespace d3d9

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/win32/resource_names.h"
+
 namespace d3dx9 {
 namespace {
 
@@ -21,31 +23,6 @@ FT_Library Library() {
     return made;
   }();
   return library;
-}
-
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
 }
 
 // fontconfig loads its configuration once and keeps it until FcFini; it is handed back when the
@@ -93,7 +70,8 @@ void FontFaceDeleter::operator()(FT_Face face) const {
 FontFace OpenFontFace(const std::u16string& faceName, int height, unsigned weight, bool italic) {
   std::string file;
   int index = 0;
-  if (!MatchFont(Utf8(faceName), weight, italic, &file, &index)) return nullptr;
+  // A name that is no valid text matches like an empty one: fontconfig's default face.
+  if (!MatchFont(win32::ToUtf8(faceName).value_or(""), weight, italic, &file, &index)) return nullptr;
   std::lock_guard lock(LibraryMutex());
   FT_Library library = Library();
   FT_Face face = nullptr;

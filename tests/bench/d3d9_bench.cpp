@@ -1,11 +1,13 @@
-// Speed of the software device: a full-target textured quad with bilinear filtering and alpha
-// blending, in megapixels per second, and a frame of six such passes, in milliseconds.
+// Speed of the software device on the full-target quads the layers draw: bilinear filtering with
+// alpha blending (alone, as a frame of six passes, and through the general pixel stage for
+// comparison), a plain point-sampled copy and an additive bilinear pass, in megapixels per second.
 #include <benchmark/benchmark.h>
 #include <d3d9.h>
 #include <windows.h>
 
 #include <cstring>
 
+#include "platform/d3d9/raster_span.h"
 #include "platform/machine/machine.h"
 
 namespace {
@@ -16,9 +18,11 @@ struct Vertex {
   float u, v;
 };
 
+enum class Look { kFade, kCopy, kAdditive };
+
 class Scene {
  public:
-  Scene(UINT width, UINT height) : width_(width), height_(height) {
+  Scene(UINT width, UINT height, Look look) : width_(width), height_(height) {
     machine::Machine description = machine::DefaultMachine();
     description.displays.at(0).current.width = width;
     description.displays.at(0).current.height = height;
@@ -67,14 +71,19 @@ class Scene {
     device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device_->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    const DWORD filter = look == Look::kCopy ? D3DTEXF_POINT : D3DTEXF_LINEAR;
+    device_->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+    device_->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
     device_->SetTexture(0, texture_);
-    device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    if (look == Look::kCopy) {
+      device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    } else {
+      device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+      device_->SetRenderState(D3DRS_SRCBLEND, look == Look::kFade ? D3DBLEND_SRCALPHA : D3DBLEND_ONE);
+      device_->SetRenderState(D3DRS_DESTBLEND, look == Look::kFade ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE);
+      device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+      device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    }
     device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
     device_->SetStreamSource(0, buffer_, 0, sizeof(Vertex));
   }
@@ -111,8 +120,8 @@ class Scene {
   IDirect3DVertexBuffer9* buffer_ = nullptr;
 };
 
-void Run(benchmark::State& state, int passes) {
-  Scene scene(static_cast<UINT>(state.range(0)), static_cast<UINT>(state.range(1)));
+void Run(benchmark::State& state, int passes, Look look = Look::kFade) {
+  Scene scene(static_cast<UINT>(state.range(0)), static_cast<UINT>(state.range(1)), look);
   if (!scene.ready()) {
     state.SkipWithError("no device");
     return;
@@ -125,9 +134,23 @@ void Run(benchmark::State& state, int passes) {
 
 void TexturedBlendedQuad(benchmark::State& state) { Run(state, 1); }
 void FrameOfSixPasses(benchmark::State& state) { Run(state, 6); }
+void PlainCopy(benchmark::State& state) { Run(state, 1, Look::kCopy); }
+void AdditiveQuad(benchmark::State& state) { Run(state, 1, Look::kAdditive); }
+void TexturedBlendedQuadGeneralStage(benchmark::State& state) {
+  d3d9::UseGeneralPixelStageOnly(true);
+  Run(state, 1);
+  d3d9::UseGeneralPixelStageOnly(false);
+}
 
 BENCHMARK(TexturedBlendedQuad)->Args({1280, 720})->Args({1920, 1080})->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(FrameOfSixPasses)->Args({1280, 720})->Args({1920, 1080})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainCopy)->Args({1280, 720})->Args({1920, 1080})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(AdditiveQuad)->Args({1280, 720})->Args({1920, 1080})->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(TexturedBlendedQuadGeneralStage)
+    ->Args({1280, 720})
+    ->Args({1920, 1080})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,0 +1,44 @@
+// Rows of the pixel states the layers draw every frame, by routines made for them once per draw:
+// at most one texture stage of SELECTARG1, SELECTARG2 or MODULATE over the texture, the diffuse
+// colour and the texture factor, a 32-bit texture and target, no specular, blending by the plain
+// factors, with or without depth. A routine works on the four channels of a pixel at once but does, channel by
+// channel, the very single-precision operations of the general pixel stage in the same order, so
+// the picture is the same bit for bit; every other state is drawn by the general pixel stage.
+#pragma once
+#include <cstdint>
+
+namespace d3d9 {
+
+struct PixelState;
+struct Triangle;
+
+// Draws pixels [left, right] of row y of a triangle.
+using SpanFunction = void (*)(const PixelState& pixels, const Triangle& triangle, int y, int left, int right);
+
+// Where one lane of a stage argument comes from.
+enum class SpanSource : uint8_t { kTexel, kDiffuse, kConstant };
+
+// Lanes run in the byte order of a 32-bit pixel: blue, green, red, alpha.
+struct SpanPlan {
+  SpanFunction point = nullptr;  // for triangles sampled by point; null: the general pixel stage draws
+  SpanFunction linear = nullptr;  // for triangles sampled bilinearly
+  // Stage 0 as a product arg1 * arg2 per lane (a selected argument times the constant 1), clamped
+  // to [low, high]: 0..1, or unbounded where the stage passes the diffuse colour through.
+  SpanSource arg1[4] = {SpanSource::kDiffuse, SpanSource::kDiffuse, SpanSource::kDiffuse, SpanSource::kDiffuse};
+  SpanSource arg2[4] = {SpanSource::kConstant, SpanSource::kConstant, SpanSource::kConstant, SpanSource::kConstant};
+  float constant1[4] = {};
+  float constant2[4] = {1.f, 1.f, 1.f, 1.f};
+  float low[4] = {};
+  float high[4] = {};
+  uint32_t texelAlpha = 0;   // ORed into each texel read: 0xff000000 for a texture without alpha
+  uint32_t targetAlpha = 0;  // ORed into each target pixel read and written, likewise
+  float border[4] = {};
+};
+
+// Decodes the plan of a pixel state made by MakePixelState (left empty for the general stage).
+void PlanSpans(PixelState& pixels);
+
+// With `general` on, every draw goes through the general pixel stage: tests compare both ways.
+void UseGeneralPixelStageOnly(bool general);
+
+}  // namespace d3d9
