@@ -16,13 +16,6 @@ const ds_string kFireClass = u"DS_FireFX";
 const IOF_Virtual_ReaderT<DS_FireFX> g_FireFXReader;
 const bool g_FireFXRegistered = RegisterReader(GetConstructorRegistry(), kFireClass, g_FireFXReader);
 const bool g_FireProgramRegistered = d3dx9::RegisterEffectProgram("fire_flame", &FireFlameProgram);
-
-// A scaled value is set and its derived value follows.
-void ReadScaled(DS_IOF_Virtual* in, UINTSclaleTo<float>& property) {
-  UINT value = property.value;
-  in->ReadUInt(&value);
-  property.SetAndNotify(value);
-}
 }  // namespace
 
 template <>
@@ -40,9 +33,9 @@ void DS_FireFX::ReadFields(DS_IOF_Virtual** stream, DWORD version) {
     ReadFileLink(stream, &patternLink);
     ReadFileLink(stream, &noiseLink);
     in->ReadInt(&storedInt2.value);
-    ReadScaled(in, density);
-    ReadScaled(in, brightness);
-    ReadScaled(in, textureRepeat);
+    ReadScaledValue(in, density);
+    ReadScaledValue(in, brightness);
+    ReadScaledValue(in, textureRepeat);
   }
   ReadBase(stream);
 }

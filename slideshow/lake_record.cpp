@@ -10,13 +10,6 @@ const ds_string kLakeClass = u"FakeLake2D";
 
 const IOF_Virtual_ReaderT_II<FakeLake2D, DS_2D_Light> g_LakeReader;
 const bool g_LakeRegistered = RegisterReader(GetLightRegistry(), kLakeClass, g_LakeReader);
-
-// A scaled value feeds its derived value: a different stored value is set and notified.
-void ReadScaled(DS_IOF_Virtual* in, UINTSclaleTo<float>& property) {
-  UINT value = property.value;
-  in->ReadUInt(&value);
-  property.SetAndNotify(value);
-}
 }  // namespace
 
 template <>
@@ -27,12 +20,12 @@ void IOF_ReadFields<FakeLake2D>(DS_IOF_Virtual** stream, DWORD version, FakeLake
 void ReadFakeLake2DFields(DS_IOF_Virtual** stream, DWORD version, FakeLake2D& lake) {
   DS_IOF_Virtual* in = *stream;
   if (version > 1) {
-    ReadScaled(in, lake.bumpTiling);
-    ReadScaled(in, lake.waveSpeed);
-    ReadScaled(in, lake.lakeHeight);
-    ReadScaled(in, lake.sizeValue);
-    ReadScaled(in, lake.tintAlpha);
-    ReadScaled(in, lake.horizonFactor);
+    ReadScaledValue(in, lake.bumpTiling);
+    ReadScaledValue(in, lake.waveSpeed);
+    ReadScaledValue(in, lake.lakeHeight);
+    ReadScaledValue(in, lake.sizeValue);
+    ReadScaledValue(in, lake.tintAlpha);
+    ReadScaledValue(in, lake.horizonFactor);
     in->ReadUInt(&lake.amplitude.value);
     in->ReadUInt(&lake.bandHeight.value);
     in->ReadInt(&lake.reflectionSize.value);

@@ -8,13 +8,6 @@ const ds_string kWaterRingClass = u"DS_WaterRingLight";
 
 const IOF_Virtual_ReaderT_II<DS_WaterRingLight, DS_2D_Light> g_WaterRingReader;
 const bool g_WaterRingRegistered = RegisterReader(GetLightRegistry(), kWaterRingClass, g_WaterRingReader);
-
-// A value that feeds a scaled property is set and told, so that its derived value follows.
-void ReadScaled(DS_IOF_Virtual* in, UINTSclaleTo<float>& property) {
-  UINT value = property.value;
-  in->ReadUInt(&value);
-  property.SetAndNotify(value);
-}
 }  // namespace
 
 template <>
@@ -31,9 +24,9 @@ void ReadWaterRingLightFields(DS_IOF_Virtual** stream, DWORD version, DS_WaterRi
     in->ReadUInt(&light.strengthValue.value);
     in->ReadUInt(&light.dampingValue.value);
     in->ReadUInt(&light.depthValue.value);
-    ReadScaled(in, light.dropRate);
-    ReadScaled(in, light.specularLevel);
-    ReadScaled(in, light.specularPower);
+    ReadScaledValue(in, light.dropRate);
+    ReadScaledValue(in, light.specularLevel);
+    ReadScaledValue(in, light.specularPower);
   }
   in->ReadInt(&light.waterMode.value);
   Read2DLightRecord(stream, light);

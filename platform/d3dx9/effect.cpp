@@ -76,6 +76,7 @@ class Effect final : public ComObject<ID3DXEffect> {
       pass_ = pass;
       const EffectPass& p = technique->passes[pass];
       for (const EffectPassState& s : p.states) device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s.state), s.value);
+      if (!p.transform.empty()) SaveTransforms();
       result = Apply(p);
     }
     return Record("BeginPass", nullptr, {static_cast<float>(pass)}, nullptr, result);
@@ -88,12 +89,14 @@ class Effect final : public ComObject<ID3DXEffect> {
   HRESULT STDMETHODCALLTYPE EndPass() override {
     HRESULT result = pass_ ? S_OK : D3DERR_INVALIDCALL;
     pass_.reset();
+    RestoreTransforms();
     return Record("EndPass", nullptr, {}, nullptr, result);
   }
   HRESULT STDMETHODCALLTYPE End() override {
     HRESULT result = D3DERR_INVALIDCALL;
     if (begun_) {
       pass_.reset();
+      RestoreTransforms();
       begun_ = false;
       RestoreState();
       result = S_OK;
@@ -108,6 +111,7 @@ class Effect final : public ComObject<ID3DXEffect> {
 
  private:
   ~Effect() override {
+    RestoreTransforms();
     if (begun_) RestoreState();
     for (EffectValue& v : values_)
       if (v.texture) v.texture->Release();
@@ -140,7 +144,33 @@ class Effect final : public ComObject<ID3DXEffect> {
 
   HRESULT Apply(const EffectPass& pass) {
     for (const EffectPassSampler& s : pass.samplers) device_->SetTexture(s.stage, Find(s.parameter.c_str())->texture);
+    if (!pass.transform.empty()) LoadTransform(Find(pass.transform.c_str())->floats);
     return BindEffectProgram(device_, pass.program, values_) ? S_OK : D3DERR_INVALIDCALL;
+  }
+
+  // The pass's vertex stage: positions go through the matrix alone.
+  void LoadTransform(const std::vector<float>& matrix) {
+    D3DMATRIX identity{}, projection{};
+    for (int i = 0; i < 4; ++i) identity.m[i][i] = 1.0f;
+    std::copy_n(matrix.begin(), 16, &projection.m[0][0]);
+    device_->SetTransform(D3DTS_WORLD, &identity);
+    device_->SetTransform(D3DTS_VIEW, &identity);
+    device_->SetTransform(D3DTS_PROJECTION, &projection);
+  }
+
+  // A vertex stage never changes the fixed-function transforms, so they are kept whatever Begin's flags.
+  void SaveTransforms() {
+    device_->GetTransform(D3DTS_WORLD, &savedTransforms_[0]);
+    device_->GetTransform(D3DTS_VIEW, &savedTransforms_[1]);
+    device_->GetTransform(D3DTS_PROJECTION, &savedTransforms_[2]);
+    transformsSaved_ = true;
+  }
+  void RestoreTransforms() {
+    if (!transformsSaved_) return;
+    transformsSaved_ = false;
+    device_->SetTransform(D3DTS_WORLD, &savedTransforms_[0]);
+    device_->SetTransform(D3DTS_VIEW, &savedTransforms_[1]);
+    device_->SetTransform(D3DTS_PROJECTION, &savedTransforms_[2]);
   }
 
   void SaveState(const EffectTechnique& technique) {
@@ -193,6 +223,8 @@ class Effect final : public ComObject<ID3DXEffect> {
   bool saved_ = false;
   std::vector<EffectPassState> savedStates_;
   std::vector<SavedTexture> savedTextures_;
+  bool transformsSaved_ = false;
+  D3DMATRIX savedTransforms_[3] = {};  // world, view, projection
   std::vector<EffectCall> calls_;
 };
 

@@ -1,8 +1,9 @@
 // The stand-in's ID3DXEffect: an effect file (effect_file.h) with the values of its parameters.
 // BeginPass sets the pass's blend states, binds the texture parameters its samplers read and runs its
 // native pixel program on the device with the parameters as they are at that moment (CommitChanges
-// passes later changes on). Begin with flags 0 saves what the technique's passes change; End puts it
-// back. Every call is recorded for tests.
+// passes later changes on); a pass with a transform also places the geometry by its matrix parameter
+// until EndPass (effect_file.h). Begin with flags 0 saves what the technique's passes change; End puts
+// it back. Every call is recorded for tests.
 #pragma once
 #include <string>
 #include <vector>

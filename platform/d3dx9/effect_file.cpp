@@ -130,6 +130,7 @@ class Parser {
     if (w[0] == "program") return Program(w);
     if (w[0] == "sampler") return Sampler(w);
     if (w[0] == "state") return State(w);
+    if (w[0] == "transform") return Transform(w);
     return Problem("unknown keyword '" + std::string(w[0]) + "'");
   }
 
@@ -173,7 +174,7 @@ class Parser {
     auto& passes = file_.techniques.back().passes;
     for (const EffectPass& p : passes)
       if (p.name == w[1]) return Problem("pass declared twice");
-    passes.push_back(EffectPass{std::string(w[1]), {}, {}, {}});
+    passes.push_back(EffectPass{std::string(w[1]), {}, {}, {}, {}});
     return true;
   }
 
@@ -223,6 +224,15 @@ class Parser {
     return true;
   }
 
+  bool Transform(const std::vector<std::string_view>& w) {
+    EffectPass* pass = CurrentPass();
+    if (!pass) return Problem("a transform outside a pass");
+    if (w.size() != 2 || !IsName(w[1])) return Problem("a transform needs one matrix parameter");
+    if (!pass->transform.empty()) return Problem("a pass has one transform");
+    pass->transform = std::string(w[1]);
+    return true;
+  }
+
   bool ClosePass() {
     const EffectPass* pass = CurrentPass();
     if (pass && pass->program.empty()) return Problem("pass " + pass->name + " has no program");
@@ -239,6 +249,14 @@ class Parser {
             found = found || (param.name == s.parameter && param.type == EffectParameterType::Texture);
           if (!found) return Problem("sampler reads '" + s.parameter + "', which is no texture parameter");
         }
+    for (const EffectTechnique& t : file_.techniques)
+      for (const EffectPass& p : t.passes) {
+        if (p.transform.empty()) continue;
+        bool found = false;
+        for (const EffectParameter& param : file_.parameters)
+          found = found || (param.name == p.transform && param.type == EffectParameterType::Matrix);
+        if (!found) return Problem("transform by '" + p.transform + "', which is no matrix parameter");
+      }
     return true;
   }
 

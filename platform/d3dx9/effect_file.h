@@ -16,11 +16,18 @@
 //   state SrcBlend SrcAlpha               SrcBlend, DestBlend: Zero One SrcColor InvSrcColor SrcAlpha
 //   state DestBlend InvSrcAlpha             InvSrcAlpha DestAlpha InvDestAlpha DestColor InvDestColor
 //   state BlendOp Max                     BlendOp: Add Subtract RevSubtract Min Max
+//   transform WorldViewProj               the pass places its geometry by that matrix parameter, as a
+//                                         vertex stage computing position x matrix would: BeginPass
+//                                         loads world = view = identity and projection = the matrix
+//                                         (CommitChanges loads it again), EndPass (or End, or the
+//                                         effect's release, inside a pass) puts the three back. A pass
+//                                         without it leaves the device's transforms alone.
 //
 // Words are separated by blanks; keywords and names are case-sensitive. Names are letters, digits and
 // '_' and do not start with a digit; parameter and technique names are unique, pass names unique within
 // their technique. Numbers are decimal floats and must be finite. A sampler names a declared texture
-// parameter. Whether the program name exists is checked by D3DXCreateEffect, not by the parser.
+// parameter, a transform a declared matrix parameter (at most one per pass). Whether the program name
+// exists is checked by D3DXCreateEffect, not by the parser.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +60,7 @@ struct EffectPass {
   std::string program;
   std::vector<EffectPassSampler> samplers;
   std::vector<EffectPassState> states;  // in file order
+  std::string transform;                // the matrix parameter that places the geometry; empty: none
 };
 
 struct EffectTechnique {

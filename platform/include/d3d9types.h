@@ -170,6 +170,8 @@ typedef enum _D3DTRANSFORMSTATETYPE {
   D3DTS_TEXTURE5 = 21,
   D3DTS_TEXTURE6 = 22,
   D3DTS_TEXTURE7 = 23,
+  // The world matrices (256 on) are named by the macros below; this keeps them in the type's range.
+  D3DTS_FORCE_DWORD = 0x7fffffff,
 } D3DTRANSFORMSTATETYPE;
 #define D3DTS_WORLDMATRIX(index) (D3DTRANSFORMSTATETYPE)((index) + 256)
 #define D3DTS_WORLD D3DTS_WORLDMATRIX(0)
