@@ -28,7 +28,8 @@ endfunction()
 # names, so a program that reads documents takes every object of the libraries that hold them:
 # otherwise the linker drops those files and documents holding their classes would not load.
 function(copperleaf_link_scene_classes target)
-  target_link_libraries(${target} PRIVATE objects slideshow render)
+  target_link_libraries(${target} PRIVATE objects slideshow sound render)
   target_link_options(${target} PRIVATE
-    -Wl,--whole-archive $<TARGET_FILE:slideshow> $<TARGET_FILE:objects> $<TARGET_FILE:render> -Wl,--no-whole-archive)
+    -Wl,--whole-archive $<TARGET_FILE:slideshow> $<TARGET_FILE:objects> $<TARGET_FILE:sound> $<TARGET_FILE:render>
+    -Wl,--no-whole-archive)
 endfunction()

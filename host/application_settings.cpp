@@ -25,6 +25,24 @@ void ReadSettingDword(DWORD* destination, const WCHAR* name) {
   RegCloseKey(key);
 }
 
+namespace {
+
+void WriteSettingDword(const WCHAR* name, DWORD value) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, g_SettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  RegCloseKey(key);
+}
+
+}  // namespace
+
+void WriteSoundVolume(DWORD value) { WriteSettingDword(kSoundVolumeValue, value); }
+void WriteSoundBalance(DWORD value) { WriteSettingDword(kSoundBalanceValue, value); }
+void WriteMuteSound(DWORD value) { WriteSettingDword(kMuteSoundValue, value); }
+void WritePicturePosition(DWORD value) { WriteSettingDword(kPicturePositionValue, value); }
+
 int GetPicturePosition() {
   if (!g_PicturePositionRead) {
     ReadSettingDword(&g_PicturePosition, kPicturePositionValue);
@@ -33,4 +51,11 @@ int GetPicturePosition() {
     g_PicturePositionRead = true;
   }
   return static_cast<int>(g_PicturePosition);
+}
+
+void SetPicturePosition(int value) {
+  GetPicturePosition();
+  if (value < 0 || static_cast<DWORD>(value) > kFill) return;
+  g_PicturePosition = static_cast<DWORD>(value);
+  WritePicturePosition(g_PicturePosition);
 }

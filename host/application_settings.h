@@ -15,5 +15,15 @@ inline constexpr const WCHAR* kPicturePositionValue = u"\"PicPos\"";
 // that is not a 4-byte value leaves the destination unchanged: that is how every default works.
 void ReadSettingDword(DWORD* destination, const WCHAR* name);
 
+// Each writes its REG_DWORD under the key, creating the key when missing; a key that cannot be
+// opened or created is skipped.
+void WriteSoundVolume(DWORD value);
+void WriteSoundBalance(DWORD value);
+void WriteMuteSound(DWORD value);
+void WritePicturePosition(DWORD value);
+
 // The picture position, 0 Stretch, 1 Fit, 2 Fill: read at the first call (default 2), cached after.
 int GetPicturePosition();
+// Caches and writes a new position (one outside the three positions is refused); the running
+// scenes keep theirs until they start again.
+void SetPicturePosition(int value);

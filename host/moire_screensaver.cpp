@@ -1,5 +1,7 @@
 #include "host/moire_screensaver.h"
 
+#include <commctrl.h>
+
 #include "document/doc_res_manager.h"
 #include "host/application_settings.h"
 #include "host/wide_text.h"
@@ -18,6 +20,7 @@ constexpr UINT kTitleString = 1000;
 
 CMoireScreensaver::CMoireScreensaver() {
   g_MoireScreensaver = this;
+  InitCommonControls();
   CopyWide(m_registryKeyPath, kSettingsKeyPath);
   CopyWide(g_SettingsKeyPath, kSettingsKeyPath);
   WCHAR title[200] = {};

@@ -11,6 +11,16 @@ class CMoireScreensaver : public CD3DScreensaver {
  public:
   CMoireScreensaver();
 
+  // The settings dialog 106 of configure mode.
+  void RunSettingsDialog() override;
+  void LoadSettings() override;
+  // The sound dialog 2214: the volume as an upside-down trackbar (full at the top) and Mute.
+  INT_PTR SoundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
+  INT_PTR SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  // The display settings to and from the registry, under the settings key.
+  void ReloadSettings();
+  void WriteSettings();
+
   void OnSelectDevice(UINT index) override;
   // Only devices that can bump-map V8U8 textures draw the scene's water and glass.
   HRESULT AcceptDevice(const D3DCAPS9* caps, DWORD behaviorFlags, D3DFORMAT format) override;

@@ -151,6 +151,15 @@ class CD3DScreensaver {
   HRESULT ShowErrorMessage(HRESULT code);
   void MoveErrorBox();
 
+  // The display settings per monitor: the registry values under the open settings key, and the
+  // dialog that edits them (200 for one adapter, 201 with a tab per monitor).
+  void ReadDisplaySettings(HKEY key);
+  void WriteDisplaySettings(HKEY key);
+  void DoDisplaySettingsDialog(HWND parent);
+  static INT_PTR CALLBACK DisplaySettingsDialogStub(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR DisplaySettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  void FillAdapterPage(HWND dialog);
+
  protected:
   // Failures never stop the host: they are recorded here and shown by the error display.
   void EnterErrorMode(HRESULT code) {
@@ -200,6 +209,9 @@ class CD3DScreensaver {
   DeviceTypeEntry* FullscreenDeviceType(AdapterEntry& adapter);
   void SaveSteppedDownMode(AdapterEntry& adapter, const DisplayModeEntry& mode);
   RECT ErrorArea(const MonitorEntry& monitor);
+  // The adapter of the monitor the dialog shows (its selected tab), or null.
+  UINT SelectedMonitor(HWND dialog, UINT tabMessage);
+  AdapterEntry* AdapterOfMonitor(UINT monitor);
   UINT SaverEntryCount() const;
 
   Stopwatch m_stopwatch;

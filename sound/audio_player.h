@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <dshow.h>
+
 // The music settings, read from the registry each time a file starts; a value absent there keeps
 // the one before.
 extern DWORD g_SoundVolume;   // 0 to 100
@@ -11,12 +13,18 @@ extern DWORD g_SoundBalance;  // read, never applied
 extern DWORD g_MuteSound;     // non-zero: no music
 
 struct AudioPlayer {
-  // Builds the graph and points its notifications at `window`; FALSE when there is none.
+  // Builds the graph and points its notifications at `window`. FALSE at the first step that fails,
+  // keeping what was obtained before it.
   static BOOL Init(HWND window);
   // The next queued event code, or -1 when there is none.
   static LONG GetEvent();
-  // Plays the file at `path` from its beginning.
+  // Plays the file at `path` from its beginning: through its own source filter, or, when that chain
+  // cannot be built, through the graph's own way of rendering a file.
   static void Play(const WCHAR* path);
+  // Rebuilds the chain from `source` to the renderer, undoing the previous file's, and runs it from
+  // the start; false at the first missing piece.
+  static bool RenderSource(IBaseFilter* source);
+  static BOOL RenderFileFallback(const WCHAR* path);
   // Seeks the file playing back to its beginning and runs the graph.
   static void Rewind();
   // Stops the graph (its control interface), when there is one.
@@ -25,4 +33,10 @@ struct AudioPlayer {
   static void ApplyVolume(bool mute);
   // Releases the graph.
   static void Release();
+
+  static IGraphBuilder* graph;
+  static IMediaControl* control;
+  static IMediaSeeking* seeking;
+  static IMediaEventEx* events;
+  static IBasicAudio* audio;
 };

@@ -81,6 +81,23 @@ BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURI
                            LPVOID environment, LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
                            LPPROCESS_INFORMATION processInformation);
 
+// Global memory blocks. Every block is movable: the handle is not the address, GlobalLock gives
+// that; GlobalFree of a locked block still frees it. A handle GlobalAlloc did not give is refused.
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+LPVOID WINAPI GlobalLock(HGLOBAL block);
+BOOL WINAPI GlobalUnlock(HGLOBAL block);
+SIZE_T WINAPI GlobalSize(HGLOBAL block);
+// Null on success, as on Windows; the handle itself when it is not a block.
+HGLOBAL WINAPI GlobalFree(HGLOBAL block);
+
+// The process and thread handles CreateProcessW gives need no closing here (a started process is
+// waited for by the stand-in); closing one is accepted. FALSE for a null handle.
+BOOL WINAPI CloseHandle(HANDLE handle);
+
 // Text conversion. The ANSI code page is UTF-8 here; invalid bytes become U+FFFD.
 #define CP_ACP 0
 #define CP_UTF8 65001

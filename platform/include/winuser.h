@@ -296,3 +296,5 @@ BOOL WINAPI SystemParametersInfoW(UINT action, UINT uiParam, PVOID pvParam, UINT
 // Beyond the documented set, %f with a precision is also formatted. The output never exceeds
 // 1024 characters including the NUL; the result is the number of characters written without it.
 int WINAPIV wsprintfW(LPWSTR buffer, LPCWSTR format, ...);
+
+#include "winuser_dialogs.h"

@@ -110,7 +110,7 @@ ATOM WINAPI RegisterClassW(const WNDCLASSW* windowClass) {
 }
 
 HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND parent, HMENU, HINSTANCE instance, LPVOID param) {
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   State& state = GetState();
   HWND handle = nullptr;
   {
@@ -139,13 +139,16 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     window->exStyle = exStyle;
     window->rect = Placement(x, y, width, height);
     window->thread = std::this_thread::get_id();
+    if (style & WS_CHILD) window->id = static_cast<int>(static_cast<DWORD>(reinterpret_cast<uintptr_t>(menu)));
+    if (windowName != nullptr) window->text = windowName;
+    window->disabled = (style & WS_DISABLED) != 0;
     const SIZE size = win32::detail::ClientSize(*window);
     win32::detail::SizedSurface(*window);
     if (style & WS_VISIBLE) {
       window->invalid.push_back({0, 0, size.cx, size.cy});
       window->erase = true;
     }
-    CreateNative(state, *window, windowName != nullptr ? std::u16string(windowName) : std::u16string());
+    if (!windowClass->headless) CreateNative(state, *window, window->text);
     state.windows.emplace(reinterpret_cast<uintptr_t>(handle), std::move(window));
   }
   CREATESTRUCTW create{param, instance, nullptr, parent, height, width, y, x, static_cast<LONG>(style),

@@ -24,6 +24,7 @@ struct WindowClass {
   std::u16string name;
   WNDPROC procedure = nullptr;
   HCURSOR cursor = nullptr;
+  bool headless = false;  // its windows never get an X11 window (dialogs and their controls)
 };
 
 struct Window {
@@ -34,6 +35,9 @@ struct Window {
   DWORD exStyle = 0;
   HWND parent = nullptr;  // children only
   HWND owner = nullptr;   // top-level windows only
+  int id = 0;             // children: the control id given as the menu handle
+  std::u16string text;
+  bool disabled = false;
   // The window rectangle: in screen coordinates for a top-level window, in the parent's client
   // coordinates for a child. Foreign windows have no non-client area.
   RECT rect{};

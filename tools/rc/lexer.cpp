@@ -68,6 +68,11 @@ Token Lexer::Next() {
     token.kind = Token::kComma;
     return token;
   }
+  if (c == '|') {
+    ++pos_;
+    token.kind = Token::kPipe;
+    return token;
+  }
   if (c == '{' || c == '}') {
     ++pos_;
     token.kind = c == '{' ? Token::kOpen : Token::kClose;

@@ -9,8 +9,9 @@
 namespace rc {
 
 struct Token {
-  // BEGIN and END (in any case) come as kOpen and kClose, like the brackets { and }.
-  enum Kind { kEndOfScript, kNumber, kString, kName, kComma, kOpen, kClose } kind = kEndOfScript;
+  // BEGIN and END (in any case) come as kOpen and kClose, like the brackets { and }; kPipe is the
+  // '|' that joins style flags.
+  enum Kind { kEndOfScript, kNumber, kString, kName, kComma, kOpen, kClose, kPipe } kind = kEndOfScript;
   int line = 1;
   uint32_t number = 0;   // kNumber
   std::u16string text;   // kString: the decoded text; kName: the name as written

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include "tools/rc/dialog_script.h"
 #include "tools/rc/icon_file.h"
 #include "tools/rc/lexer.h"
 
@@ -57,6 +58,7 @@ class Parser {
     static const std::map<std::u16string, Handler> handlers = {
         {u"ICON", &Parser::Icon},
         {u"RCDATA", &Parser::RcData},
+        {u"DIALOGEX", &Parser::Dialog},
     };
     return handlers;
   }
@@ -111,6 +113,8 @@ class Parser {
   }
 
   void RcData(const Key& name, int line) { Add(Key{kTypeRcData, {}}, name, ReadFile(), line); }
+
+  void Dialog(const Key& name, int line) { Add(Key{kTypeDialog, {}}, name, CompileDialog(lexer_, token_), line); }
 
   void StringTable() {
     if (token_.kind != Token::kOpen) Fail("expected BEGIN after STRINGTABLE");

@@ -4,6 +4,7 @@
 //   name ICON "file.ico"                     an icon
 //   name RCDATA "file"                       a file as RT_RCDATA
 //   name TYPE "file"                         a file under a custom type (a name such as DDS, or a number)
+//   name DIALOGEX x, y, cx, cy ... BEGIN ... END   a dialog template (tools/rc/dialog_script.h)
 //
 // A name is a number from 1 to 65535 or a word; BEGIN/END may be written { and }; files are found
 // beside the script, else in the further folders the build names (files it makes itself). Every further statement kind is one more entry in the table of script.cpp.

@@ -1,0 +1,71 @@
+// A sound buffer of the stand-in device: PCM bytes with volume, pan and frequency, whose play cursor
+// moves on the machine's clock while it plays. A one-shot play stops by itself at the end of the
+// bytes; a looping play wraps. The primary buffer holds no bytes: its volume scales the mix.
+#pragma once
+#include <memory>
+#include <vector>
+
+#include <dsound.h>
+
+#include "platform/d3d9/com_object.h"
+
+namespace dsound {
+
+struct DeviceState;
+
+class SoundBuffer final : public d3d9::ComObject<IDirectSoundBuffer8> {
+ public:
+  // `format` is null for the primary buffer.
+  SoundBuffer(std::shared_ptr<DeviceState> device, DWORD flags, DWORD bytes, const WAVEFORMATEX* format);
+  ~SoundBuffer() override;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  HRESULT STDMETHODCALLTYPE GetCurrentPosition(LPDWORD playCursor, LPDWORD writeCursor) override;
+  HRESULT STDMETHODCALLTYPE GetFormat(LPWAVEFORMATEX format, DWORD size, LPDWORD written) override;
+  HRESULT STDMETHODCALLTYPE GetVolume(LPLONG volume) override;
+  HRESULT STDMETHODCALLTYPE GetPan(LPLONG pan) override;
+  HRESULT STDMETHODCALLTYPE GetFrequency(LPDWORD frequency) override;
+  HRESULT STDMETHODCALLTYPE GetStatus(LPDWORD status) override;
+  HRESULT STDMETHODCALLTYPE Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1, LPVOID* part2,
+                                 LPDWORD bytes2, DWORD flags) override;
+  HRESULT STDMETHODCALLTYPE Play(DWORD reserved, DWORD priority, DWORD flags) override;
+  HRESULT STDMETHODCALLTYPE SetCurrentPosition(DWORD position) override;
+  HRESULT STDMETHODCALLTYPE SetVolume(LONG volume) override;
+  HRESULT STDMETHODCALLTYPE SetPan(LONG pan) override;
+  HRESULT STDMETHODCALLTYPE SetFrequency(DWORD frequency) override;
+  HRESULT STDMETHODCALLTYPE Stop() override;
+  HRESULT STDMETHODCALLTYPE Unlock(LPVOID part1, DWORD bytes1, LPVOID part2, DWORD bytes2) override;
+
+  const DeviceState& Device() const { return *device_; }
+  bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
+  DWORD Flags() const { return flags_; }
+  const WAVEFORMATEX& Format() const { return format_; }
+  const std::vector<BYTE>& Bytes() const { return bytes_; }
+  LONG Volume() const { return volume_; }
+  LONG Pan() const { return pan_; }
+  // The sample rate playback runs at: the set frequency, or the format's own.
+  DWORD Rate() const { return frequency_ != 0 ? frequency_ : format_.nSamplesPerSec; }
+  // Brings the cursor up to the clock (a one-shot play that has passed the end stops), then answers.
+  bool Playing();
+  bool Looping() { return Playing() && looping_; }
+  DWORD Cursor();
+
+ private:
+  void Advance();
+
+  std::shared_ptr<DeviceState> device_;
+  DWORD flags_;
+  WAVEFORMATEX format_{};
+  std::vector<BYTE> bytes_;
+  LONG volume_ = 0;
+  LONG pan_ = 0;
+  DWORD frequency_ = 0;
+  bool playing_ = false;
+  bool looping_ = false;
+  bool locked_ = false;
+  // Byte position, and the clock time it was taken at while playing.
+  DWORD position_ = 0;
+  int64_t positionTime_ = 0;
+};
+
+}  // namespace dsound

@@ -1,0 +1,3 @@
+#include <windows.h>
+
+BOOL WINAPI CloseHandle(HANDLE handle) { return handle != nullptr; }

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "slideshow/audio_file.h"
+#include "tests/sound/temp_folder.h"
+
+namespace {
+
+using sound_test::Bytes;
+
+DS_AudioFile Entry(const std::u16string& path, const Bytes& bytes) {
+  DS_AudioFile entry;
+  entry.file.name = path;
+  entry.file.SetBytes(static_cast<DWORD>(bytes.size()), bytes.data());
+  return entry;
+}
+
+// The entry's bytes go to the temporary folder under the last part of its stored path (split at
+// either slash); the entry then names that file and holds no bytes. A name that would leave the
+// folder or name the folder itself writes nothing and keeps the bytes.
+TEST(ExtractToTemp, WritesUnderTheStoredFileName) {
+  struct Case {
+    const char16_t* stored;
+    const char* written;  // null: nothing is written
+  };
+  const Case cases[] = {
+      {u"C:\\Music\\song.mp3", "song.mp3"},
+      {u"song.mp3", "song.mp3"},
+      {u"D:\\mixed/dir\\tune.wav", "tune.wav"},
+      {u"evil/../../../etc/passwd.mp3", "passwd.mp3"},
+      {u"C:\\Music\\", nullptr},
+      {u"C:\\Music\\..", nullptr},
+      {u".", nullptr},
+      {u"", nullptr},
+  };
+  const Bytes bytes = {'I', 'D', '3', 0, 1, 2, 3};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.stored, c.stored + std::char_traits<char16_t>::length(c.stored)));
+    TempFolder temp;
+    DS_AudioFile entry = Entry(c.stored, bytes);
+    entry.ExtractToTemp();
+    if (c.written) {
+      EXPECT_EQ(temp.Count(), 1u);
+      EXPECT_EQ(temp.Read(c.written), bytes);
+      EXPECT_EQ(entry.file.name, temp.Wide(c.written));
+      EXPECT_EQ(entry.file.Size(), 0u);
+    } else {
+      EXPECT_EQ(temp.Count(), 0u);
+      EXPECT_EQ(entry.file.name, c.stored);
+      EXPECT_EQ(entry.file.Size(), bytes.size());
+    }
+  }
+}
+
+// A stored path that exists is played from there: nothing is written and the bytes go.
+TEST(ExtractToTemp, ExistingStoredPathWritesNothing) {
+  TempFolder temp;
+  temp.Write("there.mp3", {9, 9});
+  DS_AudioFile entry = Entry(temp.Wide("there.mp3"), {1, 2, 3});
+  entry.ExtractToTemp();
+  EXPECT_EQ(temp.Count(), 1u);
+  EXPECT_EQ(temp.Read("there.mp3"), (Bytes{9, 9}));
+  EXPECT_EQ(entry.file.name, temp.Wide("there.mp3"));
+  EXPECT_EQ(entry.file.Size(), 0u);
+
+  DS_AudioFile empty = Entry(u"C:\\none.mp3", {});
+  empty.ExtractToTemp();
+  EXPECT_EQ(empty.file.name, u"C:\\none.mp3");
+  EXPECT_EQ(temp.Count(), 1u);
+}
+
+// A file that cannot be written loses nothing: the entry keeps its path and its bytes.
+TEST(ExtractToTemp, FailedWriteKeepsTheBytes) {
+  TempFolder temp;
+  setenv("TMPDIR", (temp.Path() + "/absent").c_str(), 1);
+  DS_AudioFile entry = Entry(u"C:\\Music\\song.mp3", {1, 2, 3});
+  entry.ExtractToTemp();
+  EXPECT_EQ(entry.file.name, u"C:\\Music\\song.mp3");
+  EXPECT_EQ(entry.file.Size(), 3u);
+}
+
+// Two entries with the same file name but other bytes each keep their own file; the same entry
+// written again (the next monitor scene) goes to the same file.
+TEST(ExtractToTemp, SameNameOtherBytesGetTheirOwnFiles) {
+  TempFolder temp;
+  DS_AudioFile first = Entry(u"C:\\a\\theme.mp3", {1, 1, 1});
+  DS_AudioFile second = Entry(u"C:\\b\\theme.mp3", {2, 2});
+  DS_AudioFile again = Entry(u"C:\\a\\theme.mp3", {1, 1, 1});
+  first.ExtractToTemp();
+  second.ExtractToTemp();
+  again.ExtractToTemp();
+  EXPECT_NE(first.file.name, second.file.name);
+  EXPECT_EQ(again.file.name, first.file.name);
+  EXPECT_EQ(temp.Count(), 2u);
+  EXPECT_EQ(temp.Read("theme.mp3"), (Bytes{1, 1, 1}));
+  const std::u16string secondName = second.file.name.substr(temp.Wide("").size());
+  EXPECT_EQ(temp.Read(std::string(secondName.begin(), secondName.end())), (Bytes{2, 2}));
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+// A fresh temporary folder for one test, made the machine's temp folder through TMPDIR.
+#pragma once
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/sound/sound_files.h"
+
+class TempFolder {
+ public:
+  TempFolder() {
+    char pattern[] = "/tmp/copperleaf-sound-XXXXXX";
+    path_ = mkdtemp(pattern);
+    const char* old = std::getenv("TMPDIR");
+    if (old) previous_ = old;
+    hadPrevious_ = old != nullptr;
+    setenv("TMPDIR", path_.c_str(), 1);
+  }
+  ~TempFolder() {
+    if (hadPrevious_) setenv("TMPDIR", previous_.c_str(), 1);
+    else unsetenv("TMPDIR");
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::u16string Wide(const std::string& name) const {
+    const std::string full = path_ + "/" + name;
+    return std::u16string(full.begin(), full.end());
+  }
+  void Write(const std::string& name, const sound_test::Bytes& bytes) const {
+    std::ofstream out(path_ + "/" + name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  sound_test::Bytes Read(const std::string& name) const {
+    std::ifstream in(path_ + "/" + name, std::ios::binary);
+    return sound_test::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  size_t Count() const {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_)) count += entry.is_regular_file();
+    return count;
+  }
+
+ private:
+  std::string path_;
+  std::string previous_;
+  bool hadPrevious_ = false;
+};
