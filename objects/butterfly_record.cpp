@@ -9,13 +9,6 @@ constexpr DWORD kVersion = 2;
 
 const IOF_Virtual_ReaderT<DS_ButterflyConstructor> g_ButterflyReader;
 const bool g_ButterflyRegistered = RegisterReader(GetConstructorRegistry(), kClassName, g_ButterflyReader);
-
-// The stored values feed scaled values, so they are set and their derived values follow.
-void ReadScaled(DS_IOF_Virtual* in, UINTSclaleTo<float>& target) {
-  UINT value = target.value;
-  in->ReadUInt(&value);
-  target.SetAndNotify(value);
-}
 }  // namespace
 
 template <>
@@ -27,8 +20,8 @@ void IOF_ReadFields<DS_ButterflyConstructor>(DS_IOF_Virtual** stream, DWORD vers
 bool DS_ButterflyConstructor::ReadFields(DS_IOF_Virtual** stream, DWORD version) {
   ReadFileLink(stream, &bodyImageLink);
   ReadFileLink(stream, &bodyMeshLink);
-  ReadScaled(*stream, storedValue1);
-  ReadScaled(*stream, storedValue2);
+  ReadScaledValue(*stream, storedValue1);
+  ReadScaledValue(*stream, storedValue2);
   if (version >= 2) (*stream)->ReadFloat(&wingScale);
   return DS_3D_Obj_Ctrl::ReadBase(stream);
 }

@@ -3,10 +3,15 @@
 //   picture_maker landscape KIND WIDTH HEIGHT SEED OUT.jpg
 //   picture_maker loading OUT.png       the "Loading..." picture
 //   picture_maker banner TITLE OUT.png  the settings dialog's picture
+//   picture_maker texture KIND OUT.png  a texture of the sample scene's layers and objects: "glyphs",
+//                                       "highlight", "rim", "stand", "flame", "noise" or "bump"
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "effect_textures.h"
+#include "glass_art.h"
+#include "glyph_strip.h"
 #include "landscape.h"
 #include "text.h"
 
@@ -16,13 +21,35 @@ int Usage() {
   std::fprintf(stderr,
                "usage: picture_maker landscape KIND WIDTH HEIGHT SEED OUT.jpg\n"
                "       picture_maker loading OUT.png\n"
-               "       picture_maker banner TITLE OUT.png\n");
+               "       picture_maker banner TITLE OUT.png\n"
+               "       picture_maker texture glyphs|highlight|rim|stand|flame|noise|bump OUT.png\n");
   return 2;
 }
 
 int Written(bool ok, const std::string& path) {
   if (ok) return 0;
   std::fprintf(stderr, "picture_maker: cannot write %s\n", path.c_str());
+  return 1;
+}
+
+// The scene textures, each at the size its layer or object draws it.
+int WriteTexture(const std::string& kind, const std::string& path) {
+  using namespace picture;
+  if (kind == "glyphs") {
+    std::optional<AlphaPicture> strip = PaintGlyphStrip(32, 1024);
+    if (!strip) {
+      std::fprintf(stderr, "picture_maker: no monospace face found\n");
+      return 1;
+    }
+    return Written(strip->WritePng(path), path);
+  }
+  if (kind == "highlight") return Written(PaintBallHighlight(256).WritePng(path), path);
+  if (kind == "rim") return Written(PaintBallRim(256).WritePng(path), path);
+  if (kind == "stand") return Written(PaintBallStand(256, 128).WritePng(path), path);
+  if (kind == "flame") return Written(PaintFlameShape(128, 17).WritePng(path), path);
+  if (kind == "noise") return Written(PaintTilingNoise(128, 23).WritePng(path), path);
+  if (kind == "bump") return Written(PaintWaveBump(256, 31).WritePng(path), path);
+  std::fprintf(stderr, "picture_maker: no texture named %s\n", kind.c_str());
   return 1;
 }
 
@@ -57,5 +84,6 @@ int main(int argc, char** argv) {
     if (!image || !DrawCentredText(*image, argv[2], 22, {1.0f, 0.95f, 0.85f}, 160, 56)) return 1;
     return Written(image->WritePng(argv[3]), argv[3]);
   }
+  if (command == "texture" && argc == 4) return WriteTexture(argv[2], argv[3]);
   return Usage();
 }

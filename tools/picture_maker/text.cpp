@@ -7,30 +7,27 @@
 #include <memory>
 
 namespace picture {
-namespace {
 
-std::string SansSerifFile() {
+std::string FindFontFile(const std::string& pattern) {
   std::string file;
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) return file;
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:bold"));
-  FcConfigSubstitute(config, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+  FcPattern* query = FcNameParse(reinterpret_cast<const FcChar8*>(pattern.c_str()));
+  FcConfigSubstitute(config, query, FcMatchPattern);
+  FcDefaultSubstitute(query);
   FcResult result;
-  if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
+  if (FcPattern* match = FcFontMatch(config, query, &result)) {
     FcChar8* path = nullptr;
     if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) file = reinterpret_cast<const char*>(path);
     FcPatternDestroy(match);
   }
-  FcPatternDestroy(pattern);
+  FcPatternDestroy(query);
   FcConfigDestroy(config);
   return file;
 }
 
-}  // namespace
-
 bool DrawCentredText(Image& image, const std::string& text, int pixelSize, Color color, int centreX, int baseline) {
-  const std::string file = SansSerifFile();
+  const std::string file = FindFontFile("sans-serif:bold");
   FT_Library library;
   if (file.empty() || FT_Init_FreeType(&library) != 0) return false;
   std::unique_ptr<FT_LibraryRec_, decltype(&FT_Done_FreeType)> libraryHolder(library, FT_Done_FreeType);

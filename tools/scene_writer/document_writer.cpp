@@ -1,11 +1,22 @@
 #include "document_writer.h"
 
+#include <bit>
 #include <stdexcept>
 
 namespace scene_writer {
 
 void DocumentWriter::Little(uint64_t value, int count) {
   for (int i = 0; i < count; ++i) bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+DocumentWriter& DocumentWriter::U8(uint8_t value) {
+  Little(value, 1);
+  return *this;
+}
+
+DocumentWriter& DocumentWriter::F32(float value) {
+  Little(std::bit_cast<uint32_t>(value), 4);
+  return *this;
 }
 
 DocumentWriter& DocumentWriter::U32(uint32_t value) {
@@ -49,11 +60,15 @@ DocumentWriter& DocumentWriter::Header(std::string_view className, uint32_t vers
 
 DocumentWriter& DocumentWriter::Link(std::string_view path, int64_t stamp) { return String(path).I64(stamp); }
 
-DocumentWriter& DocumentWriter::Record(int32_t id, std::string_view library, const Bytes& bytes,
-                                       std::string_view name) {
-  I32(id).String(library).U32(static_cast<uint32_t>(bytes.size()));
+DocumentWriter& DocumentWriter::Blob(const Bytes& bytes, std::string_view name) {
+  U32(static_cast<uint32_t>(bytes.size()));
   bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
   return String(name);
+}
+
+DocumentWriter& DocumentWriter::Record(int32_t id, std::string_view library, const Bytes& bytes,
+                                       std::string_view name) {
+  return I32(id).String(library).Blob(bytes, name);
 }
 
 }  // namespace scene_writer

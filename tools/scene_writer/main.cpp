@@ -1,5 +1,6 @@
 // scene_writer DESCRIPTION PICTURE_FOLDER OUTPUT: writes the sample scene document that the
-// executable embeds. The output appears whole or not at all, so a failed run never leaves a
+// executable embeds, with the pictures of PICTURE_FOLDER and the effect files of the folder
+// "effects" beside the description. The output appears whole or not at all, so a failed run never leaves a
 // half-written scene for the resource compiler to pick up.
 #include <cstdio>
 #include <filesystem>
@@ -37,12 +38,16 @@ int main(int argc, char** argv) {
   }
   try {
     const std::filesystem::path pictures = argv[2];
+    const std::filesystem::path effects = std::filesystem::path(argv[1]).parent_path() / "effects";
     const auto scene = scene_writer::ParseSceneDescription(ReadText(argv[1]));
     if (scene.slides.empty()) throw std::runtime_error("the scene has no slides");
-    const auto document = scene_writer::WriteSceneDocument(scene, [&](const std::string& file) {
-      const std::string text = ReadText(pictures / file);
-      return scene_writer::Bytes(text.begin(), text.end());
-    });
+    auto reader = [](const std::filesystem::path& folder) {
+      return [folder](const std::string& file) {
+        const std::string text = ReadText(folder / file);
+        return scene_writer::Bytes(text.begin(), text.end());
+      };
+    };
+    const auto document = scene_writer::WriteSceneDocument(scene, reader(pictures), reader(effects));
     WriteWhole(argv[3], document);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "scene_writer: %s\n", e.what());
