@@ -21,6 +21,15 @@ LONG PrimaryVolume(DWORD volume, DWORD mute) {
   return static_cast<LONG>(std::min(volume, kFullVolume)) * 50 - 5000;
 }
 
+// The primary buffer's volume from "SoundVolume" and "MuteSound".
+void ApplyStoredPrimaryVolume() {
+  DWORD volume = kFullVolume;
+  DWORD mute = 0;
+  ReadSettingDword(&volume, kSoundVolumeValue);
+  ReadSettingDword(&mute, kMuteSoundValue);
+  SoundDevice::SetPrimaryVolume(PrimaryVolume(volume, mute));
+}
+
 }  // namespace
 
 void MonitorScene::ShowSplash() {
@@ -53,12 +62,7 @@ HRESULT MonitorScene::Start() {
     if (audio.Get()) audio->ExtractToTemp();
   sceneRoot->SetPicturePosition(GetPicturePosition());
   StartPlaylist();
-
-  DWORD volume = kFullVolume;
-  DWORD mute = 0;
-  ReadSettingDword(&volume, kSoundVolumeValue);
-  ReadSettingDword(&mute, kMuteSoundValue);
-  SoundDevice::SetPrimaryVolume(PrimaryVolume(volume, mute));
+  ApplyStoredPrimaryVolume();
   return S_OK;
 }
 
@@ -112,4 +116,7 @@ void MonitorScene::RestoreDeviceResources() {
   if (!sceneRoot) return;
   if (resourceManager) resourceManager->OnResetDevice();
   sceneRoot->RestoreDeviceResources();
+  // The release before the reset turned the primary buffer up to full; a muted or quieter setting
+  // holds again for the rest of the run.
+  ApplyStoredPrimaryVolume();
 }

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "document/file_link.h"
 #include "render/effect_particle_objs.h"
 #include "slideshow/view_2d.h"
 
@@ -10,9 +9,6 @@ namespace {
 
 const ds_string kClassName = u"DS_StatBaseFXCtrl";
 constexpr DWORD kVersion = 2;
-const ds_string kBaseFXClass = u"DS_BaseFXCtrl";
-const ds_string kFXParticleClass = u"DS_FXParticleSystemCtrl";
-constexpr DWORD kEffectLevelVersion = 1;
 
 void WriteHeader(DS_IOF_Virtual** stream, const ds_string& className, DWORD version) {
   (*stream)->WriteString(&className);
@@ -26,22 +22,6 @@ DWORD ReadHeader(DS_IOF_Virtual** stream) {
   (*stream)->ReadString(&className);
   (*stream)->ReadULong(&version);
   return version;
-}
-
-// The "DS_BaseFXCtrl" level (no fields of its own) around the "DS_FXParticleSystemCtrl" level: the
-// effect link, then the sprite record.
-void WriteEffectLevels(DS_IOF_Virtual** stream, const DS_BaseFXCtrl& d) {
-  WriteHeader(stream, kBaseFXClass, kEffectLevelVersion);
-  WriteHeader(stream, kFXParticleClass, kEffectLevelVersion);
-  WriteFileLink(stream, d.effectLink);
-  d.DS_BaseSpriteProp::SaveBase(stream);
-}
-
-bool ReadEffectLevels(DS_IOF_Virtual** stream, DS_BaseFXCtrl& d) {
-  ReadHeader(stream);
-  ReadHeader(stream);
-  ReadFileLink(stream, &d.effectLink);
-  return d.DS_BaseSpriteProp::ReadBase(stream);
 }
 
 }  // namespace
@@ -67,7 +47,7 @@ bool DS_StatBaseFXCtrl::SaveBase(DS_IOF_Virtual** stream) const {
   out->WriteFloat(&position.value.z);
   out->WriteUInt(&height.value);
   out->WriteUInt(&width.value);
-  WriteEffectLevels(stream, *this);
+  DS_BaseFXCtrl::SaveBase(stream);
   return true;
 }
 
@@ -81,5 +61,5 @@ bool DS_StatBaseFXCtrl::ReadBase(DS_IOF_Virtual** stream) {
     in->ReadUInt(&height.value);
     in->ReadUInt(&width.value);
   }
-  return ReadEffectLevels(stream, *this) && !in->Failed();
+  return DS_BaseFXCtrl::ReadBase(stream) && !in->Failed();
 }

@@ -16,8 +16,17 @@ class DS_ABRender;
 class DS_FXParticleSystemCtrl : public DS_ParticleSystemCtrl {
  public:
   DS_FXParticleSystemCtrl() = default;
+  // Writes the "DS_FXParticleSystemCtrl" record; always true.
+  bool Save(DS_IOF_Virtual** stream) override;
   // The effect of the link from the current resource manager, replacing the one held before.
   virtual void LoadResources();
+
+  // "DS_FXParticleSystemCtrl" version 1: the header, the effect link, then the "DS_BaseSpriteProp"
+  // record.
+  bool SaveBase(DS_IOF_Virtual** stream) const;
+  // Reads the header (its version changes nothing), the effect link and the sprite record. False once
+  // the stream has failed.
+  bool ReadBase(DS_IOF_Virtual** stream);
 
   DS_HLSLEffectFile effectLink;
   ComHolder<ID3DXEffect> effect;  // null until loaded, or when the effect cannot be made
@@ -30,6 +39,8 @@ class DS_FXParticleSystemCtrl : public DS_ParticleSystemCtrl {
 class DS_GlowEffectCtrl : public DS_FXParticleSystemCtrl {
  public:
   DS_GlowEffectCtrl();
+  // Writes the "DS_GlowEffectCtrl" record; always true.
+  bool Save(DS_IOF_Virtual** stream) override;
   // A glow object around a clone of this description.
   DS_ABObj* CreateObject() override;
   // The effect, then the glow picture (first picture of the mask link) and the sprite picture
@@ -37,6 +48,13 @@ class DS_GlowEffectCtrl : public DS_FXParticleSystemCtrl {
   void LoadResources() override;
   // Once per frame before the particles move; nothing here.
   virtual void PreUpdate() {}
+
+  // "DS_GlowEffectCtrl" version 1: the header, glow colour, stored glow intensity, then the
+  // "DS_FXParticleSystemCtrl" record.
+  bool SaveBase(DS_IOF_Virtual** stream) const;
+  // The colour goes straight into its value; the intensity is set and notified, so that the derived
+  // intensity follows. False once the stream has failed.
+  bool ReadBase(DS_IOF_Virtual** stream);
 
   MediaColor glowColor{0u};                // 0x00BBGGRR
   UINTSclaleTo<float> glowIntensity;       // stored percent, derived 0..1
@@ -52,6 +70,11 @@ class DS_BaseFXCtrl : public DS_FXParticleSystemCtrl {
   DS_BaseFXCtrl() = default;
   // Sets the effect's parameters for this frame's drawing into the layer.
   virtual void SetEffectParameters(DS_ABRender* layer) = 0;
+
+  // "DS_BaseFXCtrl" version 1: the header (no fields of its own), then the "DS_FXParticleSystemCtrl"
+  // record.
+  bool SaveBase(DS_IOF_Virtual** stream) const;
+  bool ReadBase(DS_IOF_Virtual** stream);
 
  protected:
   DS_BaseFXCtrl(const DS_BaseFXCtrl& other) = default;

@@ -1,0 +1,12 @@
+// The water brush's native pixel program, registered as "water_surface".
+#pragma once
+#include <vector>
+
+#include "platform/d3d9/pixel_program.h"
+#include "platform/d3dx9/effect.h"
+
+// Stage 0 reads "Background", stage 1 "Mask", stage 2 "BumpMap". The bump texel's red and green
+// (0..1, mid-grey flat) give a slope turned by "BampTrans"; a sine along "Direction1" moving with
+// "Time" pushes the lookup by "Direction2"; the colour is tinted by "Color" and darkened by "Shadows"
+// where the slope faces away from "Vhalf". Without a bump texture the surface is flat.
+d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& values);
