@@ -39,6 +39,8 @@ void RewindAndRun() {
 }  // namespace
 
 BOOL AudioPlayer::Init(HWND window) {
+  // A player made before (a second start in one process) is given up rather than leaked.
+  Release();
   CoInitialize(nullptr);
   if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
                               IID_IGraphBuilder, reinterpret_cast<void**>(&graph))))
