@@ -8,8 +8,11 @@
 #include "document/iof_reader.h"
 #include "slideshow/matrix_code_light.h"
 #include "tests/support/document_builder.h"
+#include "tests/support/write_log.h"
 
 namespace {
+
+using docbuild::WriteLog;
 
 // The base part every matrix-code record ends with.
 void BasePart(docbuild::DocumentBuilder& doc) {
@@ -27,40 +30,6 @@ void MatrixFields(docbuild::DocumentBuilder& doc, const Fields& f) {
   doc.U32(f.cell).U32(f.density).U32(f.flicker).I32(f.sparkle).I32(f.displayMode).I32(f.style);
   doc.U32(f.normal).U32(f.bright).U32(f.brightness);
 }
-
-// Records each written value as "kind value"; reads nothing.
-class WriteLog final : public DS_IOF_Virtual {
- public:
-  void WriteResourceRecord(const ResourceRecord*) override { entries.push_back("record"); }
-  void WriteBlob(const ResourceRecord*) override { entries.push_back("blob"); }
-  void WriteString(const ds_string* value) override {
-    entries.push_back("string " + std::string(value->begin(), value->end()));
-  }
-  void WriteInt64(const LONGLONG* value) override { entries.push_back("int64 " + std::to_string(*value)); }
-  void WriteFloat(const float* value) override { entries.push_back("float " + std::to_string(*value)); }
-  void WritePoint(const POINT*) override { entries.push_back("point"); }
-  void WriteULong(const DWORD* value) override { entries.push_back("ulong " + std::to_string(*value)); }
-  void WriteUInt(const UINT* value) override { entries.push_back("uint " + std::to_string(*value)); }
-  void WriteByte(const BYTE* value) override { entries.push_back("byte " + std::to_string(*value)); }
-  void WriteBool(const bool* value) override { entries.push_back(*value ? "bool 1" : "bool 0"); }
-  void WriteInt(const INT* value) override { entries.push_back("int " + std::to_string(*value)); }
-  void ReadResourceRecord(ResourceRecord*) override {}
-  void ReadBlob(ResourceRecord*) override {}
-  void ReadString(ds_string*) override {}
-  void ReadInt64(LONGLONG*) override {}
-  void ReadFloat(float*) override {}
-  void ReadPoint(POINT*) override {}
-  void ReadULong(DWORD*) override {}
-  void ReadUInt(UINT*) override {}
-  void ReadByte(BYTE*) override {}
-  void ReadBool(bool*) override {}
-  void ReadInt(INT*) override {}
-  bool Failed() const override { return false; }
-  void Fail() override {}
-  bool Holds(uint64_t) const override { return false; }
-
-  std::vector<std::string> entries;
-};
 
 }  // namespace
 
