@@ -46,9 +46,11 @@ HRESULT CreateTextureFromDds(IDirect3DDevice9* device, const void* data, UINT si
   if (IsDefault(height)) height = top.height;
   if (format == D3DFMT_UNKNOWN) format = file->format;
   if (format == D3DFMT_R8G8B8) format = D3DFMT_X8R8G8B8;
-  // The file's own chain when it has one; otherwise the full chain, made from the top level.
+  // The file's own chain when it has one and keeps its size; otherwise the full chain, made from the
+  // top level.
   const UINT full = FullChainLevels(width, height);
-  UINT levels = IsDefault(mipLevels) ? (file->levels.size() > 1 ? UINT(file->levels.size()) : full) : mipLevels;
+  const bool ownChain = file->levels.size() > 1 && width == top.width && height == top.height;
+  UINT levels = IsDefault(mipLevels) ? (ownChain ? UINT(file->levels.size()) : full) : mipLevels;
   levels = std::min(levels, full);
 
   IDirect3DTexture9* texture = nullptr;
