@@ -38,8 +38,18 @@ void LibrarySceneTest::SetUpScene(bool withLibrary) {
   picture.width = picture.height = 256;
   g_View2D.Apply(picture, 256, 256, 0, false);
   const Bytes tile = ColourDds(8, 8, [](UINT x, UINT) { return x < 4 ? 0xFFFF0000u : 0x00000000u; });
+  const Bytes field = ColourDds(64, 64, [](UINT x, UINT y) { return 0xFF000000u | (y * 4) << 16 | (x * 4) << 8; });
+  UseDocument({{u"tile.dds", 1, {docbuild::Embedded(u"tile.dds", tile)}},
+               {u"field.dds", 1, {docbuild::Embedded(u"field.dds", field)}}},
+              {});
+}
+
+void LibrarySceneTest::UseDocument(const std::vector<docbuild::FileEntry>& images,
+                                   const std::vector<docbuild::GuidBlobEntry>& guids) {
+  SetCurrentDocResManager(nullptr);
+  manager_.reset();
   docbuild::DocumentBuilder doc;
-  doc.DocResManager(3, {{u"tile.dds", 1, {docbuild::Embedded(u"tile.dds", tile)}}}, {}, {}, {});
+  doc.DocResManager(3, images, {}, {}, guids);
   bytes_ = doc.Document();
   ResourceBuffer buffer(bytes_.data(), bytes_.size());
   DS_IOF_R<ResourceBuffer> reader(&buffer);

@@ -22,13 +22,16 @@ using Bytes = doc_res_test::Bytes;
 // An A8R8G8B8 DDS file of w x h texels, texel(x, y) as 0xAARRGGBB.
 Bytes ColourDds(UINT w, UINT h, const std::function<uint32_t(UINT, UINT)>& texel);
 
-// The document holds one picture of its own, "tile.dds": 8 x 8, its left half opaque red and its
-// right half transparent. `withLibrary` false declares the library missing on the machine.
+// The document holds pictures of its own: "tile.dds", 8 x 8, its left half opaque red and its right
+// half transparent, and "field.dds", 64 x 64, whose red tells the row and green the column.
+// `withLibrary` false declares the library missing on the machine.
 class LibrarySceneTest : public doc_res_test::DeviceTest {
  protected:
   void SetUp() override { SetUpScene(true); }
   void TearDown() override;
   void SetUpScene(bool withLibrary);
+  // Replaces the current document by one with these pictures and GUID files.
+  void UseDocument(const std::vector<docbuild::FileEntry>& images, const std::vector<docbuild::GuidBlobEntry>& guids);
 
   // A w x h picture, texel(x, y) as 0x00RRGGBB, opaque.
   ComHolder<IDirect3DTexture9> MakePicture(UINT w, UINT h, const std::function<uint32_t(UINT, UINT)>& pixel);
