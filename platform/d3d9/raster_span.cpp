@@ -1,5 +1,6 @@
 #include "platform/d3d9/raster_span.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -359,7 +360,7 @@ void UseGeneralPixelStageOnly(bool general) { generalOnly.store(general, std::me
 void PlanSpans(PixelState& p) {
   p.span = SpanPlan{};
   if (generalOnly.load(std::memory_order_relaxed)) return;
-  if (p.program != nullptr || p.specular || p.writeMask != 0xf || p.stageCount > 1) return;
+  if (p.program != nullptr || (p.specular && p.specularColour) || p.writeMask != 0xf || p.stageCount > 1) return;
   if (!Is32Bit(p.target->format())) return;
   if (p.blend && (p.separateAlphaBlend || !PlainFactor(p.srcBlend) || !PlainFactor(p.destBlend) ||
                   (p.blendOp != D3DBLENDOP_ADD && p.blendOp != D3DBLENDOP_SUBTRACT &&
@@ -384,6 +385,13 @@ void PlanSpans(PixelState& p) {
     }
     if (st.alphaOp != D3DTOP_DISABLE && (view.bound() || !st.alphaReadsTexture)) {
       if (!Lane(plan, 3, st.alphaOp, st.alphaArg1, st.alphaArg2, p.textureFactor)) return;
+    }
+  }
+  // Adding a black specular colour still clamps the colour to 0..1.
+  if (p.specular) {
+    for (int i = 0; i < 3; ++i) {
+      plan.low[i] = std::max(plan.low[i], 0.f);
+      plan.high[i] = std::min(plan.high[i], 1.f);
     }
   }
   bool readsTexel = false;

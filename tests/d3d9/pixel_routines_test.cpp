@@ -2,10 +2,12 @@
 // both ways on a fresh device and the two pictures must agree bit for bit. Each scene also says
 // whether a routine draws it, so that a comparison of the general stage with itself cannot pass
 // for one of a routine.
+#include <cstddef>
 #include <functional>
 #include <string>
 
 #include "device_fixture.h"
+#include "platform/d3d9/bands.h"
 #include "platform/d3d9/raster.h"
 #include "platform/d3d9/recorder.h"
 #include "platform/d3d9/resources.h"
@@ -28,6 +30,7 @@ struct Vertex {
 struct Scene {
   std::string name;
   bool routine = true;  // drawn by a routine rather than the general stage
+  DWORD fvf = kFvf;     // without D3DFVF_SPECULAR the vertices carry no specular colour
   D3DFORMAT texture = D3DFMT_A8R8G8B8;  // D3DFMT_UNKNOWN: none bound
   D3DFORMAT target = D3DFMT_X8R8G8B8;
   DWORD filter = D3DTEXF_LINEAR;
@@ -81,10 +84,23 @@ std::vector<Vertex> Geometry() {
   return list;
 }
 
+// The vertices as the FVF lays them out: without a specular colour when it has none.
+std::vector<uint8_t> Pack(DWORD fvf, const std::vector<Vertex>& vertices) {
+  std::vector<uint8_t> bytes;
+  for (const Vertex& v : vertices) {
+    const auto* at = reinterpret_cast<const uint8_t*>(&v);
+    bytes.insert(bytes.end(), at, at + offsetof(Vertex, specular));
+    if (fvf & D3DFVF_SPECULAR) bytes.insert(bytes.end(), at + offsetof(Vertex, specular), at + offsetof(Vertex, u));
+    bytes.insert(bytes.end(), at + offsetof(Vertex, u), at + sizeof(Vertex));
+  }
+  return bytes;
+}
+
 class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Scene> {
  protected:
   void TearDown() override {
     d3d9::UseGeneralPixelStageOnly(false);
+    d3d9::SetRenderThreads(0);
     DeviceTest::TearDown();
   }
 
@@ -139,7 +155,10 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
 
     d3d9::Recorder* recorder = d3d9::RecorderOf(device_);
     recorder->enabled = true;
-    EXPECT_EQ(DeviceTest::Draw(kFvf, D3DPT_TRIANGLELIST, 7, Geometry()), S_OK);
+    const std::vector<uint8_t> geometry = Pack(scene.fvf, Geometry());
+    const UINT stride = static_cast<UINT>(geometry.size() / Geometry().size());
+    EXPECT_EQ(DrawBytes(scene.fvf, stride, D3DPT_TRIANGLELIST, 7, geometry.data(), geometry.size(), nullptr, 0),
+              S_OK);
     recorder->enabled = false;
     routine = false;
     for (const d3d9::RecordedCall& call : recorder->calls) {
@@ -176,6 +195,10 @@ TEST_P(PixelRoutines, DrawWhatTheGeneralPixelStageDraws) {
     }
   }
   EXPECT_EQ(differing, 0);
+  // One thread draws what all of them draw.
+  d3d9::SetRenderThreads(1);
+  bool alone = false;
+  EXPECT_EQ(Draw(scene, false, alone), fast);
 }
 
 const Scene kScenes[] = {
@@ -254,6 +277,36 @@ const Scene kScenes[] = {
            d->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
            d->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
          }},
+    // States left over from other draws that change nothing here.
+    {.name = "SpecularWithoutSpecularColour",
+     .fvf = kFvf & ~D3DFVF_SPECULAR,
+     .blend = TRUE,
+     .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SPECULARENABLE, TRUE); }},
+    {.name = "SpecularWithoutSpecularColourOverDiffuse",
+     .fvf = kFvf & ~D3DFVF_SPECULAR,
+     .texture = D3DFMT_UNKNOWN,
+     .blend = TRUE,
+     .src = D3DBLEND_ONE,
+     .dest = D3DBLEND_ONE,
+     .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SPECULARENABLE, TRUE); }},
+    {.name = "SecondStageWithoutTexture",
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+         }},
+    {.name = "BlendingByOneAndZero", .blend = TRUE, .src = D3DBLEND_ONE, .dest = D3DBLEND_ZERO},
+    {.name = "ColourWriteMaskWithoutTargetAlpha",
+     .blend = TRUE,
+     .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_COLORWRITEENABLE, 0x7); }},
+    {.name = "SeparateAlphaWithoutTargetAlpha",
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
+           d->SetRenderState(D3DRS_SRCBLENDALPHA, D3DBLEND_ZERO);
+         }},
     // States left to the general stage, drawn both ways all the same.
     {.name = "SixteenBitTexture", .routine = false, .texture = D3DFMT_R5G6B5, .blend = TRUE},
     {.name = "ComplementedArgument", .routine = false, .colorArg1 = D3DTA_TEXTURE | D3DTA_COMPLEMENT},
@@ -264,6 +317,7 @@ const Scene kScenes[] = {
      .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SPECULARENABLE, TRUE); }},
     {.name = "ColourWriteMask",
      .routine = false,
+     .target = D3DFMT_A8R8G8B8,
      .blend = TRUE,
      .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_COLORWRITEENABLE, 0x7); }},
     {.name = "SeparateAlpha",
