@@ -426,18 +426,19 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
       continue;
     }
 
+    // Each pixel's values straight from the planes: the row's start plus x steps, never summed
+    // pixel by pixel, so that any pixel of a row (and any group of them) can be computed alone.
+    float rowStart[kMaxAttributes + 2];
     float value[kMaxAttributes + 2];
     const float fy = static_cast<float>(y) - t.y0;
-    const float fx = static_cast<float>(left) - t.x0;
-    for (int k = 0; k < count; ++k) value[k] = t.base[k] + t.ddx[k] * fx + t.ddy[k] * fy;
+    for (int k = 0; k < count; ++k) rowStart[k] = t.base[k] + t.ddy[k] * fy;
 
     uint8_t* out = target.row(static_cast<UINT>(y));
     float* depthRow = depth != nullptr && y < depthHeight ? depth->depth() + static_cast<size_t>(y) * depthWidth : nullptr;
     for (int64_t xi = left; xi <= right; ++xi) {
       const int x = static_cast<int>(xi);
-      if (xi != left) {
-        for (int k = 0; k < count; ++k) value[k] += t.ddx[k];
-      }
+      const float fx = static_cast<float>(x) - t.x0;
+      for (int k = 0; k < count; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
       const float z = Clamp01(value[0]);
       float* zSlot = nullptr;
       if (depth != nullptr) {

@@ -251,16 +251,15 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
     if (static_cast<UINT>(y) < p.depth->height()) depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
   }
 
-  // The planes at the row's first pixel, then one step in x per pixel, as the general stage does.
+  // The planes at the row's start, then each pixel's x step from it, as the general stage does.
   const float fy = static_cast<float>(y) - t.y0;
-  const float fx = static_cast<float>(left) - t.x0;
   constexpr int d = 2 + kDiffuse;
   constexpr int sp = 2 + kSpecular;
   constexpr int c = 2 + kTexcoord;
   const F4 diffuseBase = {t.base[d + 2], t.base[d + 1], t.base[d], t.base[d + 3]};
   const F4 diffuseDx = {t.ddx[d + 2], t.ddx[d + 1], t.ddx[d], t.ddx[d + 3]};
   const F4 diffuseDy = {t.ddy[d + 2], t.ddy[d + 1], t.ddy[d], t.ddy[d + 3]};
-  F4 diffuse = diffuseBase + diffuseDx * fx + diffuseDy * fy;
+  const F4 diffuseRow = diffuseBase + diffuseDy * fy;
   // u, v, q and z; without a texture no u and v.
   F4 coordBase = {0.f, 0.f, t.base[1], t.base[0]};
   F4 coordDx = {0.f, 0.f, t.ddx[1], t.ddx[0]};
@@ -270,11 +269,11 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
     coordDx = F4{t.ddx[c], t.ddx[c + 1], t.ddx[1], t.ddx[0]};
     coordDy = F4{t.ddy[c], t.ddy[c + 1], t.ddy[1], t.ddy[0]};
   }
-  F4 coord = coordBase + coordDx * fx + coordDy * fy;
+  const F4 coordRow = coordBase + coordDy * fy;
   // For the richer draws: stage 1's u and v, and the specular colour (no alpha).
-  F4 coord1{};
+  F4 coord1Row{};
   F4 coord1Dx{};
-  F4 specular{};
+  F4 specularRow{};
   F4 specularDx{};
   bool reads0 = false;
   bool reads1 = false;
@@ -283,13 +282,12 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
   if constexpr (kRich) {
     if (p.texcoordStages > 1) {
       coord1Dx = F4{t.ddx[c + 2], t.ddx[c + 3], 0.f, 0.f};
-      coord1 = F4{t.base[c + 2], t.base[c + 3], 0.f, 0.f} + coord1Dx * fx +
-               F4{t.ddy[c + 2], t.ddy[c + 3], 0.f, 0.f} * fy;
+      coord1Row = F4{t.base[c + 2], t.base[c + 3], 0.f, 0.f} + F4{t.ddy[c + 2], t.ddy[c + 3], 0.f, 0.f} * fy;
     }
     if (plan.specular) {
       specularDx = F4{t.ddx[sp + 2], t.ddx[sp + 1], t.ddx[sp], 0.f};
-      specular = F4{t.base[sp + 2], t.base[sp + 1], t.base[sp], 0.f} + specularDx * fx +
-                 F4{t.ddy[sp + 2], t.ddy[sp + 1], t.ddy[sp], 0.f} * fy;
+      specularRow = F4{t.base[sp + 2], t.base[sp + 1], t.base[sp], 0.f} +
+                    F4{t.ddy[sp + 2], t.ddy[sp + 1], t.ddy[sp], 0.f} * fy;
     }
     for (int i = 0; i < 4; ++i) {
       reads0 = reads0 || pick1.texel[i] != 0 || pick2.texel[i] != 0;
@@ -304,13 +302,9 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
   const F4 specularHigh = {1.f, 1.f, 1.f, kUnbounded};
 
   uint8_t* out = p.target->row(static_cast<UINT>(y)) + static_cast<size_t>(left) * 4;
-  for (int x = left; x <= right; ++x, out += 4, diffuse += diffuseDx, coord += coordDx) {
-    if constexpr (kRich) {
-      if (x != left) {
-        coord1 += coord1Dx;
-        specular += specularDx;
-      }
-    }
+  for (int x = left; x <= right; ++x, out += 4) {
+    const F4 fx = Splat(static_cast<float>(x) - t.x0);
+    const F4 coord = coordRow + coordDx * fx;
     float* zSlot = nullptr;
     float z = 0.f;
     if constexpr (kDepth) {
@@ -319,12 +313,18 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
       zSlot = depthRow + x;
       if (!Compare(zFunc, z, *zSlot)) continue;
     }
-    F4 color = diffuse;
+    F4 color = diffuseRow + diffuseDx * fx;
     float u = coord[0];
     float v = coord[1];
-    float u1 = coord1[0];
-    float v1 = coord1[1];
-    F4 spec = specular;
+    float u1 = 0.f;
+    float v1 = 0.f;
+    F4 spec{};
+    if constexpr (kRich) {
+      const F4 coord1 = coord1Row + coord1Dx * fx;
+      u1 = coord1[0];
+      v1 = coord1[1];
+      spec = specularRow + specularDx * fx;
+    }
     if (perspective) {
       const float w = 1.f / coord[2];
       u *= w;
