@@ -9,6 +9,7 @@
 #endif
 
 #include "platform/d3d9/raster.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3d9/resources.h"
 
 namespace d3d9 {
@@ -541,13 +542,11 @@ void PlanSpans(PixelState& p) {
   }
   const bool depth = p.depth != nullptr;
   plan.targetAlpha = p.target->format() == D3DFMT_X8R8G8B8 ? kOpaque : 0;
+  plan.texel = readsTexel;
   if (plan.bump || plan.specular || readsTexel1 || (readsTexel && !Is32Bit(p.views[0].format))) {
     plan.point = plan.linear = Routine<Filter::kNone, true>(p.blend, depth);
-  } else if (readsTexel) {
-    plan.point = Routine<Filter::kPoint>(p.blend, depth);
-    plan.linear = Routine<Filter::kLinear>(p.blend, depth);
   } else {
-    plan.point = plan.linear = Routine<Filter::kNone>(p.blend, depth);
+    plan.point = plan.linear = &WideRow;
   }
   p.span = plan;
 }

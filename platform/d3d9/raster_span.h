@@ -33,6 +33,7 @@ struct SpanPlan {
   float low[4] = {};
   float high[4] = {};
   uint32_t targetAlpha = 0;  // ORed into each target pixel read and written: 0xff000000 without alpha
+  bool texel = false;        // the texel of stage 0 is read
   bool bump = false;         // stage 0 moves the coordinates of stage 1 by its texel
   bool specular = false;     // the specular colour is added to red, green and blue
 };

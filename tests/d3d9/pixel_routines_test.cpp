@@ -10,6 +10,7 @@
 #include "platform/d3d9/bands.h"
 #include "platform/d3d9/formats.h"
 #include "platform/d3d9/raster.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3d9/recorder.h"
 #include "platform/d3d9/resources.h"
 
@@ -103,6 +104,7 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
   void TearDown() override {
     d3d9::UseGeneralPixelStageOnly(false);
     d3d9::SetRenderThreads(0);
+    d3d9::UseWideTarget("");
     DeviceTest::TearDown();
   }
 
@@ -209,10 +211,15 @@ TEST_P(PixelRoutines, DrawWhatTheGeneralPixelStageDraws) {
     }
   }
   EXPECT_EQ(differing, 0);
-  // One thread draws what all of them draw.
+  // One thread draws what all of them draw, and every instruction set what the widest draws.
   d3d9::SetRenderThreads(1);
   bool alone = false;
   EXPECT_EQ(Draw(scene, false, alone), fast);
+  d3d9::SetRenderThreads(0);
+  for (const std::string& target : d3d9::WideTargets()) {
+    d3d9::UseWideTarget(target);
+    EXPECT_EQ(Draw(scene, false, alone), fast) << "on " << target;
+  }
 }
 
 const Scene kScenes[] = {
@@ -432,6 +439,14 @@ const Scene kScenes[] = {
            d->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
          }},
 };
+
+TEST(WideTargets, IncludeAFallbackBesideTheMachinesWidest) {
+  const std::vector<std::string> targets = d3d9::WideTargets();
+  ASSERT_FALSE(targets.empty());
+  std::string listed;
+  for (const std::string& target : targets) listed += target + " ";
+  EXPECT_GE(targets.size(), 2u) << listed;
+}
 
 INSTANTIATE_TEST_SUITE_P(Scenes, PixelRoutines, ::testing::ValuesIn(kScenes),
                          [](const ::testing::TestParamInfo<Scene>& info) { return info.param.name; });
