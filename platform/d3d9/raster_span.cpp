@@ -203,9 +203,6 @@ struct Picker {
 
   I4 texel, texel1, diffuse, constant;
 
-  F4 operator()(F4 t, F4 d) const {
-    return reinterpret_cast<F4>((reinterpret_cast<I4>(t) & texel) | (reinterpret_cast<I4>(d) & diffuse) | constant);
-  }
   F4 operator()(F4 t, F4 t1, F4 d) const {
     return reinterpret_cast<F4>((reinterpret_cast<I4>(t) & texel) | (reinterpret_cast<I4>(t1) & texel1) |
                                 (reinterpret_cast<I4>(d) & diffuse) | constant);
@@ -222,12 +219,10 @@ F4 Lanes(const Color& c) { return F4{c.b, c.g, c.r, c.a}; }
   return linear ? sampler.Linear(u, v) : sampler.Point(u, v);
 }
 
-enum class Filter { kNone, kPoint, kLinear };
-
-// kRich adds what the layers' richer draws need, decided per draw: a second stage's texel, a
-// first stage that bumps the second's coordinates, textures of other formats and the specular sum.
-// In that form the filter of each stage follows the triangle, and kFilter is kNone.
-template <Filter kFilter, bool kBlend, bool kDepth, bool kRich>
+// The richer plans, one pixel at a time: a second stage's texel, a first stage that bumps the
+// second's coordinates, textures of any format, the specular sum; the filter of each stage follows
+// the triangle. (The plain plans have the wide routines.)
+template <bool kBlend, bool kDepth>
 void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
   const SpanPlan& plan = p.span;
   const Sampler sampler(p.views[0]);
@@ -265,38 +260,34 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
   F4 coordBase = {0.f, 0.f, t.base[1], t.base[0]};
   F4 coordDx = {0.f, 0.f, t.ddx[1], t.ddx[0]};
   F4 coordDy = {0.f, 0.f, t.ddy[1], t.ddy[0]};
-  if (kFilter != Filter::kNone || (kRich && p.texcoordStages > 0)) {
+  if (p.texcoordStages > 0) {
     coordBase = F4{t.base[c], t.base[c + 1], t.base[1], t.base[0]};
     coordDx = F4{t.ddx[c], t.ddx[c + 1], t.ddx[1], t.ddx[0]};
     coordDy = F4{t.ddy[c], t.ddy[c + 1], t.ddy[1], t.ddy[0]};
   }
   const F4 coordRow = coordBase + coordDy * fy;
-  // For the richer draws: stage 1's u and v, and the specular colour (no alpha).
+  // Stage 1's u and v, and the specular colour (no alpha).
   F4 coord1Row{};
   F4 coord1Dx{};
+  if (p.texcoordStages > 1) {
+    coord1Dx = F4{t.ddx[c + 2], t.ddx[c + 3], 0.f, 0.f};
+    coord1Row = F4{t.base[c + 2], t.base[c + 3], 0.f, 0.f} + F4{t.ddy[c + 2], t.ddy[c + 3], 0.f, 0.f} * fy;
+  }
   F4 specularRow{};
   F4 specularDx{};
+  if (plan.specular) {
+    specularDx = F4{t.ddx[sp + 2], t.ddx[sp + 1], t.ddx[sp], 0.f};
+    specularRow =
+        F4{t.base[sp + 2], t.base[sp + 1], t.base[sp], 0.f} + F4{t.ddy[sp + 2], t.ddy[sp + 1], t.ddy[sp], 0.f} * fy;
+  }
   bool reads0 = false;
   bool reads1 = false;
-  bool is32 = false;
-  bool is32For1 = false;
-  if constexpr (kRich) {
-    if (p.texcoordStages > 1) {
-      coord1Dx = F4{t.ddx[c + 2], t.ddx[c + 3], 0.f, 0.f};
-      coord1Row = F4{t.base[c + 2], t.base[c + 3], 0.f, 0.f} + F4{t.ddy[c + 2], t.ddy[c + 3], 0.f, 0.f} * fy;
-    }
-    if (plan.specular) {
-      specularDx = F4{t.ddx[sp + 2], t.ddx[sp + 1], t.ddx[sp], 0.f};
-      specularRow = F4{t.base[sp + 2], t.base[sp + 1], t.base[sp], 0.f} +
-                    F4{t.ddy[sp + 2], t.ddy[sp + 1], t.ddy[sp], 0.f} * fy;
-    }
-    for (int i = 0; i < 4; ++i) {
-      reads0 = reads0 || pick1.texel[i] != 0 || pick2.texel[i] != 0;
-      reads1 = reads1 || pick1.texel1[i] != 0 || pick2.texel1[i] != 0;
-    }
-    is32 = Is32Bit(p.views[0].format);
-    is32For1 = Is32Bit(p.views[1].format);
+  for (int i = 0; i < 4; ++i) {
+    reads0 = reads0 || pick1.texel[i] != 0 || pick2.texel[i] != 0;
+    reads1 = reads1 || pick1.texel1[i] != 0 || pick2.texel1[i] != 0;
   }
+  const bool is32 = Is32Bit(p.views[0].format);
+  const bool is32For1 = Is32Bit(p.views[1].format);
   // The specular sum clamps red, green and blue and leaves alpha alone.
   constexpr float kUnbounded = __builtin_huge_valf();
   const F4 specularLow = {0.f, 0.f, 0.f, -kUnbounded};
@@ -320,12 +311,12 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
     float u1 = 0.f;
     float v1 = 0.f;
     F4 spec{};
-    if constexpr (kRich) {
+    if (p.texcoordStages > 1) {
       const F4 coord1 = coord1Row + coord1Dx * fx;
       u1 = coord1[0];
       v1 = coord1[1];
-      spec = specularRow + specularDx * fx;
     }
+    if (plan.specular) spec = specularRow + specularDx * fx;
     if (perspective) {
       const float w = 1.f / coord[2];
       u *= w;
@@ -340,30 +331,22 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
     }
     F4 texel{};
     F4 texel1{};
-    if constexpr (kFilter == Filter::kPoint) texel = sampler.Point(u, v);
-    if constexpr (kFilter == Filter::kLinear) texel = sampler.Linear(u, v);
-    if constexpr (kRich) {
-      if (plan.bump) {
-        const Color b = p.views[0].Sample(u, v, t.linear[0]);
-        const float* m = p.stages[0].bump;
-        u1 += m[0] * b.r + m[2] * b.g;
-        v1 += m[1] * b.r + m[3] * b.g;
-      } else if (reads0) {
-        texel = SampleAny(p.views[0], sampler, is32, u, v, t.linear[0]);
-      }
-      if (reads1) texel1 = SampleAny(p.views[1], sampler1, is32For1, u1, v1, t.linear[1]);
-      color = pick1(texel, texel1, color) * pick2(texel, texel1, color);
-    } else {
-      color = pick1(texel, color) * pick2(texel, color);
+    if (plan.bump) {
+      const Color b = p.views[0].Sample(u, v, t.linear[0]);
+      const float* m = p.stages[0].bump;
+      u1 += m[0] * b.r + m[2] * b.g;
+      v1 += m[1] * b.r + m[3] * b.g;
+    } else if (reads0) {
+      texel = SampleAny(p.views[0], sampler, is32, u, v, t.linear[0]);
     }
+    if (reads1) texel1 = SampleAny(p.views[1], sampler1, is32For1, u1, v1, t.linear[1]);
+    color = pick1(texel, texel1, color) * pick2(texel, texel1, color);
     color = color < low ? low : color;
     color = color > high ? high : color;
-    if constexpr (kRich) {
-      if (plan.specular) {
-        color += spec;
-        color = color < specularLow ? specularLow : color;
-        color = color > specularHigh ? specularHigh : color;
-      }
+    if (plan.specular) {
+      color += spec;
+      color = color < specularLow ? specularLow : color;
+      color = color > specularHigh ? specularHigh : color;
     }
     if (alphaTest && !Compare(alphaFunc, static_cast<float>(ToByte(color[3])), alphaRef)) {
       continue;
@@ -381,15 +364,12 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
   }
 }
 
-template <Filter kFilter, bool kBlend, bool kRich>
+template <bool kBlend>
 SpanFunction Routine(bool depth) {
-  return depth ? &Span<kFilter, kBlend, true, kRich> : &Span<kFilter, kBlend, false, kRich>;
+  return depth ? &Span<kBlend, true> : &Span<kBlend, false>;
 }
 
-template <Filter kFilter, bool kRich = false>
-SpanFunction Routine(bool blend, bool depth) {
-  return blend ? Routine<kFilter, true, kRich>(depth) : Routine<kFilter, false, kRich>(depth);
-}
+SpanFunction Routine(bool blend, bool depth) { return blend ? Routine<true>(depth) : Routine<false>(depth); }
 
 bool PlainFactor(DWORD mode) {
   switch (mode) {
@@ -544,7 +524,7 @@ void PlanSpans(PixelState& p) {
   plan.targetAlpha = p.target->format() == D3DFMT_X8R8G8B8 ? kOpaque : 0;
   plan.texel = readsTexel;
   if (plan.bump || plan.specular || readsTexel1 || (readsTexel && !Is32Bit(p.views[0].format))) {
-    plan.point = plan.linear = Routine<Filter::kNone, true>(p.blend, depth);
+    plan.point = plan.linear = Routine(p.blend, depth);
   } else {
     plan.point = plan.linear = &WideRow;
   }

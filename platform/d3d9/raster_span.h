@@ -2,9 +2,11 @@
 // up to two texture stages of SELECTARG1, SELECTARG2 or MODULATE over the stage's texture, CURRENT,
 // the diffuse colour and the texture factor (or a BUMPENVMAP first stage that moves the second
 // stage's coordinates), the specular sum, a 32-bit target, blending by the plain factors, with or
-// without depth. A routine works on the four channels of a pixel at once but does, channel by
-// channel, the very single-precision operations of the general pixel stage in the same order, so
-// the picture is the same bit for bit; every other state is drawn by the general pixel stage.
+// without depth. The plain ones (one stage over a 32-bit texture, no specular sum) run several
+// pixels per register (raster_wide.h); the others work on the four channels of one pixel at once.
+// Both do, lane by lane, the very single-precision operations of the general pixel stage in the
+// same order, so the picture is the same bit for bit; every other state is drawn by the general
+// pixel stage.
 #pragma once
 #include <cstdint>
 
