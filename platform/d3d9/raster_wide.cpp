@@ -38,7 +38,7 @@ struct Channels {
 
 // n values from `from` (n at most a register's lanes); the rest read as zero.
 template <class D, class T>
-hn::Vec<D> LoadPart(D d, const T* from, size_t n) {
+HWY_INLINE hn::Vec<D> LoadPart(D d, const T* from, size_t n) {
   if (n == hn::Lanes(d)) return hn::LoadU(d, from);
   HWY_ALIGN T lanes[kMostLanes] = {};
   std::memcpy(lanes, from, n * sizeof(T));
@@ -46,7 +46,7 @@ hn::Vec<D> LoadPart(D d, const T* from, size_t n) {
 }
 
 template <class D, class T>
-void StorePart(D d, hn::Vec<D> v, T* to, size_t n) {
+HWY_INLINE void StorePart(D d, hn::Vec<D> v, T* to, size_t n) {
   if (n == hn::Lanes(d)) {
     hn::StoreU(v, d, to);
     return;
@@ -56,14 +56,14 @@ void StorePart(D d, hn::Vec<D> v, T* to, size_t n) {
   std::memcpy(to, lanes, n * sizeof(T));
 }
 
-VF Hold(DF df, VF f) {
+HWY_INLINE VF Hold(DF df, VF f) {
   f = hn::IfThenElse(hn::Lt(f, hn::Set(df, -kLimit)), hn::Set(df, -kLimit), f);
   f = hn::IfThenElse(hn::Gt(f, hn::Set(df, kLimit)), hn::Set(df, kLimit), f);
   return hn::IfThenElseZero(hn::Eq(f, f), f);  // NaN to 0
 }
 
 // std::floor of values within +-kLimit, as integers.
-VI FloorToInt(DF df, VF f) {
+HWY_INLINE VI FloorToInt(DF df, VF f) {
   const DI di;
   const VI i = hn::ConvertTo(di, f);
   const MF above = hn::Gt(hn::ConvertTo(df, i), f);
@@ -71,19 +71,19 @@ VI FloorToInt(DF df, VF f) {
 }
 
 // v < 0 ? 0 : (v > 1 ? 1 : v), NaN kept.
-VF Clamp01(DF df, VF v) {
+HWY_INLINE VF Clamp01(DF df, VF v) {
   v = hn::IfThenElse(hn::Lt(v, hn::Zero(df)), hn::Zero(df), v);
   return hn::IfThenElse(hn::Gt(v, hn::Set(df, 1.f)), hn::Set(df, 1.f), v);
 }
 
 // ToByte of each lane.
-VI ToBytes(DF df, VF v) {
+HWY_INLINE VI ToBytes(DF df, VF v) {
   VF held = hn::IfThenElseZero(hn::Gt(v, hn::Zero(df)), v);
   held = hn::IfThenElse(hn::Ge(v, hn::Set(df, 1.f)), hn::Set(df, 1.f), held);
   return hn::ConvertTo(DI(), hn::Add(hn::Mul(held, hn::Set(df, 255.f)), hn::Set(df, 0.5f)));
 }
 
-Channels Decode(DF df, VU pixels) {
+HWY_INLINE Channels Decode(DF df, VU pixels) {
   const DU du;
   const DI di;
   const VU byte = hn::Set(du, 0xffu);
@@ -96,7 +96,7 @@ Channels Decode(DF df, VU pixels) {
   return out;
 }
 
-VU Encode(DF df, const Channels& color) {
+HWY_INLINE VU Encode(DF df, const Channels& color) {
   const DU du;
   VU pixel = hn::BitCast(du, ToBytes(df, color.c[0]));
   pixel = hn::Or(pixel, hn::ShiftLeft<8>(hn::BitCast(du, ToBytes(df, color.c[1]))));
@@ -104,7 +104,7 @@ VU Encode(DF df, const Channels& color) {
   return hn::Or(pixel, hn::ShiftLeft<24>(hn::BitCast(du, ToBytes(df, color.c[3]))));
 }
 
-hn::Mask<DF> Compare(DF df, DWORD func, VF value, VF reference) {
+HWY_INLINE hn::Mask<DF> Compare(DF df, DWORD func, VF value, VF reference) {
   switch (func) {
     case D3DCMP_NEVER: return hn::FirstN(df, 0);
     case D3DCMP_LESS: return hn::Lt(value, reference);
@@ -130,7 +130,7 @@ struct Texture {
   int pitch;  // in texels
   uint32_t alpha;  // ORed into each texel: a texture without alpha reads as opaque
 
-  VU Gather(DU du, VI index) const { return hn::Or(hn::GatherIndex(du, texels, index), hn::Set(du, alpha)); }
+  HWY_INLINE VU Gather(DU du, VI index) const { return hn::Or(hn::GatherIndex(du, texels, index), hn::Set(du, alpha)); }
 
   // Lanes whose texels lie outside the texture go through the address modes one by one, as
   // TextureView::Sample reads them (which the gathers equal inside the texture).
@@ -152,7 +152,7 @@ struct Texture {
     return out;
   }
 
-  Channels Point(DF df, VF u, VF v, MF valid, size_t n) const {
+  HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid, size_t n) const {
     const DI di;
     const DU du;
     const VI x = FloorToInt(df, Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))));
@@ -165,7 +165,7 @@ struct Texture {
     return Decode(df, Gather(du, index));
   }
 
-  Channels Linear(DF df, VF u, VF v, MF valid, size_t n) const {
+  HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid, size_t n) const {
     const DI di;
     const DU du;
     // Texel centres lie at (i + 0.5) / size.
@@ -200,7 +200,7 @@ struct Texture {
   }
 };
 
-VF Factor(DF df, DWORD mode, const Channels& src, const Channels& dst, int k) {
+HWY_INLINE VF Factor(DF df, DWORD mode, const Channels& src, const Channels& dst, int k) {
   const VF one = hn::Set(df, 1.f);
   switch (mode) {
     case D3DBLEND_ZERO: return hn::Zero(df);
@@ -216,7 +216,7 @@ VF Factor(DF df, DWORD mode, const Channels& src, const Channels& dst, int k) {
   }
 }
 
-VF Pick(DF df, SpanSource source, float constant, VF texel, VF diffuse) {
+HWY_INLINE VF Pick(DF df, SpanSource source, float constant, VF texel, VF diffuse) {
   switch (source) {
     case SpanSource::kTexel: return texel;
     case SpanSource::kDiffuse: return diffuse;
