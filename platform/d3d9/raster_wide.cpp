@@ -117,20 +117,51 @@ HWY_INLINE hn::Mask<DF> Compare(DF df, DWORD func, VF value, VF reference) {
   }
 }
 
-// The 32-bit texture of stage 0.
+// V16U16 texels as DecodeTexel reads them: u in red, v in green, each max(-1, value / 32767);
+// blue and alpha 1.
+HWY_INLINE Channels DecodeSigned(DF df, VU texels) {
+  const DI di;
+  const VF scale = hn::Set(df, 32767.f);
+  const VF least = hn::Set(df, -1.f);
+  const VF u = hn::Div(hn::ConvertTo(df, hn::ShiftRight<16>(hn::ShiftLeft<16>(hn::BitCast(di, texels)))), scale);
+  const VF v = hn::Div(hn::ConvertTo(df, hn::ShiftRight<16>(hn::BitCast(di, texels))), scale);
+  Channels out;
+  out.c[0] = hn::Set(df, 1.f);
+  out.c[1] = hn::IfThenElse(hn::Lt(least, v), v, least);
+  out.c[2] = hn::IfThenElse(hn::Lt(least, u), u, least);
+  out.c[3] = out.c[0];
+  return out;
+}
+
+// The texture of a stage: 32-bit colour and V16U16 texels are gathered several at a time, other
+// formats read texel by texel.
 struct Texture {
   explicit Texture(const TextureView& v)
       : view(v),
         texels(reinterpret_cast<const uint32_t*>(v.bits)),
         pitch(static_cast<int>(v.pitch / 4)),
-        alpha(v.format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u) {}
+        alpha(v.format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u),
+        gathered(v.format == D3DFMT_A8R8G8B8 || v.format == D3DFMT_X8R8G8B8 || v.format == D3DFMT_V16U16),
+        signedTexels(v.format == D3DFMT_V16U16) {}
 
   const TextureView& view;
   const uint32_t* texels;
   int pitch;  // in texels
   uint32_t alpha;  // ORed into each texel: a texture without alpha reads as opaque
+  bool gathered;
+  bool signedTexels;
 
-  HWY_INLINE VU Gather(DU du, VI index) const { return hn::Or(hn::GatherIndex(du, texels, index), hn::Set(du, alpha)); }
+  HWY_INLINE Channels Gather(DF df, VI index) const {
+    const DU du;
+    const VU raw = hn::GatherIndex(du, texels, index);
+    if (signedTexels) return DecodeSigned(df, raw);
+    return Decode(df, hn::Or(raw, hn::Set(du, alpha)));
+  }
+
+  HWY_INLINE Channels Sample(DF df, VF u, VF v, MF valid, size_t n, bool linear) const {
+    if (!gathered) return Addressed(df, u, v, n, linear);
+    return linear ? Linear(df, u, v, valid, n) : Point(df, u, v, valid, n);
+  }
 
   // Lanes whose texels lie outside the texture go through the address modes one by one, as
   // TextureView::Sample reads them (which the gathers equal inside the texture).
@@ -154,7 +185,6 @@ struct Texture {
 
   HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid, size_t n) const {
     const DI di;
-    const DU du;
     const VI x = FloorToInt(df, Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))));
     const VI y = FloorToInt(df, Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))));
     const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width))),
@@ -162,12 +192,11 @@ struct Texture {
     const auto validI = hn::RebindMask(di, valid);
     if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Addressed(df, u, v, n, false);
     const VI index = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
-    return Decode(df, Gather(du, index));
+    return Gather(df, index);
   }
 
   HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid, size_t n) const {
     const DI di;
-    const DU du;
     // Texel centres lie at (i + 0.5) / size.
     const VF fu = hn::Sub(Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))), hn::Set(df, 0.5f));
     const VF fv = hn::Sub(Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))), hn::Set(df, 0.5f));
@@ -180,10 +209,10 @@ struct Texture {
     const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
     const VI one = hn::IfThenElseZero(validI, hn::Set(di, 1));
     const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
-    const Channels ta = Decode(df, Gather(du, a));
-    const Channels tb = Decode(df, Gather(du, hn::Add(a, one)));
-    const Channels tc = Decode(df, Gather(du, hn::Add(a, down)));
-    const Channels td = Decode(df, Gather(du, hn::Add(hn::Add(a, down), one)));
+    const Channels ta = Gather(df, a);
+    const Channels tb = Gather(df, hn::Add(a, one));
+    const Channels tc = Gather(df, hn::Add(a, down));
+    const Channels td = Gather(df, hn::Add(hn::Add(a, down), one));
     const VF wx = hn::Sub(fu, hn::ConvertTo(df, x));
     const VF wy = hn::Sub(fv, hn::ConvertTo(df, y));
     const VF one_ = hn::Set(df, 1.f);
@@ -216,15 +245,19 @@ HWY_INLINE VF Factor(DF df, DWORD mode, const Channels& src, const Channels& dst
   }
 }
 
-HWY_INLINE VF Pick(DF df, SpanSource source, float constant, VF texel, VF diffuse) {
+HWY_INLINE VF Pick(DF df, SpanSource source, float constant, VF texel, VF texel1, VF diffuse) {
   switch (source) {
     case SpanSource::kTexel: return texel;
+    case SpanSource::kTexel1: return texel1;
     case SpanSource::kDiffuse: return diffuse;
     default: return hn::Set(df, constant);
   }
 }
 
-enum Filter { kNone, kPoint, kLinear };
+// kNone: no texel is read; kPoint, kLinear: stage 0's 32-bit texel by that filter; kRich: the
+// richer plans (a second stage's texel, bumped coordinates, other formats, the specular sum), each
+// stage filtered as the triangle says.
+enum Filter { kNone, kPoint, kLinear, kRich };
 
 template <int kFilter, bool kBlend, bool kDepth>
 void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
@@ -247,6 +280,7 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
   auto start = [&](int k) { return hn::Set(df, t.base[k] + t.ddy[k] * fy); };
   auto step = [&](int k) { return hn::Set(df, t.ddx[k]); };
   constexpr int d = 2 + kDiffuse;
+  constexpr int sp = 2 + kSpecular;
   constexpr int c = 2 + kTexcoord;
   constexpr int channel[4] = {d + 2, d + 1, d, d + 3};
   VF colorStart[4];
@@ -259,11 +293,32 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
   const VF zStep = step(0);
   const VF qStart = start(1);
   const VF qStep = step(1);
-  const VF uStart = kFilter != kNone ? start(c) : hn::Zero(df);
-  const VF uStep = kFilter != kNone ? step(c) : hn::Zero(df);
-  const VF vStart = kFilter != kNone ? start(c + 1) : hn::Zero(df);
-  const VF vStep = kFilter != kNone ? step(c + 1) : hn::Zero(df);
+  const bool first = kFilter != kNone && p.texcoordStages > 0;
+  const VF uStart = first ? start(c) : hn::Zero(df);
+  const VF uStep = first ? step(c) : hn::Zero(df);
+  const VF vStart = first ? start(c + 1) : hn::Zero(df);
+  const VF vStep = first ? step(c + 1) : hn::Zero(df);
   const Texture texture(p.views[0]);
+  const Texture texture1(p.views[1]);
+  // Stage 1's coordinates and the specular colour, for the richer plans.
+  const bool second = kFilter == kRich && p.texcoordStages > 1;
+  const VF u1Start = second ? start(c + 2) : hn::Zero(df);
+  const VF u1Step = second ? step(c + 2) : hn::Zero(df);
+  const VF v1Start = second ? start(c + 3) : hn::Zero(df);
+  const VF v1Step = second ? step(c + 3) : hn::Zero(df);
+  VF specularStart[3];
+  VF specularStep[3];
+  for (int k = 0; k < 3; ++k) {
+    specularStart[k] = plan.specular ? start(sp + 2 - k) : hn::Zero(df);
+    specularStep[k] = plan.specular ? step(sp + 2 - k) : hn::Zero(df);
+  }
+  bool reads[2] = {false, false};
+  for (int k = 0; k < 4; ++k) {
+    for (SpanSource source : {plan.arg1[k], plan.arg2[k]}) {
+      reads[0] = reads[0] || source == SpanSource::kTexel;
+      reads[1] = reads[1] || source == SpanSource::kTexel1;
+    }
+  }
   VF low[4];
   VF high[4];
   bool clamped[4];
@@ -294,26 +349,54 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
     for (int k = 0; k < 4; ++k) color.c[k] = hn::Add(colorStart[k], hn::Mul(colorStep[k], fx));
     VF u = hn::Add(uStart, hn::Mul(uStep, fx));
     VF v = hn::Add(vStart, hn::Mul(vStep, fx));
+    VF u1 = hn::Add(u1Start, hn::Mul(u1Step, fx));
+    VF v1 = hn::Add(v1Start, hn::Mul(v1Step, fx));
+    VF specular[3];
+    for (int k = 0; k < 3; ++k) specular[k] = hn::Add(specularStart[k], hn::Mul(specularStep[k], fx));
     if (t.perspective) {
       const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
       u = hn::Mul(u, w);
       v = hn::Mul(v, w);
+      if constexpr (kFilter == kRich) {
+        u1 = hn::Mul(u1, w);
+        v1 = hn::Mul(v1, w);
+      }
       // Flat colours are constant planes, never divided by 1/w.
       if (!p.flat) {
         for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
+        if constexpr (kFilter == kRich) {
+          for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
+        }
       }
     }
     Channels texel{};
+    Channels texel1{};
     if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid, n);
     if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid, n);
+    if constexpr (kFilter == kRich) {
+      if (plan.bump) {
+        // Stage 0's texel moves stage 1's coordinates by the bump matrix.
+        const Channels bump = texture.Sample(df, u, v, valid, n, t.linear[0]);
+        const float* m = p.stages[0].bump;
+        u1 = hn::Add(u1, hn::Add(hn::Mul(hn::Set(df, m[0]), bump.c[2]), hn::Mul(hn::Set(df, m[2]), bump.c[1])));
+        v1 = hn::Add(v1, hn::Add(hn::Mul(hn::Set(df, m[1]), bump.c[2]), hn::Mul(hn::Set(df, m[3]), bump.c[1])));
+      } else if (reads[0]) {
+        texel = texture.Sample(df, u, v, valid, n, t.linear[0]);
+      }
+      if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, t.linear[1]);
+    }
     for (int k = 0; k < 4; ++k) {
-      VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], color.c[k]),
-                         Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], color.c[k]));
+      VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
+                         Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
       if (clamped[k]) {
         value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
         value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
       }
       color.c[k] = value;
+    }
+    if (kFilter == kRich && plan.specular) {
+      // The specular sum clamps red, green and blue and leaves alpha alone.
+      for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
     }
     if (p.alphaTest) {
       pass = hn::And(pass, Compare(df, p.alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
@@ -363,7 +446,9 @@ void RowOf(const PixelState& p, const Triangle& t, int y, int left, int right) {
 }  // namespace
 
 void WideRowOn(const PixelState& p, const Triangle& t, int y, int left, int right) {
-  if (!p.span.texel) {
+  if (p.span.rich) {
+    RowOf<kRich>(p, t, y, left, right);
+  } else if (!p.span.texel) {
     RowOf<kNone>(p, t, y, left, right);
   } else if (t.linear[0]) {
     RowOf<kLinear>(p, t, y, left, right);

@@ -382,6 +382,20 @@ const Scene kScenes[] = {
            d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
            d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
          }},
+    {.name = "BumpedBySixteenBitPairs",
+     .texture = D3DFMT_V16U16,
+     .texture1 = D3DFMT_X8R8G8B8,
+     .colorOp = D3DTOP_BUMPENVMAP,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(0.3f));
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(-0.2f));
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+           d->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+         }},
     {.name = "BumpedByAnOpaqueTextureWithPointSampling",
      .texture = D3DFMT_X8R8G8B8,
      .texture1 = D3DFMT_X8R8G8B8,
