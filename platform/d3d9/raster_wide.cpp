@@ -133,33 +133,52 @@ HWY_INLINE Channels DecodeSigned(DF df, VU texels) {
   return out;
 }
 
-// The texture of a stage: 32-bit colour and V16U16 texels are gathered several at a time, other
-// formats read texel by texel.
+// The texture of a stage: 32-bit colour, V16U16 and A8 texels are gathered several at a time,
+// other formats read texel by texel.
 struct Texture {
   explicit Texture(const TextureView& v)
       : view(v),
         texels(reinterpret_cast<const uint32_t*>(v.bits)),
-        pitch(static_cast<int>(v.pitch / 4)),
         alpha(v.format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u),
-        gathered(v.format == D3DFMT_A8R8G8B8 || v.format == D3DFMT_X8R8G8B8 || v.format == D3DFMT_V16U16),
-        signedTexels(v.format == D3DFMT_V16U16) {}
+        kind(KindOf(v)),
+        pitch(static_cast<int>(kind == kBytes ? v.pitch : v.pitch / 4)) {}
+
+  enum Kind { kColour, kSigned, kBytes, kOther };
+
+  // A8 rows are read as the aligned 32-bit words that hold their bytes, which lie inside the
+  // texture when its rows are whole words long.
+  static Kind KindOf(const TextureView& v) {
+    if (v.format == D3DFMT_A8R8G8B8 || v.format == D3DFMT_X8R8G8B8) return kColour;
+    if (v.format == D3DFMT_V16U16) return kSigned;
+    if (v.format == D3DFMT_A8 && v.pitch % 4 == 0) return kBytes;
+    return kOther;
+  }
 
   const TextureView& view;
   const uint32_t* texels;
-  int pitch;  // in texels
   uint32_t alpha;  // ORed into each texel: a texture without alpha reads as opaque
-  bool gathered;
-  bool signedTexels;
+  Kind kind;
+  int pitch;  // in texels
 
   HWY_INLINE Channels Gather(DF df, VI index) const {
     const DU du;
+    if (kind == kBytes) {
+      // A8 reads as black with the byte's alpha.
+      const VU word = hn::GatherIndex(du, texels, hn::ShiftRight<2>(index));
+      const VU shift = hn::ShiftLeft<3>(hn::BitCast(du, hn::And(index, hn::Set(DI(), 3))));
+      const VU byte = hn::And(hn::Shr(word, shift), hn::Set(du, 0xffu));
+      Channels out;
+      out.c[0] = out.c[1] = out.c[2] = hn::Zero(df);
+      out.c[3] = hn::Mul(hn::ConvertTo(df, hn::BitCast(DI(), byte)), hn::Set(df, kInv255));
+      return out;
+    }
     const VU raw = hn::GatherIndex(du, texels, index);
-    if (signedTexels) return DecodeSigned(df, raw);
+    if (kind == kSigned) return DecodeSigned(df, raw);
     return Decode(df, hn::Or(raw, hn::Set(du, alpha)));
   }
 
   HWY_INLINE Channels Sample(DF df, VF u, VF v, MF valid, size_t n, bool linear) const {
-    if (!gathered) return Addressed(df, u, v, n, linear);
+    if (kind == kOther) return Addressed(df, u, v, n, linear);
     return linear ? Linear(df, u, v, valid, n) : Point(df, u, v, valid, n);
   }
 

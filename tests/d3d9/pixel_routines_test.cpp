@@ -34,6 +34,7 @@ struct Scene {
   bool routine = true;  // drawn by a routine rather than the general stage
   DWORD fvf = kFvf;     // without D3DFVF_SPECULAR the vertices carry no specular colour
   D3DFORMAT texture = D3DFMT_A8R8G8B8;  // D3DFMT_UNKNOWN: none bound
+  UINT textureWidth = 13;
   D3DFORMAT target = D3DFMT_X8R8G8B8;
   D3DFORMAT texture1 = D3DFMT_UNKNOWN;  // a texture for stage 1, which reads coordinate set 0
   DWORD filter = D3DTEXF_LINEAR;
@@ -133,7 +134,7 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
 
     Holder<IDirect3DTexture9> texture;
     if (scene.texture != D3DFMT_UNKNOWN) {
-      *texture.Out() = MakeTexture(13, 9, scene.texture, [&](UINT x, UINT y, uint8_t* texel) {
+      *texture.Out() = MakeTexture(scene.textureWidth, 9, scene.texture, [&](UINT x, UINT y, uint8_t* texel) {
         const uint32_t value = Texel(x, y);
         std::memcpy(texel, &value, d3d9::BytesPerTexel(scene.texture));
       });
@@ -345,6 +346,25 @@ const Scene kScenes[] = {
            d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
            d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
          }},
+    // Rows of whole 32-bit words, which the routines read a word at a time.
+    {.name = "AlphaMaskOfWholeWordRows",
+     .texture = D3DFMT_A8,
+     .textureWidth = 16,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .alphaOp = D3DTOP_SELECTARG1,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+         }},
+    {.name = "PointSampledAlphaMaskOfWholeWordRows",
+     .texture = D3DFMT_A8,
+     .textureWidth = 12,
+     .filter = D3DTEXF_POINT,
+     .colorOp = D3DTOP_SELECTARG2,
+     .alphaOp = D3DTOP_MODULATE,
+     .blend = TRUE},
     {.name = "SecondTextureModulatesCurrent",
      .texture1 = D3DFMT_X8R8G8B8,
      .colorOp = D3DTOP_SELECTARG1,
