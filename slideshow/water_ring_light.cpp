@@ -232,7 +232,13 @@ void DS_WaterRingLight::DrawRippleMesh(IDirect3DTexture9* texture) {
 
 void DS_WaterRingLight::Render(bool) {
   if (waterMode.value == 1) {
-    DS_2D_Light::Render(false);
+    // The picture as it is, unlit (it has no normals): a restore leaves the water's light on and
+    // stage 0 disabled, which would draw it black or white on the first frame.
+    if (g_Device) {
+      g_Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+      g_Device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    }
+    Unlit([&] { DS_2D_Light::Render(false); });
     return;
   }
   // The view is shared by every layer: the water follows this layer's camera and picture position.
