@@ -67,11 +67,12 @@ class RecordingEffect final : public ID3DXEffect {
 // The pairs the replay must give: draws 2k-1 and 2k of the system's generator after seeding it, as
 // fractions of 32767. The draws were worked out from the generator's definition
 // (state := state x 214013 + 2531011 modulo 2^32, draw := bits 16 to 30 of the state):
-// seed 7 gives 61, 17422, 15215, 7040, 15521, 6516; seed 11 gives 74, 27648, 21136, 4989.
+// seed 3 gives 48, 7196, 9294, 9091; seed 7 gives 61, 17422, 15215, 7040, 15521, 6516; seed 11
+// gives 74, 27648, 21136, 4989.
 std::vector<std::pair<float, float>> SeededPairs(unsigned seed, int count) {
-  static const std::vector<int> seven = {61, 17422, 15215, 7040, 15521, 6516};
-  static const std::vector<int> eleven = {74, 27648, 21136, 4989};
-  const std::vector<int>& draws = seed == 7 ? seven : eleven;
+  static const std::map<unsigned, std::vector<int>> kDraws = {
+      {3, {48, 7196, 9294, 9091}}, {7, {61, 17422, 15215, 7040, 15521, 6516}}, {11, {74, 27648, 21136, 4989}}};
+  const std::vector<int>& draws = kDraws.at(seed);
   std::vector<std::pair<float, float>> pairs;
   for (int i = 0; i < count && 2 * i + 1 < static_cast<int>(draws.size()); ++i)
     pairs.emplace_back(static_cast<float>(draws[2 * i]) / 32767.0f, static_cast<float>(draws[2 * i + 1]) / 32767.0f);
