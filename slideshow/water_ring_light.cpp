@@ -1,5 +1,7 @@
 #include "slideshow/water_ring_light.h"
 
+#include <algorithm>
+
 #include "document/doc_res_manager.h"
 #include "render/device.h"
 
@@ -62,7 +64,8 @@ void DS_WaterRingLight::Draw3DInLayer(TexturedMesh<DX_V::PNT>& mesh) {
 }
 
 void DS_WaterRingLight::SetDampingFromValue(UINT value) {
-  const float v = static_cast<float>(value);
+  // Above 100 the damping would pass 1 and every ripple would grow without bound: held at 100.
+  const float v = static_cast<float>(std::min(value, 100u));
   grid->damping = value < 50 ? 0.9f + 0.0018f * v : 0.99f + 0.00018f * (v - 50.0f);
 }
 
