@@ -173,6 +173,8 @@ class DialogTest : public ::testing::Test {
     return DialogBoxParamW(nullptr, MAKEINTRESOURCEW(300), nullptr, RecordingProcedure, 0);
   }
 
+  // What a user does and sees, usable outside the test body too.
+ public:
   static RECT Place(HWND dialog, int id) { return win32::controls::RectOf(GetDlgItem(dialog, id)); }
 
   // The mouse at a point of a control (its own coordinates), as the dialog's window reports it.
@@ -209,7 +211,7 @@ class DialogTest : public ::testing::Test {
 
   std::vector<Told> told;
 
- private:
+ protected:
   std::vector<BYTE> bytes_;
   std::vector<win32::Resource> table_;
   win32::ResourceTable previous_;
