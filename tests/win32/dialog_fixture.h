@@ -18,8 +18,11 @@
 #include "platform/win32/dialog_picture.h"
 #include "platform/win32/resource_table.h"
 #include "platform/win32/windowing.h"
+#include "tests/support/dialog_user.h"
 
 namespace dialog_test {
+
+using namespace dialog_user;
 
 enum : int { kTabs = 10, kMute = 12, kGroup = 11, kOn = 13, kOff = 14, kLabel = 15, kCombo = 16, kVolume = 17 };
 
@@ -173,45 +176,9 @@ class DialogTest : public ::testing::Test {
     return DialogBoxParamW(nullptr, MAKEINTRESOURCEW(300), nullptr, RecordingProcedure, 0);
   }
 
-  // What a user does and sees, usable outside the test body too.
- public:
-  static RECT Place(HWND dialog, int id) { return win32::controls::RectOf(GetDlgItem(dialog, id)); }
-
-  // The mouse at a point of a control (its own coordinates), as the dialog's window reports it.
-  static void Mouse(HWND dialog, UINT message, int id, int x, int y) {
-    const RECT place = Place(dialog, id);
-    SendMessageW(dialog, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON,
-                 MAKELPARAM(place.left + x, place.top + y));
-  }
-  static void Click(HWND dialog, int id, int x, int y) {
-    Mouse(dialog, WM_LBUTTONDOWN, id, x, y);
-    Mouse(dialog, WM_LBUTTONUP, id, x, y);
-  }
-  static void Key(HWND dialog, WPARAM key) {
-    SendMessageW(dialog, WM_KEYDOWN, key, 1);
-    SendMessageW(dialog, WM_KEYUP, key, 1);
-  }
-  static int Focused(HWND dialog) {
-    HWND focus = GetFocus();
-    return focus != nullptr && win32::controls::ParentOf(focus) == dialog ? GetDlgCtrlID(focus) : 0;
-  }
-
-  // The dialog as it shows once its queue has painted it.
-  static win32::Surface Picture(HWND dialog) {
-    UpdateWindow(dialog);
-    return win32::DialogPicture(dialog);
-  }
-
-  // A pixel of the dialog's picture at a point of a control.
-  static uint32_t Pixel(const win32::Surface& picture, const RECT& place, int x, int y) {
-    const int px = place.left + x, py = place.top + y;
-    if (px < 0 || py < 0 || px >= picture.width || py >= picture.height) return 0xDEADBEEF;
-    return picture.pixels[static_cast<size_t>(py) * picture.width + px] & 0xFFFFFF;
-  }
-
   std::vector<Told> told;
 
- protected:
+ private:
   std::vector<BYTE> bytes_;
   std::vector<win32::Resource> table_;
   win32::ResourceTable previous_;

@@ -21,12 +21,12 @@ int ItemHeight(HWND dialog) { return FieldHeight(dialog) - 8; }
 
 // Where the trackbar's thumb centre stands for a position (8 pixels in from each end).
 int ThumbY(HWND dialog, int position) {
-  const RECT place = DialogTest::Place(dialog, kVolume);
+  const RECT place = Place(dialog, kVolume);
   return 8 + position * (place.bottom - place.top - 16) / 100;
 }
 
 int ThumbX(HWND dialog) {
-  const RECT place = DialogTest::Place(dialog, kVolume);
+  const RECT place = Place(dialog, kVolume);
   return (place.right - place.left) / 2;
 }
 
