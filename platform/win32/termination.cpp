@@ -56,5 +56,7 @@ void CarryOutTermination() {
   for (HWND window : inside) DestroyWindow(window);
 }
 
+void ForgetTerminationRequest() { g_requested.store(false); }
+
 }  // namespace detail
 }  // namespace win32

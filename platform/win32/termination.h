@@ -23,4 +23,7 @@ namespace win32::detail {
 // without its lock.
 void CarryOutTermination();
 
+// Drops a pending request (the window system is being reset).
+void ForgetTerminationRequest();
+
 }  // namespace win32::detail

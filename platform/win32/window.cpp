@@ -4,6 +4,7 @@
 
 #include "platform/machine/text.h"
 #include "platform/win32/given_window.h"
+#include "platform/win32/termination.h"
 #include "platform/win32/window_manager.h"
 #include "platform/win32/x11_display.h"
 
@@ -370,6 +371,7 @@ void ResetWindowing() {
     state.givenWindow = 0;
     state.givenTaken = false;
   }
+  detail::ForgetTerminationRequest();
   x11::Close();
 }
 
