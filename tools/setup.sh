@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpng-dev libjpeg-dev zlib1g-dev libstb-dev nlohmann-json3-dev
+  libpng-dev libjpeg-dev zlib1g-dev libstb-dev nlohmann-json3-dev libmp3lame-dev
   libx11-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation
   xvfb xauth)
 missing=()
