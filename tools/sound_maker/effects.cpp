@@ -32,8 +32,8 @@ Stereo Crackle() {
   LowPass roarL(0.02f), roarR(0.02f), breath(0.0004f);
   for (size_t i = 0; i < s.Frames(); ++i) {
     const float swell = 0.6f + 0.8f * std::fabs(breath(random.Noise() * 8.0f));
-    s.left[i] += 0.5f * swell * roarL(random.Noise());
-    s.right[i] += 0.5f * swell * roarR(random.Noise());
+    s.left[i] += 2.5f * swell * roarL(random.Noise());
+    s.right[i] += 2.5f * swell * roarR(random.Noise());
   }
   // Crackles: short bright bursts, some loud pops among many small ticks.
   for (int k = 0; k < 140; ++k) {
