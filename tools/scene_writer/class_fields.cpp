@@ -310,10 +310,6 @@ const std::map<std::string, ObjectMaker>& ObjectMakers() {
          StatBase(f, o);
        })},
       {"DS_FireFX", Object<DS_FireFX>(Fire)},
-      {"DS_UnderwaterFX", Object<DS_UnderwaterFX>([](Fields& f, DS_UnderwaterFX& o) {
-         f("amplitude", o.amplitude)("frequency", o.frequency);
-         Brush(f, o);
-       })},
       {"DS_BackgroundCopy", Object<DS_BackgroundCopy>([](Fields& f, DS_BackgroundCopy& o) {
          f("rectangle", o.rectangle)("xWrap", o.xWrap)("yWrap", o.yWrap);
          Brush(f, o);
