@@ -86,7 +86,7 @@ Stereo Thunder() {
   LowPass crackL(0.6f), crackR(0.6f);
   for (size_t i = 0; i < Frames(0.35f); ++i) {
     const float t = static_cast<float>(i) / kRate;
-    const float env = std::exp(-t * 14.0f);
+    const float env = std::min(1.0f, t / 0.004f) * std::exp(-t * 14.0f);  // a few milliseconds of attack: no click
     s.left[i] += env * crackL(random.Noise());
     s.right[i] += env * crackR(random.Noise());
   }

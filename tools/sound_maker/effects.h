@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "signal.h"
+#include "samples.h"
 
 namespace sound {
 

@@ -1,7 +1,7 @@
 // The sample scene's soundtrack: a calm piece in D major of about `seconds` length (pad, bass,
 // plucked arpeggios, a bell melody), made from the same seed on every build.
 #pragma once
-#include "signal.h"
+#include "samples.h"
 
 namespace sound {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "signal.h"
+#include "samples.h"
 
 namespace sound {
 

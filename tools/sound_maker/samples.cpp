@@ -1,4 +1,4 @@
-#include "signal.h"
+#include "samples.h"
 
 #include <algorithm>
 #include <cmath>
