@@ -57,8 +57,9 @@ HRESULT CMoireScreensaver::Render() {
   if (!m_currentMonitorScene) return S_OK;
   MonitorScene& scene = *m_currentMonitorScene;
   if (scene.started) {
-    scene.AdvanceFrame(m_sceneTime);
-    scene.Render();
+    HRESULT result = scene.AdvanceFrame(m_sceneTime);
+    if (SUCCEEDED(result)) result = scene.Render();
+    if (FAILED(result)) EnterErrorMode(result);
   } else if (scene.splashShown) {
     const HRESULT loaded = scene.Start();
     if (FAILED(loaded)) EnterErrorMode(loaded);

@@ -86,6 +86,10 @@ void DS_StaticTextConstructor::LoadResources() {
   drawFormat = DrawFormatFor(horizontalAlignment.value, verticalAlignment.value);
 }
 
+void DS_StaticTextConstructor::ReleaseDeviceResources() {
+  if (ID3DXEffect* fx = effect.Get()) fx->SetTexture("Texture1", nullptr);
+}
+
 void DS_StaticTextConstructor::LoadFont() {
   // The manager adds a reference for the caller; that one is kept.
   fontObject.Attach(g_DocResManager ? g_DocResManager->CreateFont(identity, font) : nullptr);

@@ -41,6 +41,8 @@ class DS_StaticTextConstructor : public DS_StatBaseFXCtrl {
   bool ReadFields(DS_IOF_Virtual** stream, DWORD version);
   // A new font for this identity, replacing the one held.
   void LoadFont();
+  // The effect lets go of the text target, which the resource manager releases for the reset.
+  void ReleaseDeviceResources() override;
 
   // DT_ flags: horizontal 1 centre, 2 right, otherwise left; vertical 1 centre, 2 bottom, otherwise top.
   static DWORD DrawFormatFor(INT horizontal, INT vertical);

@@ -1,5 +1,6 @@
 #include "platform/d3d9/raster_span.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 
@@ -80,18 +81,18 @@ float HoldCoordinate(float f) {
   return f == f ? f : 0.f;
 }
 
-// The texture of stage 0, its fields copied out of the pixel state so that writes to the target
-// need not reload them.
+// A 32-bit texture of a stage, its fields copied out of the pixel state so that writes to the
+// target need not reload them.
 struct Sampler {
-  explicit Sampler(const SpanPlan& plan, const TextureView& view)
+  explicit Sampler(const TextureView& view)
       : bits(view.bits),
         pitch(view.pitch),
         width(view.width),
         height(view.height),
         addressU(view.addressU),
         addressV(view.addressV),
-        alpha(plan.texelAlpha),
-        border(Load(plan.border)) {}
+        alpha(view.format == D3DFMT_X8R8G8B8 ? kOpaque : 0),
+        border{view.border.b, view.border.g, view.border.r, view.border.a} {}
 
   const uint8_t* bits;
   size_t pitch;
@@ -189,23 +190,49 @@ I4 LaneMask(const SpanSource sources[4], SpanSource which) {
   return mask;
 }
 
-F4 Pick(I4 texelMask, I4 diffuseMask, I4 constant, F4 texel, F4 diffuse) {
-  return reinterpret_cast<F4>((reinterpret_cast<I4>(texel) & texelMask) |
-                              (reinterpret_cast<I4>(diffuse) & diffuseMask) | constant);
+bool Is32Bit(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
+
+// The lanes of one argument, each from the source its mask picks (constants are pre-masked).
+struct Picker {
+  Picker(const SpanSource sources[4], const float constants[4])
+      : texel(LaneMask(sources, SpanSource::kTexel)),
+        texel1(LaneMask(sources, SpanSource::kTexel1)),
+        diffuse(LaneMask(sources, SpanSource::kDiffuse)),
+        constant(reinterpret_cast<I4>(Load(constants)) & LaneMask(sources, SpanSource::kConstant)) {}
+
+  I4 texel, texel1, diffuse, constant;
+
+  F4 operator()(F4 t, F4 d) const {
+    return reinterpret_cast<F4>((reinterpret_cast<I4>(t) & texel) | (reinterpret_cast<I4>(d) & diffuse) | constant);
+  }
+  F4 operator()(F4 t, F4 t1, F4 d) const {
+    return reinterpret_cast<F4>((reinterpret_cast<I4>(t) & texel) | (reinterpret_cast<I4>(t1) & texel1) |
+                                (reinterpret_cast<I4>(d) & diffuse) | constant);
+  }
+};
+
+F4 Lanes(const Color& c) { return F4{c.b, c.g, c.r, c.a}; }
+
+// A texel of a stage in any format, through TextureView::Sample as the general stage reads it;
+// 32-bit textures by the sampler, which computes the same.
+[[gnu::always_inline]] inline F4 SampleAny(const TextureView& view, const Sampler& sampler, bool is32, float u, float v,
+                                           bool linear) {
+  if (!is32) return Lanes(view.Sample(u, v, linear));
+  return linear ? sampler.Linear(u, v) : sampler.Point(u, v);
 }
 
 enum class Filter { kNone, kPoint, kLinear };
 
-template <Filter kFilter, bool kBlend, bool kDepth>
+// kRich adds what the layers' richer draws need, decided per draw: a second stage's texel, a
+// first stage that bumps the second's coordinates, textures of other formats and the specular sum.
+// In that form the filter of each stage follows the triangle, and kFilter is kNone.
+template <Filter kFilter, bool kBlend, bool kDepth, bool kRich>
 void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
   const SpanPlan& plan = p.span;
-  const Sampler sampler(plan, p.views[0]);
-  const I4 texel1 = LaneMask(plan.arg1, SpanSource::kTexel);
-  const I4 diffuse1 = LaneMask(plan.arg1, SpanSource::kDiffuse);
-  const I4 constant1 = reinterpret_cast<I4>(Load(plan.constant1)) & LaneMask(plan.arg1, SpanSource::kConstant);
-  const I4 texel2 = LaneMask(plan.arg2, SpanSource::kTexel);
-  const I4 diffuse2 = LaneMask(plan.arg2, SpanSource::kDiffuse);
-  const I4 constant2 = reinterpret_cast<I4>(Load(plan.constant2)) & LaneMask(plan.arg2, SpanSource::kConstant);
+  const Sampler sampler(p.views[0]);
+  const Sampler sampler1(p.views[1]);
+  const Picker pick1(plan.arg1, plan.constant1);
+  const Picker pick2(plan.arg2, plan.constant2);
   const F4 low = Load(plan.low);
   const F4 high = Load(plan.high);
   const uint32_t targetAlpha = plan.targetAlpha;
@@ -224,28 +251,60 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
     if (static_cast<UINT>(y) < p.depth->height()) depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
   }
 
-  // The planes at the row's first pixel, then one step in x per pixel, as the general stage does.
+  // The planes at the row's start, then each pixel's x step from it, as the general stage does.
   const float fy = static_cast<float>(y) - t.y0;
-  const float fx = static_cast<float>(left) - t.x0;
   constexpr int d = 2 + kDiffuse;
+  constexpr int sp = 2 + kSpecular;
   constexpr int c = 2 + kTexcoord;
   const F4 diffuseBase = {t.base[d + 2], t.base[d + 1], t.base[d], t.base[d + 3]};
   const F4 diffuseDx = {t.ddx[d + 2], t.ddx[d + 1], t.ddx[d], t.ddx[d + 3]};
   const F4 diffuseDy = {t.ddy[d + 2], t.ddy[d + 1], t.ddy[d], t.ddy[d + 3]};
-  F4 diffuse = diffuseBase + diffuseDx * fx + diffuseDy * fy;
+  const F4 diffuseRow = diffuseBase + diffuseDy * fy;
   // u, v, q and z; without a texture no u and v.
   F4 coordBase = {0.f, 0.f, t.base[1], t.base[0]};
   F4 coordDx = {0.f, 0.f, t.ddx[1], t.ddx[0]};
   F4 coordDy = {0.f, 0.f, t.ddy[1], t.ddy[0]};
-  if constexpr (kFilter != Filter::kNone) {
+  if (kFilter != Filter::kNone || (kRich && p.texcoordStages > 0)) {
     coordBase = F4{t.base[c], t.base[c + 1], t.base[1], t.base[0]};
     coordDx = F4{t.ddx[c], t.ddx[c + 1], t.ddx[1], t.ddx[0]};
     coordDy = F4{t.ddy[c], t.ddy[c + 1], t.ddy[1], t.ddy[0]};
   }
-  F4 coord = coordBase + coordDx * fx + coordDy * fy;
+  const F4 coordRow = coordBase + coordDy * fy;
+  // For the richer draws: stage 1's u and v, and the specular colour (no alpha).
+  F4 coord1Row{};
+  F4 coord1Dx{};
+  F4 specularRow{};
+  F4 specularDx{};
+  bool reads0 = false;
+  bool reads1 = false;
+  bool is32 = false;
+  bool is32For1 = false;
+  if constexpr (kRich) {
+    if (p.texcoordStages > 1) {
+      coord1Dx = F4{t.ddx[c + 2], t.ddx[c + 3], 0.f, 0.f};
+      coord1Row = F4{t.base[c + 2], t.base[c + 3], 0.f, 0.f} + F4{t.ddy[c + 2], t.ddy[c + 3], 0.f, 0.f} * fy;
+    }
+    if (plan.specular) {
+      specularDx = F4{t.ddx[sp + 2], t.ddx[sp + 1], t.ddx[sp], 0.f};
+      specularRow = F4{t.base[sp + 2], t.base[sp + 1], t.base[sp], 0.f} +
+                    F4{t.ddy[sp + 2], t.ddy[sp + 1], t.ddy[sp], 0.f} * fy;
+    }
+    for (int i = 0; i < 4; ++i) {
+      reads0 = reads0 || pick1.texel[i] != 0 || pick2.texel[i] != 0;
+      reads1 = reads1 || pick1.texel1[i] != 0 || pick2.texel1[i] != 0;
+    }
+    is32 = Is32Bit(p.views[0].format);
+    is32For1 = Is32Bit(p.views[1].format);
+  }
+  // The specular sum clamps red, green and blue and leaves alpha alone.
+  constexpr float kUnbounded = __builtin_huge_valf();
+  const F4 specularLow = {0.f, 0.f, 0.f, -kUnbounded};
+  const F4 specularHigh = {1.f, 1.f, 1.f, kUnbounded};
 
   uint8_t* out = p.target->row(static_cast<UINT>(y)) + static_cast<size_t>(left) * 4;
-  for (int x = left; x <= right; ++x, out += 4, diffuse += diffuseDx, coord += coordDx) {
+  for (int x = left; x <= right; ++x, out += 4) {
+    const F4 fx = Splat(static_cast<float>(x) - t.x0);
+    const F4 coord = coordRow + coordDx * fx;
     float* zSlot = nullptr;
     float z = 0.f;
     if constexpr (kDepth) {
@@ -254,22 +313,57 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
       zSlot = depthRow + x;
       if (!Compare(zFunc, z, *zSlot)) continue;
     }
-    F4 color = diffuse;
+    F4 color = diffuseRow + diffuseDx * fx;
     float u = coord[0];
     float v = coord[1];
+    float u1 = 0.f;
+    float v1 = 0.f;
+    F4 spec{};
+    if constexpr (kRich) {
+      const F4 coord1 = coord1Row + coord1Dx * fx;
+      u1 = coord1[0];
+      v1 = coord1[1];
+      spec = specularRow + specularDx * fx;
+    }
     if (perspective) {
       const float w = 1.f / coord[2];
       u *= w;
       v *= w;
+      u1 *= w;
+      v1 *= w;
       // Flat colours are constant planes, never divided by 1/w.
-      if (!flat) color *= w;
+      if (!flat) {
+        color *= w;
+        spec *= w;
+      }
     }
     F4 texel{};
+    F4 texel1{};
     if constexpr (kFilter == Filter::kPoint) texel = sampler.Point(u, v);
     if constexpr (kFilter == Filter::kLinear) texel = sampler.Linear(u, v);
-    color = Pick(texel1, diffuse1, constant1, texel, color) * Pick(texel2, diffuse2, constant2, texel, color);
+    if constexpr (kRich) {
+      if (plan.bump) {
+        const Color b = p.views[0].Sample(u, v, t.linear[0]);
+        const float* m = p.stages[0].bump;
+        u1 += m[0] * b.r + m[2] * b.g;
+        v1 += m[1] * b.r + m[3] * b.g;
+      } else if (reads0) {
+        texel = SampleAny(p.views[0], sampler, is32, u, v, t.linear[0]);
+      }
+      if (reads1) texel1 = SampleAny(p.views[1], sampler1, is32For1, u1, v1, t.linear[1]);
+      color = pick1(texel, texel1, color) * pick2(texel, texel1, color);
+    } else {
+      color = pick1(texel, color) * pick2(texel, color);
+    }
     color = color < low ? low : color;
     color = color > high ? high : color;
+    if constexpr (kRich) {
+      if (plan.specular) {
+        color += spec;
+        color = color < specularLow ? specularLow : color;
+        color = color > specularHigh ? specularHigh : color;
+      }
+    }
     if (alphaTest && !Compare(alphaFunc, static_cast<float>(ToByte(color[3])), alphaRef)) {
       continue;
     }
@@ -286,17 +380,15 @@ void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
   }
 }
 
-template <Filter kFilter, bool kBlend>
+template <Filter kFilter, bool kBlend, bool kRich>
 SpanFunction Routine(bool depth) {
-  return depth ? &Span<kFilter, kBlend, true> : &Span<kFilter, kBlend, false>;
+  return depth ? &Span<kFilter, kBlend, true, kRich> : &Span<kFilter, kBlend, false, kRich>;
 }
 
-template <Filter kFilter>
+template <Filter kFilter, bool kRich = false>
 SpanFunction Routine(bool blend, bool depth) {
-  return blend ? Routine<kFilter, true>(depth) : Routine<kFilter, false>(depth);
+  return blend ? Routine<kFilter, true, kRich>(depth) : Routine<kFilter, false, kRich>(depth);
 }
-
-bool Is32Bit(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
 
 bool PlainFactor(DWORD mode) {
   switch (mode) {
@@ -316,38 +408,72 @@ bool PlainFactor(DWORD mode) {
   }
 }
 
-// One argument of stage 0 as a lane source; false for what the routines do not compute.
-bool Source(DWORD arg, const Color& factor, int channel, SpanSource& source, float& constant) {
+// One operand of a lane's product.
+struct Term {
+  SpanSource source = SpanSource::kConstant;
+  float constant = 1.f;
+};
+
+// One argument of a stage as a term, or `current` for CURRENT; false for what the routines do not
+// compute. `texel` is the source of the stage's own texture.
+bool Resolve(DWORD arg, SpanSource texel, const Color& factor, int lane, Term& term, bool& current) {
   if (arg & (D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE)) return false;
+  current = false;
   switch (arg & D3DTA_SELECTMASK) {
-    case D3DTA_DIFFUSE:
-    case D3DTA_CURRENT:  // CURRENT of the first stage is the diffuse colour
-      source = SpanSource::kDiffuse;
-      return true;
-    case D3DTA_TEXTURE:
-      source = SpanSource::kTexel;
-      return true;
+    case D3DTA_DIFFUSE: term = {SpanSource::kDiffuse, 0.f}; return true;
+    case D3DTA_CURRENT: current = true; return true;
+    case D3DTA_TEXTURE: term = {texel, 0.f}; return true;
     case D3DTA_TFACTOR: {
       const float channels[4] = {factor.b, factor.g, factor.r, factor.a};
-      source = SpanSource::kConstant;
-      constant = channels[channel];
+      term = {SpanSource::kConstant, channels[lane]};
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
-// Lane i of stage 0 from its operation, clamped as the stage clamps.
-bool Lane(SpanPlan& plan, int i, DWORD op, DWORD arg1, DWORD arg2, const Color& factor) {
-  plan.low[i] = 0.f;
-  plan.high[i] = 1.f;
+// Lane i after a stage's operation, from what the lane held before it (CURRENT).
+bool Apply(SpanPlan& plan, int i, DWORD op, DWORD arg1, DWORD arg2, SpanSource texel, const Color& factor) {
+  const Term before{plan.arg1[i], plan.constant1[i]};
+  // CURRENT as one factor of a product: a single term (times 1) that its clamp cannot cut, being
+  // unclamped yet or a texel or constant, which lie in 0..1 already.
+  const bool single = plan.arg2[i] == SpanSource::kConstant && plan.constant2[i] == 1.f;
+  const bool unclamped = plan.low[i] < 0.f && plan.high[i] > 1.f;
+  const bool inRange = before.source == SpanSource::kTexel || before.source == SpanSource::kTexel1 ||
+                       (before.source == SpanSource::kConstant && before.constant >= 0.f && before.constant <= 1.f);
+  auto set = [&](Term a, Term b) {
+    plan.arg1[i] = a.source;
+    plan.constant1[i] = a.constant;
+    plan.arg2[i] = b.source;
+    plan.constant2[i] = b.constant;
+    plan.low[i] = 0.f;
+    plan.high[i] = 1.f;
+  };
+  Term a;
+  Term b;
+  bool currentA = false;
+  bool currentB = false;
   switch (op) {
-    case D3DTOP_SELECTARG1: return Source(arg1, factor, i, plan.arg1[i], plan.constant1[i]);
-    case D3DTOP_SELECTARG2: return Source(arg2, factor, i, plan.arg1[i], plan.constant1[i]);
+    case D3DTOP_SELECTARG1:
+    case D3DTOP_SELECTARG2:
+      if (!Resolve(op == D3DTOP_SELECTARG1 ? arg1 : arg2, texel, factor, i, a, currentA)) return false;
+      if (currentA) {
+        plan.low[i] = std::max(plan.low[i], 0.f);
+        plan.high[i] = std::min(plan.high[i], 1.f);
+      } else {
+        set(a, Term{});
+      }
+      return true;
     case D3DTOP_MODULATE:
-      return Source(arg1, factor, i, plan.arg1[i], plan.constant1[i]) &&
-             Source(arg2, factor, i, plan.arg2[i], plan.constant2[i]);
+      if (!Resolve(arg1, texel, factor, i, a, currentA) || !Resolve(arg2, texel, factor, i, b, currentB)) return false;
+      if (currentA && currentB) return false;
+      if (currentA || currentB) {
+        if (!single || !(unclamped || inRange)) return false;
+        if (currentA) a = before;
+        if (currentB) b = before;
+      }
+      set(a, b);
+      return true;
     default: return false;
   }
 }
@@ -359,7 +485,7 @@ void UseGeneralPixelStageOnly(bool general) { generalOnly.store(general, std::me
 void PlanSpans(PixelState& p) {
   p.span = SpanPlan{};
   if (generalOnly.load(std::memory_order_relaxed)) return;
-  if (p.program != nullptr || p.specular || p.writeMask != 0xf || p.stageCount > 1) return;
+  if (p.program != nullptr || p.writeMask != 0xf || p.stageCount > 2) return;
   if (!Is32Bit(p.target->format())) return;
   if (p.blend && (p.separateAlphaBlend || !PlainFactor(p.srcBlend) || !PlainFactor(p.destBlend) ||
                   (p.blendOp != D3DBLENDOP_ADD && p.blendOp != D3DBLENDOP_SUBTRACT &&
@@ -367,36 +493,57 @@ void PlanSpans(PixelState& p) {
     return;
   }
   SpanPlan plan;
-  // Lanes the stage does not change pass the diffuse colour through unclamped: the default plan.
+  // Lanes no stage changes pass the diffuse colour through unclamped: the default plan.
   constexpr float kUnbounded = __builtin_huge_valf();
   for (int i = 0; i < 4; ++i) {
     plan.low[i] = -kUnbounded;
     plan.high[i] = kUnbounded;
   }
-  const TextureView& view = p.views[0];
-  if (p.stageCount == 1) {
-    const StageSetup& st = p.stages[0];
+  for (int s = 0; s < p.stageCount; ++s) {
+    const StageSetup& st = p.stages[s];
+    const bool bound = p.views[s].bound();
+    if (st.colorOp == D3DTOP_BUMPENVMAP) {
+      // Without its texture the stage passes CURRENT through; with it, it moves the next stage.
+      if (!bound) continue;
+      if (s != 0 || p.stageCount != 2) return;
+      plan.bump = true;
+      continue;
+    }
+    const SpanSource texel = s == 0 ? SpanSource::kTexel : SpanSource::kTexel1;
     // A stage reading a texture that is not bound passes CURRENT through.
-    if (view.bound() || !st.colorReadsTexture) {
+    if (bound || !st.colorReadsTexture) {
       for (int i = 0; i < 3; ++i) {
-        if (!Lane(plan, i, st.colorOp, st.colorArg1, st.colorArg2, p.textureFactor)) return;
+        if (!Apply(plan, i, st.colorOp, st.colorArg1, st.colorArg2, texel, p.textureFactor)) return;
       }
     }
-    if (st.alphaOp != D3DTOP_DISABLE && (view.bound() || !st.alphaReadsTexture)) {
-      if (!Lane(plan, 3, st.alphaOp, st.alphaArg1, st.alphaArg2, p.textureFactor)) return;
+    if (st.alphaOp != D3DTOP_DISABLE && (bound || !st.alphaReadsTexture)) {
+      if (!Apply(plan, 3, st.alphaOp, st.alphaArg1, st.alphaArg2, texel, p.textureFactor)) return;
+    }
+  }
+  if (p.specular) {
+    if (p.specularColour) {
+      plan.specular = true;
+    } else {
+      // Adding a black specular colour still clamps the colour to 0..1.
+      for (int i = 0; i < 3; ++i) {
+        plan.low[i] = std::max(plan.low[i], 0.f);
+        plan.high[i] = std::min(plan.high[i], 1.f);
+      }
     }
   }
   bool readsTexel = false;
+  bool readsTexel1 = false;
   for (int i = 0; i < 4; ++i) {
-    readsTexel = readsTexel || plan.arg1[i] == SpanSource::kTexel || plan.arg2[i] == SpanSource::kTexel;
+    for (SpanSource source : {plan.arg1[i], plan.arg2[i]}) {
+      readsTexel = readsTexel || source == SpanSource::kTexel;
+      readsTexel1 = readsTexel1 || source == SpanSource::kTexel1;
+    }
   }
-  if (readsTexel && !Is32Bit(view.format)) return;
   const bool depth = p.depth != nullptr;
-  plan.texelAlpha = view.format == D3DFMT_X8R8G8B8 ? kOpaque : 0;
   plan.targetAlpha = p.target->format() == D3DFMT_X8R8G8B8 ? kOpaque : 0;
-  const float border[4] = {view.border.b, view.border.g, view.border.r, view.border.a};
-  std::memcpy(plan.border, border, sizeof border);
-  if (readsTexel) {
+  if (plan.bump || plan.specular || readsTexel1 || (readsTexel && !Is32Bit(p.views[0].format))) {
+    plan.point = plan.linear = Routine<Filter::kNone, true>(p.blend, depth);
+  } else if (readsTexel) {
     plan.point = Routine<Filter::kPoint>(p.blend, depth);
     plan.linear = Routine<Filter::kLinear>(p.blend, depth);
   } else {

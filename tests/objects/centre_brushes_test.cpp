@@ -447,12 +447,12 @@ TEST_F(CentreBrushPixelTest, RotationTurnsAboutTheCentre) {
 TEST_F(CentreBrushPixelTest, RadialWavesMoveTheSquaresEdge) {
   DS_RadialWaveFX brush;
   brush.amplitude.SetAndNotify(200);  // 0.05 of the picture
-  brush.frequency.SetAndNotify(990);  // derived 0.1: phase 10 x r + time
+  brush.frequency.SetAndNotify(990);  // derived 0.1: phase 10 x r - time
   brush.Load(nullptr);
   DrawingLayer layer(256, 256);
   layer.background = Square();
-  // The time that puts the crest (sin = 1) at r = 0.24.
-  brush.speed.accumulated = (kPi / 2 - 2.4f) / -0.08f;
+  // The time that puts the crest (sin = 1) at r = 0.24 (inward rings: time = -0.08 x clock).
+  brush.speed.accumulated = (2.4f - kPi / 2) / -0.08f;
   const std::vector<uint32_t> pixels = Draw(brush, layer);
   // uv 0.26 from the left edge: r = 0.24, the lookup moved 0.05 outward to 0.21 (blue).
   EXPECT_EQ(At(pixels, 67, 128), 0x0000FFu);

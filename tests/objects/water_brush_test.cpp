@@ -293,7 +293,7 @@ TEST_F(WaterFXTest, MissingBumpPictureDrawsFlat) {
 
 // Through the device: a bump slope turned by the bump transform moves the lookup (at clock 0 the
 // transform is k x identity, so a slope along +u reads the picture k further right); shadows darken
-// where the surface faces away from the half vector.
+// where the surface turns away from the light.
 TEST_F(WaterFXTest, BumpSlopeMovesTheLookupAndShadowsDarken) {
   {
     DS_WaterFX brush;
@@ -307,22 +307,29 @@ TEST_F(WaterFXTest, BumpSlopeMovesTheLookupAndShadowsDarken) {
     EXPECT_EQ(At(pixels, 100, 128), 0x0000FFu);  // u 0.39 reads 0.59
     EXPECT_EQ(At(pixels, 60, 128), 0xFF0000u);   // u 0.23 reads 0.43
   }
+  // Shadows darken a slope by how far it turns away from the light, (1, 2) in the plane: a slope
+  // along -u turns away by 1 / sqrt 5 of a full turn. A flat surface keeps its colour whatever the
+  // shadows, and so does a slope facing the light.
   struct Case {
     UINT shadows;
-    UINT height;
+    uint32_t bump;
     int grey;
   };
-  for (const Case& c : {Case{0, 0, 255}, Case{50, 0, 128}, Case{100, 0, 0}, Case{50, 1000, 255}}) {
-    SCOPED_TRACE(testing::Message() << "shadows " << c.shadows << " height " << c.height);
+  const uint32_t kFlat = 0x808080u, kAway = 0x008080u, kFacing = 0xFF8080u;
+  for (const Case& c : {Case{0, kAway, 255}, Case{100, kFlat, 255}, Case{50, kFlat, 255}, Case{100, kAway, 141},
+                        Case{50, kAway, 198}, Case{100, kFacing, 255}}) {
+    SCOPED_TRACE(testing::Message() << "shadows " << c.shadows << " bump " << std::hex << c.bump);
     DS_WaterFX brush;
     brush.shadows.SetAndNotify(c.shadows);
-    brush.halfVectorHeight.SetAndNotify(c.height);
+    brush.bumpRotationScale.SetAndNotify(200);
     brush.Load(nullptr);
+    brush.bumpTexture = MakePicture(1, 1, [&](UINT, UINT) { return c.bump; });
+    RunFor(brush, 0.0f);
     DrawingLayer layer(256, 256);
     layer.background = MakePicture(1, 1, [](UINT, UINT) { return 0xFFFFFFu; });
     const uint32_t centre = At(Draw(brush, layer), 128, 128);
-    EXPECT_NEAR(Red(centre), c.grey, 2);
-    EXPECT_NEAR(Blue(centre), c.grey, 2);
+    EXPECT_NEAR(Red(centre), c.grey, 3);
+    EXPECT_NEAR(Blue(centre), c.grey, 3);
   }
 }
 
