@@ -79,6 +79,41 @@ TEST_F(SoundOutputTest, EffectsSoundWhileTheirSlideIsShownAtTheirVolumeAndPan) {
   EXPECT_TRUE(HeardFile::All(heard.right, 3 * kTenth, 4 * kTenth, 0));
 }
 
+// Effects of every sample width a file may hold sound at the same level: 24 and 32-bit integers and
+// 32-bit floats as well as 8 and 16 bits.
+TEST_F(SoundOutputTest, EveryPcmWidthIsHeard) {
+  auto file = [](uint16_t tag, uint16_t bits, const sound_test::Bytes& sample) {
+    sound_test::Bytes format = sound_test::PcmFormat(1, 44100, bits);
+    format[0] = static_cast<uint8_t>(tag);
+    sound_test::Bytes data;
+    for (int i = 0; i < 100; ++i) data.insert(data.end(), sample.begin(), sample.end());
+    return sound_test::Riff({sound_test::Chunk("fmt ", format), sound_test::Chunk("data", data)});
+  };
+  // Each is a quarter of full scale, negative.
+  UseFiles({{u"8.wav", file(1, 8, {0x60})},
+            {u"16.wav", file(1, 16, {0x00, 0xE0})},
+            {u"24.wav", file(1, 24, {0x00, 0x00, 0xE0})},
+            {u"32.wav", file(1, 32, {0x00, 0x00, 0x00, 0xE0})},
+            {u"float.wav", file(3, 32, {0x00, 0x00, 0x80, 0xBE})}});
+  std::vector<std::unique_ptr<DS_WAV_Constructor>> descriptions;
+  std::vector<std::unique_ptr<DS_Sound>> sounds;
+  for (const char16_t* name : {u"8.wav", u"16.wav", u"24.wav", u"32.wav", u"float.wav"}) {
+    descriptions.push_back(Description(name, 0));
+    sounds.emplace_back(descriptions.back()->CreateRenderObject());
+  }
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    sounds[i]->SetActive(true);
+    AdvanceSeconds(0.1);
+    sounds[i]->SetActive(false);
+  }
+  const HeardFile heard = Heard();
+  const int quarter = static_cast<int>(std::lround(-0.25 * 32767));
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(HeardFile::All(heard.left, i * kTenth, (i + 1) * kTenth, quarter));
+  }
+}
+
 // The primary buffer's volume scales the whole mix: -10000 (muted) silences it.
 TEST_F(SoundOutputTest, ThePrimaryVolumeScalesEverything) {
   UseFiles({{u"loop.wav", Wave(2, 22050, 16, 100, 16384)}});
