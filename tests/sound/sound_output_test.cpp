@@ -165,4 +165,33 @@ TEST_F(SoundOutputTest, MusicPlaysFromItsStartAtTheSettingsVolume) {
   EXPECT_TRUE(HeardFile::All(heard.left, 2 * kTenth, 4 * kTenth, 0)) << "muted, then ended";
 }
 
+// However many graphs a process makes, one soundtrack is heard: the graph that runs last.
+TEST_F(SoundOutputTest, OneSoundtrackPerProcess) {
+  temp_.Write("first.wav", Wave(2, 44100, 16, 10 * kTenth, 4000));
+  temp_.Write("second.wav", Wave(2, 44100, 16, 10 * kTenth, 12000));
+  IGraphBuilder* graphs[2] = {};
+  for (IGraphBuilder*& graph : graphs)
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                               reinterpret_cast<void**>(&graph)),
+              S_OK);
+  auto run = [&](IGraphBuilder* graph, const char* name) {
+    graph->RenderFile(temp_.Wide(name).c_str(), nullptr);
+    IMediaControl* control = nullptr;
+    graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control));
+    control->Run();
+    control->Release();
+  };
+  run(graphs[0], "first.wav");
+  AdvanceSeconds(0.1);
+  run(graphs[1], "second.wav");
+  AdvanceSeconds(0.1);
+  graphs[1]->Release();
+  AdvanceSeconds(0.1);
+  graphs[0]->Release();
+  const HeardFile heard = Heard();
+  EXPECT_TRUE(HeardFile::All(heard.left, 0, kTenth, static_cast<int>(std::lround(4000 / 32768.0 * 32767))));
+  EXPECT_TRUE(HeardFile::All(heard.left, kTenth, 2 * kTenth, static_cast<int>(std::lround(12000 / 32768.0 * 32767))));
+  EXPECT_TRUE(HeardFile::All(heard.left, 2 * kTenth, 3 * kTenth, 0)) << "the first does not come back";
+}
+
 }  // namespace
