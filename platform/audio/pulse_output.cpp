@@ -65,7 +65,6 @@ void PulseOutput::OnContextState(pa_context* context, void* self) {
       break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-      output->playing_ = false;
       TellSilent(output->stream_ != nullptr ? "the sound server went away" : "no sound server answers");
       break;
     default:
@@ -93,20 +92,9 @@ void PulseOutput::StartStream() {
     TellSilent("the sound server refuses a stream");
 }
 
-void PulseOutput::OnStreamState(pa_stream* stream, void* self) {
-  auto* output = static_cast<PulseOutput*>(self);
-  switch (pa_stream_get_state(stream)) {
-    case PA_STREAM_READY:
-      output->playing_ = true;
-      break;
-    case PA_STREAM_FAILED:
-    case PA_STREAM_TERMINATED:
-      output->playing_ = false;
-      TellSilent("the sound server ended the stream");
-      break;
-    default:
-      break;
-  }
+void PulseOutput::OnStreamState(pa_stream* stream, void*) {
+  const pa_stream_state_t state = pa_stream_get_state(stream);
+  if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) TellSilent("the sound server ended the stream");
 }
 
 void PulseOutput::OnWrite(pa_stream* stream, size_t bytes, void* self) {

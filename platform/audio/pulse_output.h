@@ -3,7 +3,6 @@
 // The connection never starts a server. When none answers, or the server goes away during the
 // run, the output falls silent with one line on standard error and the run goes on.
 #pragma once
-#include <atomic>
 #include <memory>
 
 #include "platform/audio/output.h"
@@ -23,9 +22,6 @@ class PulseOutput final : public Output {
   static std::unique_ptr<PulseOutput> Open(Mixer& mixer);
   ~PulseOutput() override;
 
-  // Whether the stream to the server is playing (tests wait for it).
-  bool Playing() const { return playing_; }
-
  private:
   explicit PulseOutput(Mixer& mixer) : mixer_(mixer) {}
   static void OnContextState(pa_context* context, void* self);
@@ -38,7 +34,6 @@ class PulseOutput final : public Output {
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
-  std::atomic<bool> playing_{false};
 };
 
 }  // namespace audio
