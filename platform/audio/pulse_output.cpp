@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/audio/mixer.h"
@@ -23,8 +24,16 @@ int16_t ToPcm16(float sample) {
 }  // namespace
 
 std::unique_ptr<PulseOutput> PulseOutput::Open(Mixer& mixer) {
+  // A desktop session names its runtime folder, where its sound server listens; without one, and
+  // with no server named, there is none to find, and asking the library anyway would leave a
+  // runtime folder of its own in the temporary folder.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const char* server = std::getenv("PULSE_SERVER");
+  if ((runtime == nullptr || *runtime == '\0') && (server == nullptr || *server == '\0')) {
+    TellSilent("no sound server answers");
+    return nullptr;
+  }
   std::unique_ptr<PulseOutput> output(new PulseOutput(mixer));
-  if (!output->lock_.Held()) return nullptr;
   output->loop_ = pa_threaded_mainloop_new();
   if (output->loop_ == nullptr) return nullptr;
   output->context_ = pa_context_new(pa_threaded_mainloop_get_api(output->loop_), "Copperleaf Screensaver");
@@ -61,7 +70,9 @@ void PulseOutput::OnContextState(pa_context* context, void* self) {
   auto* output = static_cast<PulseOutput*>(self);
   switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
-      output->StartStream();
+      // Another process of the user plays already: this one keeps time silently.
+      output->lock_ = std::make_unique<SoundLock>();
+      if (output->lock_->Held()) output->StartStream();
       break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
