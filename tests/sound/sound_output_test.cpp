@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/audio/mixer.h"
+#include "platform/machine/clock.h"
 #include "platform/machine/machine.h"
 #include "platform/win32/windowing.h"
 #include "sound/audio_player.h"
@@ -163,6 +164,20 @@ TEST_F(SoundOutputTest, MusicPlaysFromItsStartAtTheSettingsVolume) {
   EXPECT_TRUE(HeardFile::All(heard.left, kTenth, 2 * kTenth, level));
   EXPECT_TRUE(HeardFile::All(heard.right, kTenth, 2 * kTenth, level));
   EXPECT_TRUE(HeardFile::All(heard.left, 2 * kTenth, 4 * kTenth, 0)) << "muted, then ended";
+}
+
+// The file keeps the clock's time when the clock starts again (tests do): it goes on from there
+// without waiting for the old time to come back. (The file is written up to the clock at every
+// change to what plays; the mixer's hold stands for such a change here.)
+TEST_F(SoundOutputTest, TheFileGoesOnWhenTheClockStartsAgain) {
+  auto writeUpToNow = [] { audio::Mixer::Instance().Hold(); };
+  AdvanceSeconds(0.1);
+  writeUpToNow();
+  machine::clock::UseVirtual();  // back to the start of virtual time
+  writeUpToNow();
+  AdvanceSeconds(0.1);
+  const HeardFile heard = Heard();
+  EXPECT_EQ(heard.left.size(), 2 * kTenth);
 }
 
 // However many graphs a process makes, one soundtrack is heard: the graph that runs last.
