@@ -156,9 +156,15 @@ void DS_FlameLight::RestoreDeviceResources() {
     device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
   }
+  if (g_DocResManager) g_DocResManager->OnResetDevice();
   DS_2D_Light::Resize(targetWidth, targetHeight);
   const D3DSURFACE_DESC desc = GetBackBufferDesc();
   layerTarget.Create(desc.Width, desc.Height);
+}
+
+void DS_FlameLight::ReleaseDeviceResources() {
+  if (distortion.effect) distortion.effect->SetTexture("SceneTex", nullptr);
+  DS_2D_Light::ReleaseDeviceResources();
 }
 
 void DS_FlameLight::AdvanceFrame(float t) {

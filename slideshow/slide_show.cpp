@@ -96,6 +96,8 @@ void DS_SlideShow_Light::Time(float time) {
   Durations durations = DurationsOf(*currentSlide);
   if (time - startTime > durations.total) {
     currentSlide->SetActive(false);
+    // The outgoing slide gives up its full-screen targets; its next activation makes them again.
+    currentSlide->ReleaseDeviceResources();
     const size_t next = NextShowable(nextIndex);
     currentSlide = slides[next];
     startTime = time;

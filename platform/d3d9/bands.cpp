@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -16,13 +17,17 @@ namespace {
 class Workers {
  public:
   explicit Workers(unsigned count) {
-    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
+    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this, i] { Loop(i); });
   }
 
-  void Run(int bands, const std::function<void(int)>& work) {
+  unsigned size() const { return static_cast<unsigned>(threads_.size()); }
+
+  // Workers from `helpers` on sit out the draws.
+  void Run(int bands, unsigned helpers, const std::function<void(int)>& work) {
     std::unique_lock lock(mutex_);
     work_ = &work;
     bands_ = bands;
+    helpers_ = helpers;
     next_ = 0;
     finished_ = 0;
     ++generation_;
@@ -42,13 +47,13 @@ class Workers {
     }
   }
 
-  void Loop() {
+  void Loop(unsigned index) {
     uint64_t seen = 0;
     std::unique_lock lock(mutex_);
     for (;;) {
       wake_.wait(lock, [&] { return generation_ != seen; });
       seen = generation_;
-      if (work_ == nullptr) continue;  // that draw is over
+      if (work_ == nullptr || index >= helpers_) continue;  // that draw is over, or not ours
       const std::function<void(int)>* work = work_;
       const int bands = bands_;
       ++active_;
@@ -65,6 +70,7 @@ class Workers {
   std::condition_variable done_;
   const std::function<void(int)>* work_ = nullptr;
   int bands_ = 0;
+  unsigned helpers_ = 0;
   std::atomic<int> next_{0};
   std::atomic<int> finished_{0};
   int active_ = 0;  // workers drawing bands of the current draw
@@ -82,16 +88,38 @@ std::mutex& RunMutex() {
   return mutex;
 }
 
+std::atomic<unsigned> threadLimit{0};
+
 }  // namespace
 
+void ForEachRowBand(int top, int bottom, int width, const std::function<void(int, int)>& rows) {
+  if (bottom <= top || width <= 0) return;
+  // Below this many pixels waking the workers costs more than it saves.
+  constexpr int64_t kParallelPixels = 16384;
+  if (int64_t{bottom - top} * width < kParallelPixels) {
+    rows(top, bottom);
+    return;
+  }
+  const int bandRows = std::max(1, (bottom - top + kBandsWanted - 1) / kBandsWanted);
+  const int bands = (bottom - top + bandRows - 1) / bandRows;
+  ForEachBand(bands, [&](int band) {
+    const int begin = top + band * bandRows;
+    rows(begin, std::min(bottom, begin + bandRows));
+  });
+}
+
+void SetRenderThreads(unsigned count) { threadLimit.store(count, std::memory_order_relaxed); }
+
 void ForEachBand(int bands, const std::function<void(int)>& work) {
-  if (bands <= 1 || std::thread::hardware_concurrency() <= 1) {
+  const unsigned limit = threadLimit.load(std::memory_order_relaxed);
+  if (bands <= 1 || limit == 1 || std::thread::hardware_concurrency() <= 1) {
     for (int band = 0; band < bands; ++band) work(band);
     return;
   }
   // Devices on several threads share the workers one draw at a time.
   std::lock_guard lock(RunMutex());
-  Pool().Run(bands, work);
+  Workers& pool = Pool();
+  pool.Run(bands, limit == 0 ? pool.size() : std::min(limit - 1, pool.size()), work);
 }
 
 }  // namespace d3d9

@@ -13,4 +13,12 @@ constexpr int kBandsWanted = 64;
 // Calls work(band) once for each band in [0, bands), on the calling thread and the workers.
 void ForEachBand(int bands, const std::function<void(int)>& work);
 
+// Calls rows(begin, end) on bands that together cover rows [top, bottom) of `width` pixels each:
+// on the calling thread alone when there are too few pixels to be worth waking the workers.
+void ForEachRowBand(int top, int bottom, int width, const std::function<void(int, int)>& rows);
+
+// How many threads draw: 0 (the default) for every core of the machine, 1 for the calling thread
+// alone. The picture is the same for every count; measuring tools set it.
+void SetRenderThreads(unsigned count);
+
 }  // namespace d3d9

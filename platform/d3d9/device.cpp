@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
+#include "platform/d3d9/bands.h"
 #include "platform/d3d9/direct3d.h"
 #include "platform/d3d9/formats.h"
 #include "platform/d3d9/pipeline.h"
@@ -42,7 +44,11 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, DWORD, const D3DPRE
 }
 
 HRESULT Device::CreateSwapChain(D3DPRESENT_PARAMETERS& p) {
-  if (p.Windowed && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)) {
+  // A window that fills another program's window took a new size since the swap chain was made:
+  // the new swap chain takes it, whatever size the parameters still name.
+  const uint64_t sizeChanges = win32::FollowedSizeChanges(p.hDeviceWindow);
+  if (sizeChanges != windowSizeChanges_) p.BackBufferWidth = p.BackBufferHeight = 0;
+  if ((p.Windowed || sizeChanges != windowSizeChanges_) && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)) {
     RECT client{};
     if (!GetClientRect(p.hDeviceWindow, &client)) return D3DERR_INVALIDCALL;
     if (p.BackBufferWidth == 0) p.BackBufferWidth = static_cast<UINT>(std::max<LONG>(1, client.right - client.left));
@@ -53,6 +59,7 @@ HRESULT Device::CreateSwapChain(D3DPRESENT_PARAMETERS& p) {
   }
   if (p.BackBufferCount == 0) p.BackBufferCount = 1;
   parameters_ = p;
+  windowSizeChanges_ = sizeChanges;
   backBuffer_ = new (std::nothrow) Surface(this, p.BackBufferWidth, p.BackBufferHeight, p.BackBufferFormat,
                                            D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, false);
   if (backBuffer_ == nullptr) return E_OUTOFMEMORY;
@@ -121,6 +128,10 @@ bool Device::Lost() {
 
 HRESULT Device::TestCooperativeLevel() {
   if (status_ == Status::kLost) ++frames_;
+  // The window took another program's new size: the swap chain follows it through a Reset.
+  if (status_ == Status::kOk && win32::FollowedSizeChanges(parameters_.hDeviceWindow) != windowSizeChanges_) {
+    status_ = Status::kNotReset;
+  }
   if (!Lost()) return S_OK;
   return status_ == Status::kLost ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
 }
@@ -172,23 +183,36 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND window, const _RGNDATA*) 
   const auto sw = static_cast<UINT>(surface->width);
   const auto sh = static_cast<UINT>(surface->height);
   const bool x8 = back.format() == D3DFMT_X8R8G8B8 || back.format() == D3DFMT_A8R8G8B8;
+  const bool sameSize = sw == back.width() && sh == back.height();
   const UINT bytes = BytesPerTexel(back.format());
-  for (UINT y = 0; y < sh; ++y) {
-    const UINT sy = static_cast<UINT>(static_cast<uint64_t>(y) * back.height() / sh);
-    const uint8_t* row = back.row(sy);
-    uint32_t* out = surface->pixels.data() + static_cast<size_t>(y) * sw;
-    for (UINT x = 0; x < sw; ++x) {
-      const UINT sx = static_cast<UINT>(static_cast<uint64_t>(x) * back.width() / sw);
-      uint32_t pixel;
-      if (x8) {
-        std::memcpy(&pixel, row + static_cast<size_t>(sx) * 4, 4);
-      } else {
-        const Color c = DecodeTexel(back.format(), row + static_cast<size_t>(sx) * bytes);
-        pixel = (uint32_t{ToByte(c.r)} << 16) | (uint32_t{ToByte(c.g)} << 8) | ToByte(c.b);
-      }
-      out[x] = pixel | 0xff000000u;
-    }
+  std::vector<UINT> columns;
+  if (!sameSize) {
+    columns.resize(sw);
+    for (UINT x = 0; x < sw; ++x) columns[x] = static_cast<UINT>(static_cast<uint64_t>(x) * back.width() / sw);
   }
+  ForEachRowBand(0, static_cast<int>(sh), static_cast<int>(sw), [&](int begin, int end) {
+    for (auto y = static_cast<UINT>(begin); y < static_cast<UINT>(end); ++y) {
+      const UINT sy = static_cast<UINT>(static_cast<uint64_t>(y) * back.height() / sh);
+      const uint8_t* row = back.row(sy);
+      uint32_t* out = surface->pixels.data() + static_cast<size_t>(y) * sw;
+      if (x8 && sameSize) {
+        std::memcpy(out, row, size_t{sw} * 4);
+        for (UINT x = 0; x < sw; ++x) out[x] |= 0xff000000u;
+        continue;
+      }
+      for (UINT x = 0; x < sw; ++x) {
+        const UINT sx = sameSize ? x : columns[x];
+        uint32_t pixel;
+        if (x8) {
+          std::memcpy(&pixel, row + static_cast<size_t>(sx) * 4, 4);
+        } else {
+          const Color c = DecodeTexel(back.format(), row + static_cast<size_t>(sx) * bytes);
+          pixel = (uint32_t{ToByte(c.r)} << 16) | (uint32_t{ToByte(c.g)} << 8) | ToByte(c.b);
+        }
+        out[x] = pixel | 0xff000000u;
+      }
+    }
+  });
   win32::PresentWindow(target);
   return S_OK;
 }
@@ -349,18 +373,29 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if (flags & D3DCLEAR_TARGET) {
       const LONG x2 = std::min({r.x2, whole.x2, static_cast<LONG>(target.width())});
       const LONG y2 = std::min({r.y2, whole.y2, static_cast<LONG>(target.height())});
-      for (LONG y = y1; y < y2; ++y) {
-        uint8_t* row = target.row(static_cast<UINT>(y));
-        for (LONG x = x1; x < x2; ++x) std::memcpy(row + static_cast<size_t>(x) * bytes, encoded, bytes);
-      }
+      uint32_t pixel = 0;
+      std::memcpy(&pixel, encoded, std::min<size_t>(bytes, 4));
+      ForEachRowBand(y1, y2, x2 - x1, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+          uint8_t* row = target.row(static_cast<UINT>(y)) + static_cast<size_t>(x1) * bytes;
+          if (bytes == 4) {
+            // Whole pixels at a time: the row is filled at the speed of memory.
+            std::fill_n(reinterpret_cast<uint32_t*>(row), x2 - x1, pixel);
+          } else {
+            for (LONG x = x1; x < x2; ++x) std::memcpy(row + static_cast<size_t>(x - x1) * bytes, encoded, bytes);
+          }
+        }
+      });
     }
     if (flags & D3DCLEAR_ZBUFFER) {
       const LONG x2 = std::min({r.x2, whole.x2, static_cast<LONG>(depth->width())});
       const LONG y2 = std::min({r.y2, whole.y2, static_cast<LONG>(depth->height())});
-      for (LONG y = y1; y < y2; ++y) {
-        float* row = depth->depth() + static_cast<size_t>(y) * depth->width();
-        std::fill(row + x1, row + std::max(x1, x2), depthValue);
-      }
+      ForEachRowBand(y1, y2, x2 - x1, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+          float* row = depth->depth() + static_cast<size_t>(y) * depth->width();
+          std::fill(row + x1, row + x2, depthValue);
+        }
+      });
     }
   }
   return S_OK;

@@ -221,6 +221,23 @@ PixelState MakePixelState(const DeviceState& s, Surface* target, Surface* depth,
   p.flat = s.Render(D3DRS_SHADEMODE) == D3DSHADE_FLAT;
   p.textureFactor = FromD3DColor(s.Render(D3DRS_TEXTUREFACTOR));
   p.program = program != nullptr && *program ? program : nullptr;
+  // Vertices carry a specular colour only from their FVF or from lighting; without one the
+  // specular sum adds zero.
+  const bool pretransformed = (s.fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
+  p.specularColour = (s.fvf & D3DFVF_SPECULAR) != 0 || (s.Render(D3DRS_LIGHTING) != FALSE && !pretransformed);
+  // A target without alpha keeps no alpha to blend or to mask.
+  if (target->format() == D3DFMT_X8R8G8B8) {
+    p.separateAlphaBlend = false;
+    p.writeMask |= D3DCOLORWRITEENABLE_ALPHA;
+  }
+  // Blending by ONE and ZERO gives the source colour itself.
+  const auto keepsSource = [](DWORD src, DWORD dest, DWORD op) {
+    return src == D3DBLEND_ONE && dest == D3DBLEND_ZERO && (op == D3DBLENDOP_ADD || op == D3DBLENDOP_SUBTRACT);
+  };
+  if (p.blend && keepsSource(p.srcBlend, p.destBlend, p.blendOp) &&
+      (!p.separateAlphaBlend || keepsSource(p.srcBlendAlpha, p.destBlendAlpha, p.blendOpAlpha))) {
+    p.blend = false;
+  }
 
   for (DWORD i = 0; i < kStageCount; ++i) {
     TextureView& view = p.views[i];
@@ -263,6 +280,16 @@ PixelState MakePixelState(const DeviceState& s, Surface* target, Surface* depth,
                             (aop != D3DTOP_SELECTARG1 && ReadsTexture(st.alphaArg2)) || aop == D3DTOP_BLENDTEXTUREALPHA);
     for (int k = 0; k < 4; ++k) st.bump[k] = FloatOf(s.Stage(i, static_cast<D3DTEXTURESTAGESTATETYPE>(D3DTSS_BUMPENVMAT00 + k)));
     p.stageCount = static_cast<int>(i) + 1;
+  }
+  // Trailing stages that read a texture that is not bound pass CURRENT through unchanged: they are
+  // dropped, so that a stage left on by an earlier draw costs nothing.
+  while (p.stageCount > 0) {
+    const StageSetup& st = p.stages[p.stageCount - 1];
+    const bool passes = !p.views[p.stageCount - 1].bound() &&
+                        (st.colorOp == D3DTOP_BUMPENVMAP ||
+                         (st.colorReadsTexture && (st.alphaOp == D3DTOP_DISABLE || st.alphaReadsTexture)));
+    if (!passes) break;
+    p.stages[--p.stageCount] = StageSetup{};
   }
   p.texcoordStages = p.stageCount;
   PlanSpans(p);
@@ -399,18 +426,19 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
       continue;
     }
 
+    // Each pixel's values straight from the planes: the row's start plus x steps, never summed
+    // pixel by pixel, so that any pixel of a row (and any group of them) can be computed alone.
+    float rowStart[kMaxAttributes + 2];
     float value[kMaxAttributes + 2];
     const float fy = static_cast<float>(y) - t.y0;
-    const float fx = static_cast<float>(left) - t.x0;
-    for (int k = 0; k < count; ++k) value[k] = t.base[k] + t.ddx[k] * fx + t.ddy[k] * fy;
+    for (int k = 0; k < count; ++k) rowStart[k] = t.base[k] + t.ddy[k] * fy;
 
     uint8_t* out = target.row(static_cast<UINT>(y));
     float* depthRow = depth != nullptr && y < depthHeight ? depth->depth() + static_cast<size_t>(y) * depthWidth : nullptr;
     for (int64_t xi = left; xi <= right; ++xi) {
       const int x = static_cast<int>(xi);
-      if (xi != left) {
-        for (int k = 0; k < count; ++k) value[k] += t.ddx[k];
-      }
+      const float fx = static_cast<float>(x) - t.x0;
+      for (int k = 0; k < count; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
       const float z = Clamp01(value[0]);
       float* zSlot = nullptr;
       if (depth != nullptr) {

@@ -66,6 +66,7 @@ struct PixelState {
   DWORD blendOpAlpha = D3DBLENDOP_ADD;
   DWORD writeMask = 0xf;
   bool specular = false;
+  bool specularColour = true;  // false: every vertex's specular colour is black
   bool flat = false;
   Color textureFactor;
   int stageCount = 0;      // stages before the first disabled one

@@ -1,300 +1,17 @@
 #include "platform/d3d9/raster_span.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "platform/d3d9/raster.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3d9/resources.h"
 
 namespace d3d9 {
 
 namespace {
 
-// Four lanes of one pixel; every operation on them is the single-precision operation of each lane.
-using F4 = float __attribute__((vector_size(16)));
-using I4 = int32_t __attribute__((vector_size(16)));
-#if !defined(__SSE2__)
-using B4 = uint8_t __attribute__((vector_size(4)));
-#endif
-
-constexpr float kInv255 = 1.f / 255.f;
-// The general stage reads alpha 1 from a pixel without alpha; the byte 255 decodes to exactly that,
-// so such pixels are read with their alpha byte set.
-static_assert(255.f * kInv255 == 1.f);
-constexpr uint32_t kOpaque = 0xff000000u;
-// Far-out coordinates are held where the texel index cannot overflow, as TextureView::Sample does.
-constexpr float kLimit = 1 << 20;
-
 std::atomic<bool> generalOnly{false};
-
-F4 Splat(float f) { return F4{f, f, f, f}; }
-
-F4 Load(const float lanes[4]) {
-  F4 v;
-  std::memcpy(&v, lanes, sizeof v);
-  return v;
-}
-
-// A 32-bit pixel as four lanes b, g, r, a, each byte / 255 as DecodeTexel reads it.
-inline F4 Decode(uint32_t pixel) {
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i lanes = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero), zero);
-  return F4(_mm_cvtepi32_ps(lanes)) * kInv255;
-#else
-  B4 bytes;
-  std::memcpy(&bytes, &pixel, 4);
-  return __builtin_convertvector(__builtin_convertvector(bytes, I4), F4) * kInv255;
-#endif
-}
-
-// ToByte on each lane, packed as a 32-bit pixel.
-inline uint32_t Encode(F4 c) {
-  F4 held = c > 0.f ? c : F4{};  // also NaN to 0
-  held = c >= 1.f ? Splat(1.f) : held;
-  held = held * 255.f + 0.5f;
-#if defined(__SSE2__)
-  __m128i bytes = _mm_cvttps_epi32(held);
-  bytes = _mm_packs_epi32(bytes, bytes);
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(bytes, bytes)));
-#else
-  const B4 bytes = __builtin_convertvector(__builtin_convertvector(held, I4), B4);
-  uint32_t pixel;
-  std::memcpy(&pixel, &bytes, 4);
-  return pixel;
-#endif
-}
-
-// std::floor of a value within +-kLimit, as an integer.
-int FloorToInt(float f) {
-  const int i = static_cast<int>(f);
-  return static_cast<float>(i) > f ? i - 1 : i;
-}
-
-float HoldCoordinate(float f) {
-  f = f < -kLimit ? -kLimit : (f > kLimit ? kLimit : f);
-  return f == f ? f : 0.f;
-}
-
-// The texture of stage 0, its fields copied out of the pixel state so that writes to the target
-// need not reload them.
-struct Sampler {
-  explicit Sampler(const SpanPlan& plan, const TextureView& view)
-      : bits(view.bits),
-        pitch(view.pitch),
-        width(view.width),
-        height(view.height),
-        addressU(view.addressU),
-        addressV(view.addressV),
-        alpha(plan.texelAlpha),
-        border(Load(plan.border)) {}
-
-  const uint8_t* bits;
-  size_t pitch;
-  int width;
-  int height;
-  DWORD addressU;
-  DWORD addressV;
-  uint32_t alpha;
-  F4 border;
-
-  uint32_t Read(const uint8_t* row, int x) const {
-    uint32_t texel;
-    std::memcpy(&texel, row + static_cast<size_t>(x) * 4, 4);
-    return texel | alpha;
-  }
-
-  // A texel through the address modes, for indices that may lie outside the texture.
-  F4 Addressed(int x, int y) const {
-    const int ax = Address(x, width, addressU);
-    const int ay = Address(y, height, addressV);
-    if (ax < 0 || ay < 0) return border;
-    return Decode(Read(bits + static_cast<size_t>(ay) * pitch, ax));
-  }
-
-[[gnu::always_inline]] F4 Point(float u, float v) const {
-    const int x = FloorToInt(HoldCoordinate(u * static_cast<float>(width)));
-    const int y = FloorToInt(HoldCoordinate(v * static_cast<float>(height)));
-    if (x < 0 || x >= width || y < 0 || y >= height) return Addressed(x, y);
-    return Decode(Read(bits + static_cast<size_t>(y) * pitch, x));
-  }
-
-  [[gnu::always_inline]] F4 Linear(float u, float v) const {
-    // Texel centres lie at (i + 0.5) / size.
-    const float fu = HoldCoordinate(u * static_cast<float>(width)) - 0.5f;
-    const float fv = HoldCoordinate(v * static_cast<float>(height)) - 0.5f;
-    const int x = FloorToInt(fu);
-    const int y = FloorToInt(fv);
-    const float wx = fu - static_cast<float>(x);
-    const float wy = fv - static_cast<float>(y);
-    F4 a, b, c, d;
-    if (x >= 0 && x + 1 < width && y >= 0 && y + 1 < height) {
-      const uint8_t* row = bits + static_cast<size_t>(y) * pitch;
-      a = Decode(Read(row, x));
-      b = Decode(Read(row, x + 1));
-      c = Decode(Read(row + pitch, x));
-      d = Decode(Read(row + pitch, x + 1));
-    } else {
-      a = Addressed(x, y);
-      b = Addressed(x + 1, y);
-      c = Addressed(x, y + 1);
-      d = Addressed(x + 1, y + 1);
-    }
-    const float w00 = (1.f - wx) * (1.f - wy);
-    const float w10 = wx * (1.f - wy);
-    const float w01 = (1.f - wx) * wy;
-    const float w11 = wx * wy;
-    return a * w00 + b * w10 + c * w01 + d * w11;
-  }
-};
-
-[[gnu::always_inline]] inline F4 Factor(DWORD mode, F4 src, F4 dst) {
-  switch (mode) {
-    case D3DBLEND_ZERO: return F4{};
-    case D3DBLEND_SRCCOLOR: return src;
-    case D3DBLEND_INVSRCCOLOR: return 1.f - src;
-    case D3DBLEND_SRCALPHA: return Splat(src[3]);
-    case D3DBLEND_INVSRCALPHA: return Splat(1.f - src[3]);
-    case D3DBLEND_DESTALPHA: return Splat(dst[3]);
-    case D3DBLEND_INVDESTALPHA: return Splat(1.f - dst[3]);
-    case D3DBLEND_DESTCOLOR: return dst;
-    case D3DBLEND_INVDESTCOLOR: return 1.f - dst;
-    default: return Splat(1.f);  // D3DBLEND_ONE; PlanSpans admits no other
-  }
-}
-
-struct BlendModes {
-  DWORD src;
-  DWORD dest;
-  DWORD op;
-};
-
-[[gnu::always_inline]] inline F4 Blend(BlendModes modes, F4 src, F4 dst) {
-  const F4 s = src * Factor(modes.src, src, dst);
-  const F4 d = dst * Factor(modes.dest, src, dst);
-  switch (modes.op) {
-    case D3DBLENDOP_SUBTRACT: return s - d;
-    case D3DBLENDOP_REVSUBTRACT: return d - s;
-    default: return s + d;
-  }
-}
-
-I4 LaneMask(const SpanSource sources[4], SpanSource which) {
-  I4 mask;
-  for (int i = 0; i < 4; ++i) mask[i] = sources[i] == which ? -1 : 0;
-  return mask;
-}
-
-F4 Pick(I4 texelMask, I4 diffuseMask, I4 constant, F4 texel, F4 diffuse) {
-  return reinterpret_cast<F4>((reinterpret_cast<I4>(texel) & texelMask) |
-                              (reinterpret_cast<I4>(diffuse) & diffuseMask) | constant);
-}
-
-enum class Filter { kNone, kPoint, kLinear };
-
-template <Filter kFilter, bool kBlend, bool kDepth>
-void Span(const PixelState& p, const Triangle& t, int y, int left, int right) {
-  const SpanPlan& plan = p.span;
-  const Sampler sampler(plan, p.views[0]);
-  const I4 texel1 = LaneMask(plan.arg1, SpanSource::kTexel);
-  const I4 diffuse1 = LaneMask(plan.arg1, SpanSource::kDiffuse);
-  const I4 constant1 = reinterpret_cast<I4>(Load(plan.constant1)) & LaneMask(plan.arg1, SpanSource::kConstant);
-  const I4 texel2 = LaneMask(plan.arg2, SpanSource::kTexel);
-  const I4 diffuse2 = LaneMask(plan.arg2, SpanSource::kDiffuse);
-  const I4 constant2 = reinterpret_cast<I4>(Load(plan.constant2)) & LaneMask(plan.arg2, SpanSource::kConstant);
-  const F4 low = Load(plan.low);
-  const F4 high = Load(plan.high);
-  const uint32_t targetAlpha = plan.targetAlpha;
-  const BlendModes modes{p.srcBlend, p.destBlend, p.blendOp};
-  const bool perspective = t.perspective;
-  const bool flat = p.flat;
-  const bool alphaTest = p.alphaTest;
-  const DWORD alphaFunc = p.alphaFunc;
-  const auto alphaRef = static_cast<float>(p.alphaRef);
-  const DWORD zFunc = p.zFunc;
-  const bool zWrite = p.zWrite;
-  float* depthRow = nullptr;
-  int depthWidth = 0;
-  if constexpr (kDepth) {
-    depthWidth = static_cast<int>(p.depth->width());
-    if (static_cast<UINT>(y) < p.depth->height()) depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
-  }
-
-  // The planes at the row's first pixel, then one step in x per pixel, as the general stage does.
-  const float fy = static_cast<float>(y) - t.y0;
-  const float fx = static_cast<float>(left) - t.x0;
-  constexpr int d = 2 + kDiffuse;
-  constexpr int c = 2 + kTexcoord;
-  const F4 diffuseBase = {t.base[d + 2], t.base[d + 1], t.base[d], t.base[d + 3]};
-  const F4 diffuseDx = {t.ddx[d + 2], t.ddx[d + 1], t.ddx[d], t.ddx[d + 3]};
-  const F4 diffuseDy = {t.ddy[d + 2], t.ddy[d + 1], t.ddy[d], t.ddy[d + 3]};
-  F4 diffuse = diffuseBase + diffuseDx * fx + diffuseDy * fy;
-  // u, v, q and z; without a texture no u and v.
-  F4 coordBase = {0.f, 0.f, t.base[1], t.base[0]};
-  F4 coordDx = {0.f, 0.f, t.ddx[1], t.ddx[0]};
-  F4 coordDy = {0.f, 0.f, t.ddy[1], t.ddy[0]};
-  if constexpr (kFilter != Filter::kNone) {
-    coordBase = F4{t.base[c], t.base[c + 1], t.base[1], t.base[0]};
-    coordDx = F4{t.ddx[c], t.ddx[c + 1], t.ddx[1], t.ddx[0]};
-    coordDy = F4{t.ddy[c], t.ddy[c + 1], t.ddy[1], t.ddy[0]};
-  }
-  F4 coord = coordBase + coordDx * fx + coordDy * fy;
-
-  uint8_t* out = p.target->row(static_cast<UINT>(y)) + static_cast<size_t>(left) * 4;
-  for (int x = left; x <= right; ++x, out += 4, diffuse += diffuseDx, coord += coordDx) {
-    float* zSlot = nullptr;
-    float z = 0.f;
-    if constexpr (kDepth) {
-      z = Clamp01(coord[3]);
-      if (depthRow == nullptr || x >= depthWidth) continue;
-      zSlot = depthRow + x;
-      if (!Compare(zFunc, z, *zSlot)) continue;
-    }
-    F4 color = diffuse;
-    float u = coord[0];
-    float v = coord[1];
-    if (perspective) {
-      const float w = 1.f / coord[2];
-      u *= w;
-      v *= w;
-      // Flat colours are constant planes, never divided by 1/w.
-      if (!flat) color *= w;
-    }
-    F4 texel{};
-    if constexpr (kFilter == Filter::kPoint) texel = sampler.Point(u, v);
-    if constexpr (kFilter == Filter::kLinear) texel = sampler.Linear(u, v);
-    color = Pick(texel1, diffuse1, constant1, texel, color) * Pick(texel2, diffuse2, constant2, texel, color);
-    color = color < low ? low : color;
-    color = color > high ? high : color;
-    if (alphaTest && !Compare(alphaFunc, static_cast<float>(ToByte(color[3])), alphaRef)) {
-      continue;
-    }
-    if constexpr (kBlend) {
-      uint32_t dst;
-      std::memcpy(&dst, out, 4);
-      color = Blend(modes, color, Decode(dst | targetAlpha));
-    }
-    const uint32_t pixel = Encode(color) | targetAlpha;
-    std::memcpy(out, &pixel, 4);
-    if constexpr (kDepth) {
-      if (zWrite) *zSlot = z;
-    }
-  }
-}
-
-template <Filter kFilter, bool kBlend>
-SpanFunction Routine(bool depth) {
-  return depth ? &Span<kFilter, kBlend, true> : &Span<kFilter, kBlend, false>;
-}
-
-template <Filter kFilter>
-SpanFunction Routine(bool blend, bool depth) {
-  return blend ? Routine<kFilter, true>(depth) : Routine<kFilter, false>(depth);
-}
 
 bool Is32Bit(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
 
@@ -316,38 +33,72 @@ bool PlainFactor(DWORD mode) {
   }
 }
 
-// One argument of stage 0 as a lane source; false for what the routines do not compute.
-bool Source(DWORD arg, const Color& factor, int channel, SpanSource& source, float& constant) {
+// One operand of a lane's product.
+struct Term {
+  SpanSource source = SpanSource::kConstant;
+  float constant = 1.f;
+};
+
+// One argument of a stage as a term, or `current` for CURRENT; false for what the routines do not
+// compute. `texel` is the source of the stage's own texture.
+bool Resolve(DWORD arg, SpanSource texel, const Color& factor, int lane, Term& term, bool& current) {
   if (arg & (D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE)) return false;
+  current = false;
   switch (arg & D3DTA_SELECTMASK) {
-    case D3DTA_DIFFUSE:
-    case D3DTA_CURRENT:  // CURRENT of the first stage is the diffuse colour
-      source = SpanSource::kDiffuse;
-      return true;
-    case D3DTA_TEXTURE:
-      source = SpanSource::kTexel;
-      return true;
+    case D3DTA_DIFFUSE: term = {SpanSource::kDiffuse, 0.f}; return true;
+    case D3DTA_CURRENT: current = true; return true;
+    case D3DTA_TEXTURE: term = {texel, 0.f}; return true;
     case D3DTA_TFACTOR: {
       const float channels[4] = {factor.b, factor.g, factor.r, factor.a};
-      source = SpanSource::kConstant;
-      constant = channels[channel];
+      term = {SpanSource::kConstant, channels[lane]};
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
-// Lane i of stage 0 from its operation, clamped as the stage clamps.
-bool Lane(SpanPlan& plan, int i, DWORD op, DWORD arg1, DWORD arg2, const Color& factor) {
-  plan.low[i] = 0.f;
-  plan.high[i] = 1.f;
+// Lane i after a stage's operation, from what the lane held before it (CURRENT).
+bool Apply(SpanPlan& plan, int i, DWORD op, DWORD arg1, DWORD arg2, SpanSource texel, const Color& factor) {
+  const Term before{plan.arg1[i], plan.constant1[i]};
+  // CURRENT as one factor of a product: a single term (times 1) that its clamp cannot cut, being
+  // unclamped yet or a texel or constant, which lie in 0..1 already.
+  const bool single = plan.arg2[i] == SpanSource::kConstant && plan.constant2[i] == 1.f;
+  const bool unclamped = plan.low[i] < 0.f && plan.high[i] > 1.f;
+  const bool inRange = before.source == SpanSource::kTexel || before.source == SpanSource::kTexel1 ||
+                       (before.source == SpanSource::kConstant && before.constant >= 0.f && before.constant <= 1.f);
+  auto set = [&](Term a, Term b) {
+    plan.arg1[i] = a.source;
+    plan.constant1[i] = a.constant;
+    plan.arg2[i] = b.source;
+    plan.constant2[i] = b.constant;
+    plan.low[i] = 0.f;
+    plan.high[i] = 1.f;
+  };
+  Term a;
+  Term b;
+  bool currentA = false;
+  bool currentB = false;
   switch (op) {
-    case D3DTOP_SELECTARG1: return Source(arg1, factor, i, plan.arg1[i], plan.constant1[i]);
-    case D3DTOP_SELECTARG2: return Source(arg2, factor, i, plan.arg1[i], plan.constant1[i]);
+    case D3DTOP_SELECTARG1:
+    case D3DTOP_SELECTARG2:
+      if (!Resolve(op == D3DTOP_SELECTARG1 ? arg1 : arg2, texel, factor, i, a, currentA)) return false;
+      if (currentA) {
+        plan.low[i] = std::max(plan.low[i], 0.f);
+        plan.high[i] = std::min(plan.high[i], 1.f);
+      } else {
+        set(a, Term{});
+      }
+      return true;
     case D3DTOP_MODULATE:
-      return Source(arg1, factor, i, plan.arg1[i], plan.constant1[i]) &&
-             Source(arg2, factor, i, plan.arg2[i], plan.constant2[i]);
+      if (!Resolve(arg1, texel, factor, i, a, currentA) || !Resolve(arg2, texel, factor, i, b, currentB)) return false;
+      if (currentA && currentB) return false;
+      if (currentA || currentB) {
+        if (!single || !(unclamped || inRange)) return false;
+        if (currentA) a = before;
+        if (currentB) b = before;
+      }
+      set(a, b);
+      return true;
     default: return false;
   }
 }
@@ -359,7 +110,7 @@ void UseGeneralPixelStageOnly(bool general) { generalOnly.store(general, std::me
 void PlanSpans(PixelState& p) {
   p.span = SpanPlan{};
   if (generalOnly.load(std::memory_order_relaxed)) return;
-  if (p.program != nullptr || p.specular || p.writeMask != 0xf || p.stageCount > 1) return;
+  if (p.program != nullptr || p.writeMask != 0xf || p.stageCount > 2) return;
   if (!Is32Bit(p.target->format())) return;
   if (p.blend && (p.separateAlphaBlend || !PlainFactor(p.srcBlend) || !PlainFactor(p.destBlend) ||
                   (p.blendOp != D3DBLENDOP_ADD && p.blendOp != D3DBLENDOP_SUBTRACT &&
@@ -367,41 +118,56 @@ void PlanSpans(PixelState& p) {
     return;
   }
   SpanPlan plan;
-  // Lanes the stage does not change pass the diffuse colour through unclamped: the default plan.
+  // Lanes no stage changes pass the diffuse colour through unclamped: the default plan.
   constexpr float kUnbounded = __builtin_huge_valf();
   for (int i = 0; i < 4; ++i) {
     plan.low[i] = -kUnbounded;
     plan.high[i] = kUnbounded;
   }
-  const TextureView& view = p.views[0];
-  if (p.stageCount == 1) {
-    const StageSetup& st = p.stages[0];
+  for (int s = 0; s < p.stageCount; ++s) {
+    const StageSetup& st = p.stages[s];
+    const bool bound = p.views[s].bound();
+    if (st.colorOp == D3DTOP_BUMPENVMAP) {
+      // Without its texture the stage passes CURRENT through; with it, it moves the next stage.
+      if (!bound) continue;
+      if (s != 0 || p.stageCount != 2) return;
+      plan.bump = true;
+      continue;
+    }
+    const SpanSource texel = s == 0 ? SpanSource::kTexel : SpanSource::kTexel1;
     // A stage reading a texture that is not bound passes CURRENT through.
-    if (view.bound() || !st.colorReadsTexture) {
+    if (bound || !st.colorReadsTexture) {
       for (int i = 0; i < 3; ++i) {
-        if (!Lane(plan, i, st.colorOp, st.colorArg1, st.colorArg2, p.textureFactor)) return;
+        if (!Apply(plan, i, st.colorOp, st.colorArg1, st.colorArg2, texel, p.textureFactor)) return;
       }
     }
-    if (st.alphaOp != D3DTOP_DISABLE && (view.bound() || !st.alphaReadsTexture)) {
-      if (!Lane(plan, 3, st.alphaOp, st.alphaArg1, st.alphaArg2, p.textureFactor)) return;
+    if (st.alphaOp != D3DTOP_DISABLE && (bound || !st.alphaReadsTexture)) {
+      if (!Apply(plan, 3, st.alphaOp, st.alphaArg1, st.alphaArg2, texel, p.textureFactor)) return;
+    }
+  }
+  if (p.specular) {
+    if (p.specularColour) {
+      plan.specular = true;
+    } else {
+      // Adding a black specular colour still clamps the colour to 0..1.
+      for (int i = 0; i < 3; ++i) {
+        plan.low[i] = std::max(plan.low[i], 0.f);
+        plan.high[i] = std::min(plan.high[i], 1.f);
+      }
     }
   }
   bool readsTexel = false;
+  bool readsTexel1 = false;
   for (int i = 0; i < 4; ++i) {
-    readsTexel = readsTexel || plan.arg1[i] == SpanSource::kTexel || plan.arg2[i] == SpanSource::kTexel;
+    for (SpanSource source : {plan.arg1[i], plan.arg2[i]}) {
+      readsTexel = readsTexel || source == SpanSource::kTexel;
+      readsTexel1 = readsTexel1 || source == SpanSource::kTexel1;
+    }
   }
-  if (readsTexel && !Is32Bit(view.format)) return;
-  const bool depth = p.depth != nullptr;
-  plan.texelAlpha = view.format == D3DFMT_X8R8G8B8 ? kOpaque : 0;
-  plan.targetAlpha = p.target->format() == D3DFMT_X8R8G8B8 ? kOpaque : 0;
-  const float border[4] = {view.border.b, view.border.g, view.border.r, view.border.a};
-  std::memcpy(plan.border, border, sizeof border);
-  if (readsTexel) {
-    plan.point = Routine<Filter::kPoint>(p.blend, depth);
-    plan.linear = Routine<Filter::kLinear>(p.blend, depth);
-  } else {
-    plan.point = plan.linear = Routine<Filter::kNone>(p.blend, depth);
-  }
+  plan.targetAlpha = p.target->format() == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
+  plan.texel = readsTexel;
+  plan.rich = plan.bump || plan.specular || readsTexel1 || (readsTexel && !Is32Bit(p.views[0].format));
+  plan.point = plan.linear = &WideRow;
   p.span = plan;
 }
 

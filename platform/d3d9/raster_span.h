@@ -1,9 +1,10 @@
 // Rows of the pixel states the layers draw every frame, by routines made for them once per draw:
-// at most one texture stage of SELECTARG1, SELECTARG2 or MODULATE over the texture, the diffuse
-// colour and the texture factor, a 32-bit texture and target, no specular, blending by the plain
-// factors, with or without depth. A routine works on the four channels of a pixel at once but does, channel by
-// channel, the very single-precision operations of the general pixel stage in the same order, so
-// the picture is the same bit for bit; every other state is drawn by the general pixel stage.
+// up to two texture stages of SELECTARG1, SELECTARG2 or MODULATE over the stage's texture, CURRENT,
+// the diffuse colour and the texture factor (or a BUMPENVMAP first stage that moves the second
+// stage's coordinates), the specular sum, a 32-bit target, blending by the plain factors, with or
+// without depth. The routines (raster_wide.h) work on several pixels per register but do, lane by
+// lane, the very single-precision operations of the general pixel stage in the same order, so the
+// picture is the same bit for bit; every other state is drawn by the general pixel stage.
 #pragma once
 #include <cstdint>
 
@@ -15,24 +16,27 @@ struct Triangle;
 // Draws pixels [left, right] of row y of a triangle.
 using SpanFunction = void (*)(const PixelState& pixels, const Triangle& triangle, int y, int left, int right);
 
-// Where one lane of a stage argument comes from.
-enum class SpanSource : uint8_t { kTexel, kDiffuse, kConstant };
+// Where one lane of a stage argument comes from: the texel of stage 0 or stage 1, the diffuse
+// colour or a constant.
+enum class SpanSource : uint8_t { kTexel, kDiffuse, kConstant, kTexel1 };
 
 // Lanes run in the byte order of a 32-bit pixel: blue, green, red, alpha.
 struct SpanPlan {
   SpanFunction point = nullptr;  // for triangles sampled by point; null: the general pixel stage draws
   SpanFunction linear = nullptr;  // for triangles sampled bilinearly
-  // Stage 0 as a product arg1 * arg2 per lane (a selected argument times the constant 1), clamped
-  // to [low, high]: 0..1, or unbounded where the stage passes the diffuse colour through.
+  // The stages as a product arg1 * arg2 per lane (a selected argument times the constant 1),
+  // clamped to [low, high]: 0..1, or unbounded where no stage changes the diffuse colour.
   SpanSource arg1[4] = {SpanSource::kDiffuse, SpanSource::kDiffuse, SpanSource::kDiffuse, SpanSource::kDiffuse};
   SpanSource arg2[4] = {SpanSource::kConstant, SpanSource::kConstant, SpanSource::kConstant, SpanSource::kConstant};
   float constant1[4] = {};
   float constant2[4] = {1.f, 1.f, 1.f, 1.f};
   float low[4] = {};
   float high[4] = {};
-  uint32_t texelAlpha = 0;   // ORed into each texel read: 0xff000000 for a texture without alpha
-  uint32_t targetAlpha = 0;  // ORed into each target pixel read and written, likewise
-  float border[4] = {};
+  uint32_t targetAlpha = 0;  // ORed into each target pixel read and written: 0xff000000 without alpha
+  bool texel = false;        // the texel of stage 0 is read
+  bool rich = false;         // more than stage 0's 32-bit texel and the diffuse colour
+  bool bump = false;         // stage 0 moves the coordinates of stage 1 by its texel
+  bool specular = false;     // the specular colour is added to red, green and blue
 };
 
 // Decodes the plan of a pixel state made by MakePixelState (left empty for the general stage).

@@ -14,6 +14,13 @@ Surface* WindowSurface(HWND window) {
   return record != nullptr ? detail::SizedSurface(*record) : nullptr;
 }
 
+uint64_t FollowedSizeChanges(HWND window) {
+  detail::State& state = detail::GetState();
+  std::lock_guard lock(state.mutex);
+  detail::Window* record = detail::Find(state, window);
+  return record != nullptr ? record->sizeChanges : 0;
+}
+
 void PresentWindow(HWND window) {
   HWND root = window;
   {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "platform/machine/text.h"
@@ -26,6 +27,7 @@ struct Connection {
   Atom protocols = 0;
   Atom deleteWindow = 0;
   Cursor blank = 0;
+  std::set<unsigned long> watched;  // windows of other programs whose changes are reported
 };
 
 Connection& Get() {
@@ -136,14 +138,22 @@ void Translate(Connection& connection, const XEvent& event, std::vector<Translat
     case MapNotify: {
       // A popup bypasses the window manager, so it takes the keyboard itself once it shows.
       XWindowAttributes attributes{};
-      if (XGetWindowAttributes(connection.display, event.xmap.window, &attributes) && attributes.override_redirect) {
+      if (connection.watched.count(event.xmap.window) == 0 &&
+          XGetWindowAttributes(connection.display, event.xmap.window, &attributes) && attributes.override_redirect) {
         XSetInputFocus(connection.display, event.xmap.window, RevertToParent, CurrentTime);
       }
       break;
     }
     case DestroyNotify:
+      connection.watched.erase(event.xdestroywindow.window);
       out.push_back({event.xdestroywindow.window, WM_DESTROY, 0, 0});
       break;
+    case ConfigureNotify: {
+      const XConfigureEvent& configure = event.xconfigure;
+      out.push_back({configure.window, WM_SIZE, SIZE_RESTORED,
+                     MAKELPARAM(static_cast<WORD>(configure.width), static_cast<WORD>(configure.height))});
+      break;
+    }
     default:
       break;
   }
@@ -166,6 +176,7 @@ void Close() {
   }
   connection.display = nullptr;
   connection.blank = 0;
+  connection.watched.clear();
   connection.tried = false;
 }
 
@@ -298,6 +309,15 @@ bool ForeignWindow(unsigned long id, RECT& screen) {
   if (!XTranslateCoordinates(display, id, attributes.root, 0, 0, &x, &y, &child)) return false;
   screen = {x, y, x + attributes.width, y + attributes.height};
   return true;
+}
+
+void WatchForeignWindow(unsigned long id) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  ::Display* display = connection.display;
+  if (display == nullptr || !connection.watched.insert(id).second) return;
+  XSelectInput(display, id, StructureNotifyMask | ExposureMask);
+  XFlush(display);
 }
 
 bool ScreenSize(int& width, int& height) {

@@ -2,11 +2,15 @@
 // both ways on a fresh device and the two pictures must agree bit for bit. Each scene also says
 // whether a routine draws it, so that a comparison of the general stage with itself cannot pass
 // for one of a routine.
+#include <cstddef>
 #include <functional>
 #include <string>
 
 #include "device_fixture.h"
+#include "platform/d3d9/bands.h"
+#include "platform/d3d9/formats.h"
 #include "platform/d3d9/raster.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3d9/recorder.h"
 #include "platform/d3d9/resources.h"
 
@@ -28,8 +32,11 @@ struct Vertex {
 struct Scene {
   std::string name;
   bool routine = true;  // drawn by a routine rather than the general stage
+  DWORD fvf = kFvf;     // without D3DFVF_SPECULAR the vertices carry no specular colour
   D3DFORMAT texture = D3DFMT_A8R8G8B8;  // D3DFMT_UNKNOWN: none bound
+  UINT textureWidth = 13;
   D3DFORMAT target = D3DFMT_X8R8G8B8;
+  D3DFORMAT texture1 = D3DFMT_UNKNOWN;  // a texture for stage 1, which reads coordinate set 0
   DWORD filter = D3DTEXF_LINEAR;
   DWORD address = D3DTADDRESS_WRAP;
   DWORD colorOp = D3DTOP_MODULATE;
@@ -81,10 +88,24 @@ std::vector<Vertex> Geometry() {
   return list;
 }
 
+// The vertices as the FVF lays them out: without a specular colour when it has none.
+std::vector<uint8_t> Pack(DWORD fvf, const std::vector<Vertex>& vertices) {
+  std::vector<uint8_t> bytes;
+  for (const Vertex& v : vertices) {
+    const auto* at = reinterpret_cast<const uint8_t*>(&v);
+    bytes.insert(bytes.end(), at, at + offsetof(Vertex, specular));
+    if (fvf & D3DFVF_SPECULAR) bytes.insert(bytes.end(), at + offsetof(Vertex, specular), at + offsetof(Vertex, u));
+    bytes.insert(bytes.end(), at + offsetof(Vertex, u), at + sizeof(Vertex));
+  }
+  return bytes;
+}
+
 class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Scene> {
  protected:
   void TearDown() override {
     d3d9::UseGeneralPixelStageOnly(false);
+    d3d9::SetRenderThreads(0);
+    d3d9::UseWideTarget("");
     DeviceTest::TearDown();
   }
 
@@ -113,11 +134,22 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
 
     Holder<IDirect3DTexture9> texture;
     if (scene.texture != D3DFMT_UNKNOWN) {
-      *texture.Out() = MakeTexture(13, 9, scene.texture, [&](UINT x, UINT y, uint8_t* texel) {
+      *texture.Out() = MakeTexture(scene.textureWidth, 9, scene.texture, [&](UINT x, UINT y, uint8_t* texel) {
         const uint32_t value = Texel(x, y);
-        std::memcpy(texel, &value, scene.texture == D3DFMT_R5G6B5 ? 2 : 4);
+        std::memcpy(texel, &value, d3d9::BytesPerTexel(scene.texture));
       });
       device_->SetTexture(0, texture.Get());
+    }
+    Holder<IDirect3DTexture9> texture1;
+    if (scene.texture1 != D3DFMT_UNKNOWN) {
+      *texture1.Out() = MakeTexture(11, 7, scene.texture1, [&](UINT x, UINT y, uint8_t* texel) {
+        const uint32_t value = Texel(y + 3, x);
+        std::memcpy(texel, &value, d3d9::BytesPerTexel(scene.texture1));
+      });
+      device_->SetTexture(1, texture1.Get());
+      device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+      device_->SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+      device_->SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
     }
     device_->SetSamplerState(0, D3DSAMP_MINFILTER, scene.filter);
     device_->SetSamplerState(0, D3DSAMP_MAGFILTER, scene.filter);
@@ -139,7 +171,10 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
 
     d3d9::Recorder* recorder = d3d9::RecorderOf(device_);
     recorder->enabled = true;
-    EXPECT_EQ(DeviceTest::Draw(kFvf, D3DPT_TRIANGLELIST, 7, Geometry()), S_OK);
+    const std::vector<uint8_t> geometry = Pack(scene.fvf, Geometry());
+    const UINT stride = static_cast<UINT>(geometry.size() / Geometry().size());
+    EXPECT_EQ(DrawBytes(scene.fvf, stride, D3DPT_TRIANGLELIST, 7, geometry.data(), geometry.size(), nullptr, 0),
+              S_OK);
     recorder->enabled = false;
     routine = false;
     for (const d3d9::RecordedCall& call : recorder->calls) {
@@ -153,6 +188,7 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
     recorder->calls.clear();
     std::vector<uint32_t> pixels = Read(target.Get());
     device_->SetTexture(0, nullptr);
+    device_->SetTexture(1, nullptr);
     device_->SetRenderTarget(0, nullptr);
     return pixels;
   }
@@ -176,6 +212,15 @@ TEST_P(PixelRoutines, DrawWhatTheGeneralPixelStageDraws) {
     }
   }
   EXPECT_EQ(differing, 0);
+  // One thread draws what all of them draw, and every instruction set what the widest draws.
+  d3d9::SetRenderThreads(1);
+  bool alone = false;
+  EXPECT_EQ(Draw(scene, false, alone), fast);
+  d3d9::SetRenderThreads(0);
+  for (const std::string& target : d3d9::WideTargets()) {
+    d3d9::UseWideTarget(target);
+    EXPECT_EQ(Draw(scene, false, alone), fast) << "on " << target;
+  }
 }
 
 const Scene kScenes[] = {
@@ -254,16 +299,143 @@ const Scene kScenes[] = {
            d->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
            d->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
          }},
+    // States left over from other draws that change nothing here.
+    {.name = "SpecularWithoutSpecularColour",
+     .fvf = kFvf & ~D3DFVF_SPECULAR,
+     .blend = TRUE,
+     .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SPECULARENABLE, TRUE); }},
+    {.name = "SpecularWithoutSpecularColourOverDiffuse",
+     .fvf = kFvf & ~D3DFVF_SPECULAR,
+     .texture = D3DFMT_UNKNOWN,
+     .blend = TRUE,
+     .src = D3DBLEND_ONE,
+     .dest = D3DBLEND_ONE,
+     .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SPECULARENABLE, TRUE); }},
+    {.name = "SecondStageWithoutTexture",
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+         }},
+    {.name = "BlendingByOneAndZero", .blend = TRUE, .src = D3DBLEND_ONE, .dest = D3DBLEND_ZERO},
+    {.name = "ColourWriteMaskWithoutTargetAlpha",
+     .blend = TRUE,
+     .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_COLORWRITEENABLE, 0x7); }},
+    {.name = "SeparateAlphaWithoutTargetAlpha",
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
+           d->SetRenderState(D3DRS_SRCBLENDALPHA, D3DBLEND_ZERO);
+         }},
+    // Richer draws: other texture formats, the specular sum, two textures, bumped coordinates.
+    {.name = "SixteenBitTexture", .texture = D3DFMT_R5G6B5, .blend = TRUE},
+    {.name = "Specular", .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SPECULARENABLE, TRUE); }},
+    {.name = "SpecularOverDiffuseBlended",
+     .texture = D3DFMT_UNKNOWN,
+     .blend = TRUE,
+     .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SPECULARENABLE, TRUE); }},
+    {.name = "AlphaMaskUnderASecondTexture",
+     .texture = D3DFMT_A8,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .alphaOp = D3DTOP_SELECTARG1,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+         }},
+    // Rows of whole 32-bit words, which the routines read a word at a time.
+    {.name = "AlphaMaskOfWholeWordRows",
+     .texture = D3DFMT_A8,
+     .textureWidth = 16,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .alphaOp = D3DTOP_SELECTARG1,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+         }},
+    {.name = "PointSampledAlphaMaskOfWholeWordRows",
+     .texture = D3DFMT_A8,
+     .textureWidth = 12,
+     .filter = D3DTEXF_POINT,
+     .colorOp = D3DTOP_SELECTARG2,
+     .alphaOp = D3DTOP_MODULATE,
+     .blend = TRUE},
+    {.name = "SecondTextureModulatesCurrent",
+     .texture1 = D3DFMT_X8R8G8B8,
+     .colorOp = D3DTOP_SELECTARG1,
+     .alphaOp = D3DTOP_SELECTARG1,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+           d->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+         }},
+    // Stage 0 has no texture and passes the diffuse colour through unclamped.
+    {.name = "SecondTextureModulatesPassedDiffuse",
+     .texture = D3DFMT_UNKNOWN,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .alphaOp = D3DTOP_DISABLE,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+         }},
+    {.name = "BumpedSecondTexture",
+     .texture = D3DFMT_V8U8,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .colorOp = D3DTOP_BUMPENVMAP,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(0.2f));
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT01, FloatBits(-0.05f));
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT10, FloatBits(0.1f));
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(0.25f));
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+         }},
+    {.name = "BumpedBySixteenBitPairs",
+     .texture = D3DFMT_V16U16,
+     .texture1 = D3DFMT_X8R8G8B8,
+     .colorOp = D3DTOP_BUMPENVMAP,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(0.3f));
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(-0.2f));
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+           d->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+         }},
+    {.name = "BumpedByAnOpaqueTextureWithPointSampling",
+     .texture = D3DFMT_X8R8G8B8,
+     .texture1 = D3DFMT_X8R8G8B8,
+     .filter = D3DTEXF_POINT,
+     .colorOp = D3DTOP_BUMPENVMAP,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(0.5f));
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(0.5f));
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+           d->SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+         }},
     // States left to the general stage, drawn both ways all the same.
-    {.name = "SixteenBitTexture", .routine = false, .texture = D3DFMT_R5G6B5, .blend = TRUE},
     {.name = "ComplementedArgument", .routine = false, .colorArg1 = D3DTA_TEXTURE | D3DTA_COMPLEMENT},
     {.name = "SaturatedSourceAlpha", .routine = false, .blend = TRUE, .src = D3DBLEND_SRCALPHASAT},
     {.name = "MinimumBlend", .routine = false, .blend = TRUE, .op = D3DBLENDOP_MIN},
-    {.name = "Specular",
-     .routine = false,
-     .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_SPECULARENABLE, TRUE); }},
     {.name = "ColourWriteMask",
      .routine = false,
+     .target = D3DFMT_A8R8G8B8,
      .blend = TRUE,
      .more = [](IDirect3DDevice9* d) { d->SetRenderState(D3DRS_COLORWRITEENABLE, 0x7); }},
     {.name = "SeparateAlpha",
@@ -276,6 +448,22 @@ const Scene kScenes[] = {
            d->SetRenderState(D3DRS_SRCBLENDALPHA, D3DBLEND_ONE);
            d->SetRenderState(D3DRS_DESTBLENDALPHA, D3DBLEND_ONE);
          }},
+    // A clamped diffuse colour, which a product with the second texture cannot hold.
+    {.name = "SecondTextureModulatesClampedDiffuse",
+     .routine = false,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .colorOp = D3DTOP_SELECTARG2,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+         }},
+    {.name = "SecondTextureModulatesAProduct",
+     .routine = false,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+         }},
     {.name = "TwoStages",
      .routine = false,
      .more =
@@ -285,6 +473,14 @@ const Scene kScenes[] = {
            d->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
          }},
 };
+
+TEST(WideTargets, IncludeAFallbackBesideTheMachinesWidest) {
+  const std::vector<std::string> targets = d3d9::WideTargets();
+  ASSERT_FALSE(targets.empty());
+  std::string listed;
+  for (const std::string& target : targets) listed += target + " ";
+  EXPECT_GE(targets.size(), 2u) << listed;
+}
 
 INSTANTIATE_TEST_SUITE_P(Scenes, PixelRoutines, ::testing::ValuesIn(kScenes),
                          [](const ::testing::TestParamInfo<Scene>& info) { return info.param.name; });

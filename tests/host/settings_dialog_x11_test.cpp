@@ -135,7 +135,7 @@ std::optional<uint32_t> StoredDword(const nlohmann::json& key, const std::string
 }
 
 TEST(SettingsDialogOnX11, VolumeAndMuteSetByMouseAndKeysReachTheRegistryOnOk) {
-  test_support::XvfbServer server(1024, 768);
+  XvfbServer server("1024x768x24");
   if (server.display().empty()) GTEST_SKIP() << "Xvfb is not available";
   const std::filesystem::path config = std::filesystem::temp_directory_path() /
                                        ("copperleaf-x11-dialog-" + std::to_string(getpid()));

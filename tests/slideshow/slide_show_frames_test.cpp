@@ -3,12 +3,14 @@
 // picture in turn with the fades through black where the durations put them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
 #include "document/doc_res_manager.h"
 #include "document/iof_reader.h"
 #include "layer_fixture.h"
+#include "platform/d3d9/recorder.h"
 #include "platform/machine/clock.h"
 #include "platform/win32/surface.h"
 #include "slideshow/slide_show.h"
@@ -125,10 +127,12 @@ TEST_F(SlideShowFramesTest, ShowsEachPictureInTurnWithFadesThroughBlack) {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   size_t next = 0;
+  int mostTargetsAlive = 0;
   while (next < std::size(expected)) {
     QueryPerformanceCounter(&now);
     const double seconds = double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     const uint32_t shown = Frame(float(seconds));
+    mostTargetsAlive = std::max(mostTargetsAlive, d3d9::LiveDefaultPoolResources(device_.Get()));
     if (seconds >= expected[next].time - 1e-6) {
       const Expected& e = expected[next];
       EXPECT_TRUE(Near(shown, Faded(e.rgb, e.alpha)))
@@ -137,4 +141,7 @@ TEST_F(SlideShowFramesTest, ShowsEachPictureInTurnWithFadesThroughBlack) {
     }
     Sleep(250);
   }
+  // Only the slide on show keeps its pair of full-screen targets: each slide gives its pair up as it
+  // goes out, and the next showing makes it again.
+  EXPECT_EQ(mostTargetsAlive, 2);
 }

@@ -1,15 +1,13 @@
-// An Xvfb server of the test's own, on a display number the server picks itself, so that test
-// processes run side by side never collide. Nothing is started when Xvfb is not installed.
+// An Xvfb server of its own for a test suite: it picks a free display number, so that test
+// processes run side by side never collide. Empty when Xvfb is not installed or does not start.
 #pragma once
 #include <sys/types.h>
 
 #include <string>
 
-namespace test_support {
-
 class XvfbServer {
  public:
-  XvfbServer(int width, int height);
+  explicit XvfbServer(const char* screen = "640x480x24");
   ~XvfbServer();
   XvfbServer(const XvfbServer&) = delete;
   XvfbServer& operator=(const XvfbServer&) = delete;
@@ -18,8 +16,6 @@ class XvfbServer {
   const std::string& display() const { return display_; }
 
  private:
-  pid_t server_ = 0;
+  pid_t pid_ = 0;
   std::string display_;
 };
-
-}  // namespace test_support

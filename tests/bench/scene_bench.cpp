@@ -1,0 +1,175 @@
+// Speed of the software device on the embedded sample scene, run by hand: every slide plays for a
+// number of frames on the virtual clock at a given size, headless and without writing frames, and
+// one line per slide gives the median and 95th percentile of a frame's work (advance, render,
+// present), then the process's peak memory. The scene goes round `--passes` times, so that a
+// later pass shows what the slides left behind.
+//
+//   scene_bench [--size 1920x1080] [--frames 60] [--passes 2] [--threads N] [--slide N]
+#include <d3d9.h>
+#include <sys/resource.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/doc_res_manager.h"
+#include "host/monitor_scene.h"
+#include "platform/d3d9/bands.h"
+#include "platform/machine/clock.h"
+#include "platform/machine/machine.h"
+#include "render/device.h"
+#include "slideshow/scene_loader.h"
+
+namespace {
+
+constexpr float kFrameSeconds = 1.f / 60.f;
+
+struct Options {
+  UINT width = 1920;
+  UINT height = 1080;
+  int frames = 60;
+  int passes = 2;
+  unsigned threads = 0;
+  size_t slide = 0;  // 1-based; 0 for every slide
+};
+
+bool Parse(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string flag = argv[i];
+    if (i + 1 >= argc) return false;
+    const char* value = argv[++i];
+    if (flag == "--size") {
+      if (std::sscanf(value, "%ux%u", &options.width, &options.height) != 2) return false;
+    } else if (flag == "--frames") {
+      options.frames = std::atoi(value);
+    } else if (flag == "--passes") {
+      options.passes = std::atoi(value);
+    } else if (flag == "--threads") {
+      options.threads = static_cast<unsigned>(std::atoi(value));
+    } else if (flag == "--slide") {
+      options.slide = static_cast<size_t>(std::atoi(value));
+    } else {
+      return false;
+    }
+  }
+  return options.width > 0 && options.height > 0 && options.width <= 16384 && options.height <= 16384 &&
+         options.frames > 0 && options.passes > 0;
+}
+
+std::string Narrow(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  std::sort(values.begin(), values.end());
+  const auto at = static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
+  return values[std::min(at, values.size() - 1)];
+}
+
+double PeakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!Parse(argc, argv, options)) {
+    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N] [--slide N]\n");
+    return 2;
+  }
+  unsetenv("DISPLAY");
+  d3d9::SetRenderThreads(options.threads);
+  machine::clock::UseVirtual();
+  machine::Machine description = machine::DefaultMachine();
+  description.displays.at(0).current.width = options.width;
+  description.displays.at(0).current.height = options.height;
+  machine::Install(description);
+
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.lpszClassName = u"SceneBenchWindow";
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(0, u"SceneBenchWindow", u"scene", WS_POPUP, 0, 0, static_cast<int>(options.width),
+                                static_cast<int>(options.height), nullptr, nullptr, nullptr, nullptr);
+  IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+  D3DPRESENT_PARAMETERS p{};
+  p.BackBufferWidth = options.width;
+  p.BackBufferHeight = options.height;
+  p.BackBufferFormat = D3DFMT_X8R8G8B8;
+  p.BackBufferCount = 1;
+  p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  p.hDeviceWindow = window;
+  p.Windowed = TRUE;
+  p.EnableAutoDepthStencil = TRUE;
+  p.AutoDepthStencilFormat = D3DFMT_D16;
+  IDirect3DDevice9* device = nullptr;
+  if (d3d == nullptr || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &p, &device))) {
+    std::fprintf(stderr, "scene_bench: no device\n");
+    return 1;
+  }
+  g_Device = device;
+
+  {
+    // The scene as the screensaver starts it, without its music.
+    MonitorScene scene;
+    try {
+      scene.sceneRoot = LoadSceneDocument();
+    } catch (DWORD code) {
+      std::fprintf(stderr, "scene_bench: the scene does not load (%08x)\n", code);
+      return 1;
+    }
+    scene.resourceManager.reset(g_DocResManager);
+    DS_SlideShow_Light& show = *scene.sceneRoot;
+    for (const auto& slide : show.slides)
+      if (slide.Get()) slide->CreateRenderObjects();
+
+    float time = 0.f;
+    auto frame = [&] {
+      scene.AdvanceFrame(time);
+      scene.Render();
+      device->Present(nullptr, nullptr, nullptr, nullptr);
+      time += kFrameSeconds;
+      machine::clock::Advance(static_cast<int64_t>(kFrameSeconds * 1e9f));
+    };
+    frame();  // starts the show on its first slide
+    for (int pass = 1; pass <= options.passes; ++pass) {
+      std::printf("pass %d, %ux%u, %d frames a slide\n", pass, options.width, options.height, options.frames);
+      for (size_t index = 0; index < show.slides.size(); ++index) {
+        DS_SlideContainer* slide = show.slides[index].Get();
+        if (slide == nullptr || (options.slide != 0 && options.slide != index + 1)) continue;
+        // The show's own switch: the current slide's time is made over, with this slide next.
+        show.nextIndex = static_cast<DWORD>(index);
+        show.startTime = time - 1e6f;
+        frame();
+        std::vector<double> work;
+        for (int i = 0; i < options.frames; ++i) {
+          // Held in the middle of its show time, with no fade over it.
+          show.startTime = time - static_cast<float>(slide->fadeIn.value);
+          const auto begin = std::chrono::steady_clock::now();
+          frame();
+          work.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+        }
+        std::printf("slide %zu %s: median %.2f ms, p95 %.2f ms\n", index + 1, Narrow(slide->name.value).c_str(),
+                    Percentile(work, 0.5), Percentile(work, 0.95));
+        std::fflush(stdout);
+      }
+    }
+  }
+  std::printf("peak memory %.0f MB\n", PeakMegabytes());
+  g_Device = nullptr;
+  device->Release();
+  d3d->Release();
+  DestroyWindow(window);
+  return 0;
+}
