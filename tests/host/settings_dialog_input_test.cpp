@@ -67,6 +67,7 @@ TEST_F(SettingsDialogInputTest, TheSoundDialogShowsTheStoredValuesAndWritesTheUs
     EXPECT_EQ(tickShown, kBlack);
     EXPECT_EQ(StoredDword(u"", kSoundVolumeValue), c.volume ? *c.volume : 40u);
     EXPECT_EQ(StoredDword(u"", kMuteSoundValue), c.mute ? *c.mute : 1u);
+    EXPECT_EQ(StoredDword(u"", kSoundBalanceValue).has_value(), c.confirm);
   }
 }
 
