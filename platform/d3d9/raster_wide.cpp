@@ -284,7 +284,23 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
   const DI di;
   const DU du;
   const size_t lanes = hn::Lanes(df);
-  const SpanPlan& plan = p.span;
+  // Copies of what the loop reads, which stores to the target cannot change.
+  const SpanPlan plan = p.span;
+  const bool perspective = t.perspective;
+  const bool flat = p.flat;
+  const bool linear0 = t.linear[0];
+  const bool linear1 = t.linear[1];
+  const bool alphaTest = p.alphaTest;
+  const DWORD alphaFunc = p.alphaFunc;
+  const DWORD zFunc = p.zFunc;
+  const bool zWrite = p.zWrite;
+  const DWORD srcBlend = p.srcBlend;
+  const DWORD destBlend = p.destBlend;
+  const DWORD blendOp = p.blendOp;
+  const VF bump00 = hn::Set(df, p.stages[0].bump[0]);
+  const VF bump01 = hn::Set(df, p.stages[0].bump[1]);
+  const VF bump10 = hn::Set(df, p.stages[0].bump[2]);
+  const VF bump11 = hn::Set(df, p.stages[0].bump[3]);
   float* depthRow = nullptr;
   if constexpr (kDepth) {
     // Pixels without a depth value are left alone, as the general stage leaves them.
@@ -361,7 +377,7 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
     if constexpr (kDepth) {
       z = Clamp01(df, hn::Add(zStart, hn::Mul(zStep, fx)));
       stored = LoadPart(df, depthRow + x, n);
-      pass = hn::And(pass, Compare(df, p.zFunc, z, stored));
+      pass = hn::And(pass, Compare(df, zFunc, z, stored));
       if (hn::AllFalse(df, pass)) continue;
     }
     Channels color;
@@ -372,7 +388,7 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
     VF v1 = hn::Add(v1Start, hn::Mul(v1Step, fx));
     VF specular[3];
     for (int k = 0; k < 3; ++k) specular[k] = hn::Add(specularStart[k], hn::Mul(specularStep[k], fx));
-    if (t.perspective) {
+    if (perspective) {
       const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
       u = hn::Mul(u, w);
       v = hn::Mul(v, w);
@@ -381,7 +397,7 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
         v1 = hn::Mul(v1, w);
       }
       // Flat colours are constant planes, never divided by 1/w.
-      if (!p.flat) {
+      if (!flat) {
         for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
         if constexpr (kFilter == kRich) {
           for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
@@ -395,14 +411,13 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
     if constexpr (kFilter == kRich) {
       if (plan.bump) {
         // Stage 0's texel moves stage 1's coordinates by the bump matrix.
-        const Channels bump = texture.Sample(df, u, v, valid, n, t.linear[0]);
-        const float* m = p.stages[0].bump;
-        u1 = hn::Add(u1, hn::Add(hn::Mul(hn::Set(df, m[0]), bump.c[2]), hn::Mul(hn::Set(df, m[2]), bump.c[1])));
-        v1 = hn::Add(v1, hn::Add(hn::Mul(hn::Set(df, m[1]), bump.c[2]), hn::Mul(hn::Set(df, m[3]), bump.c[1])));
+        const Channels bump = texture.Sample(df, u, v, valid, n, linear0);
+        u1 = hn::Add(u1, hn::Add(hn::Mul(bump00, bump.c[2]), hn::Mul(bump10, bump.c[1])));
+        v1 = hn::Add(v1, hn::Add(hn::Mul(bump01, bump.c[2]), hn::Mul(bump11, bump.c[1])));
       } else if (reads[0]) {
-        texel = texture.Sample(df, u, v, valid, n, t.linear[0]);
+        texel = texture.Sample(df, u, v, valid, n, linear0);
       }
-      if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, t.linear[1]);
+      if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, linear1);
     }
     for (int k = 0; k < 4; ++k) {
       VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
@@ -417,8 +432,8 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
       // The specular sum clamps red, green and blue and leaves alpha alone.
       for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
     }
-    if (p.alphaTest) {
-      pass = hn::And(pass, Compare(df, p.alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
+    if (alphaTest) {
+      pass = hn::And(pass, Compare(df, alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
       if (hn::AllFalse(df, pass)) continue;
     }
     const VU before = LoadPart(du, out + x, n);
@@ -426,9 +441,9 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
       const Channels dst = Decode(df, hn::Or(before, targetAlpha));
       Channels blended;
       for (int k = 0; k < 4; ++k) {
-        const VF s = hn::Mul(color.c[k], Factor(df, p.srcBlend, color, dst, k));
-        const VF dd = hn::Mul(dst.c[k], Factor(df, p.destBlend, color, dst, k));
-        switch (p.blendOp) {
+        const VF s = hn::Mul(color.c[k], Factor(df, srcBlend, color, dst, k));
+        const VF dd = hn::Mul(dst.c[k], Factor(df, destBlend, color, dst, k));
+        switch (blendOp) {
           case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
           case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
           default: blended.c[k] = hn::Add(s, dd); break;
@@ -439,7 +454,7 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
     const VU pixel = hn::Or(Encode(df, color), targetAlpha);
     StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), pixel, before), out + x, n);
     if constexpr (kDepth) {
-      if (p.zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
+      if (zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
     }
   }
 }
