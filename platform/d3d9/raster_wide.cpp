@@ -177,6 +177,32 @@ struct Texture {
     return Decode(df, hn::Or(raw, hn::Set(du, alpha)));
   }
 
+  HWY_INLINE Channels DecodeRaw(DF df, VU raw) const {
+    if (kind == kSigned) return DecodeSigned(df, raw);
+    return Decode(df, hn::Or(raw, hn::Set(DU(), alpha)));
+  }
+
+  // Texels index and index + 1 of each lane, read as one 64-bit word where the instruction set
+  // has such lanes (half the loads of two gathers). Only for 32-bit texels.
+  HWY_INLINE void GatherPair(DF df, VI index, Channels& left, Channels& right) const {
+    const DU du;
+#if HWY_TARGET == HWY_SCALAR
+    left = DecodeRaw(df, hn::GatherIndex(du, texels, index));
+    right = DecodeRaw(df, hn::GatherIndex(du, texels, hn::Add(index, hn::Set(DI(), 1))));
+#else
+    const hn::Half<DI> dh;
+    const hn::Rebind<int64_t, decltype(dh)> di64;
+    const hn::Repartition<uint64_t, DU> du64;
+    const auto* words = reinterpret_cast<const uint64_t*>(texels);
+    const VU lower = hn::BitCast(
+        du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::LowerHalf(dh, index)))));
+    const VU upper = hn::BitCast(
+        du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::UpperHalf(dh, index)))));
+    left = DecodeRaw(df, hn::ConcatEven(du, upper, lower));
+    right = DecodeRaw(df, hn::ConcatOdd(du, upper, lower));
+#endif
+  }
+
   HWY_INLINE Channels Sample(DF df, VF u, VF v, MF valid, size_t n, bool linear) const {
     if (kind == kOther) return Addressed(df, u, v, n, linear);
     return linear ? Linear(df, u, v, valid, n) : Point(df, u, v, valid, n);
@@ -228,10 +254,19 @@ struct Texture {
     const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
     const VI one = hn::IfThenElseZero(validI, hn::Set(di, 1));
     const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
-    const Channels ta = Gather(df, a);
-    const Channels tb = Gather(df, hn::Add(a, one));
-    const Channels tc = Gather(df, hn::Add(a, down));
-    const Channels td = Gather(df, hn::Add(hn::Add(a, down), one));
+    Channels ta;
+    Channels tb;
+    Channels tc;
+    Channels td;
+    if (kind == kBytes) {
+      ta = Gather(df, a);
+      tb = Gather(df, hn::Add(a, one));
+      tc = Gather(df, hn::Add(a, down));
+      td = Gather(df, hn::Add(hn::Add(a, down), one));
+    } else {
+      GatherPair(df, a, ta, tb);
+      GatherPair(df, hn::Add(a, down), tc, td);
+    }
     const VF wx = hn::Sub(fu, hn::ConvertTo(df, x));
     const VF wy = hn::Sub(fv, hn::ConvertTo(df, y));
     const VF one_ = hn::Set(df, 1.f);
