@@ -117,6 +117,33 @@ HWY_INLINE hn::Mask<DF> Compare(DF df, DWORD func, VF value, VF reference) {
   }
 }
 
+// i mod n in 0..n-1 (n > 0) for |i| <= 2^21, as texel indices are held: the float quotient is
+// then floored exactly (a quotient just below an integer k lies at least 1/n below it, more than
+// the rounding error k * 2^-24 <= 2^-3 / n), so no correction is needed.
+HWY_INLINE VI Modulo(VI i, int n) {
+  const DF df;
+  const DI di;
+  const VI q = hn::ConvertTo(di, hn::Floor(hn::Div(hn::ConvertTo(df, i), hn::Set(df, static_cast<float>(n)))));
+  return hn::Sub(i, hn::Mul(q, hn::Set(di, n)));
+}
+
+// Address() of each lane: the texel index the address mode gives, -1 for the border.
+HWY_INLINE VI AddressLanes(VI i, int n, DWORD mode) {
+  const DI di;
+  switch (mode) {
+    case D3DTADDRESS_MIRROR: {
+      const VI m = Modulo(i, 2 * n);
+      return hn::IfThenElse(hn::Lt(m, hn::Set(di, n)), m, hn::Sub(hn::Set(di, 2 * n - 1), m));
+    }
+    case D3DTADDRESS_CLAMP: return hn::Min(hn::Max(i, hn::Zero(di)), hn::Set(di, n - 1));
+    case D3DTADDRESS_BORDER: {
+      const auto inside = hn::And(hn::Gt(i, hn::Set(di, -1)), hn::Lt(i, hn::Set(di, n)));
+      return hn::IfThenElse(inside, i, hn::Set(di, -1));
+    }
+    default: return Modulo(i, n);
+  }
+}
+
 // V16U16 texels as DecodeTexel reads them: u in red, v in green, each max(-1, value / 32767);
 // blue and alpha 1.
 HWY_INLINE Channels DecodeSigned(DF df, VU texels) {
@@ -205,11 +232,10 @@ struct Texture {
 
   HWY_INLINE Channels Sample(DF df, VF u, VF v, MF valid, size_t n, bool linear) const {
     if (kind == kOther) return Addressed(df, u, v, n, linear);
-    return linear ? Linear(df, u, v, valid, n) : Point(df, u, v, valid, n);
+    return linear ? Linear(df, u, v, valid) : Point(df, u, v, valid);
   }
 
-  // Lanes whose texels lie outside the texture go through the address modes one by one, as
-  // TextureView::Sample reads them (which the gathers equal inside the texture).
+  // Formats that cannot be gathered are read lane by lane, as TextureView::Sample reads them.
   Channels Addressed(DF df, VF u, VF v, size_t n, bool linear) const {
     HWY_ALIGN float us[kMostLanes];
     HWY_ALIGN float vs[kMostLanes];
@@ -228,19 +254,34 @@ struct Texture {
     return out;
   }
 
-  HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid, size_t n) const {
+  // The texels at indices (x, y) through the address modes: the border colour where a mode
+  // gives none.
+  HWY_INLINE Channels Fetch(DF df, VI x, VI y, hn::Mask<DI> valid) const {
+    const DI di;
+    const VI ax = AddressLanes(x, view.width, view.addressU);
+    const VI ay = AddressLanes(y, view.height, view.addressV);
+    const auto border = hn::Or(hn::Lt(ax, hn::Zero(di)), hn::Lt(ay, hn::Zero(di)));
+    const VI index = hn::IfThenElseZero(hn::AndNot(border, valid), hn::Add(hn::Mul(ay, hn::Set(di, pitch)), ax));
+    Channels out = Gather(df, index);
+    const float colour[4] = {view.border.b, view.border.g, view.border.r, view.border.a};
+    const MF outside = hn::RebindMask(df, border);
+    for (int k = 0; k < 4; ++k) out.c[k] = hn::IfThenElse(outside, hn::Set(df, colour[k]), out.c[k]);
+    return out;
+  }
+
+  HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid) const {
     const DI di;
     const VI x = FloorToInt(df, Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))));
     const VI y = FloorToInt(df, Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))));
     const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width))),
                                 hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height))));
     const auto validI = hn::RebindMask(di, valid);
-    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Addressed(df, u, v, n, false);
+    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Fetch(df, x, y, validI);
     const VI index = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
     return Gather(df, index);
   }
 
-  HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid, size_t n) const {
+  HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid) const {
     const DI di;
     // Texel centres lie at (i + 0.5) / size.
     const VF fu = hn::Sub(Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))), hn::Set(df, 0.5f));
@@ -250,7 +291,6 @@ struct Texture {
     const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width - 1))),
                                 hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height - 1))));
     const auto validI = hn::RebindMask(di, valid);
-    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Addressed(df, u, v, n, true);
     const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
     const VI one = hn::IfThenElseZero(validI, hn::Set(di, 1));
     const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
@@ -258,7 +298,14 @@ struct Texture {
     Channels tb;
     Channels tc;
     Channels td;
-    if (kind == kBytes) {
+    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) {
+      const VI x1 = hn::Add(x, hn::Set(di, 1));
+      const VI y1 = hn::Add(y, hn::Set(di, 1));
+      ta = Fetch(df, x, y, validI);
+      tb = Fetch(df, x1, y, validI);
+      tc = Fetch(df, x, y1, validI);
+      td = Fetch(df, x1, y1, validI);
+    } else if (kind == kBytes) {
       ta = Gather(df, a);
       tb = Gather(df, hn::Add(a, one));
       tc = Gather(df, hn::Add(a, down));
@@ -441,8 +488,8 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
     }
     Channels texel{};
     Channels texel1{};
-    if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid, n);
-    if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid, n);
+    if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid);
+    if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid);
     if constexpr (kFilter == kRich) {
       if (plan.bump) {
         // Stage 0's texel moves stage 1's coordinates by the bump matrix.
