@@ -221,10 +221,10 @@ struct Texture {
     const hn::Rebind<int64_t, decltype(dh)> di64;
     const hn::Repartition<uint64_t, DU> du64;
     const auto* words = reinterpret_cast<const uint64_t*>(texels);
-    const VU lower = hn::BitCast(
-        du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::LowerHalf(dh, index)))));
-    const VU upper = hn::BitCast(
-        du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::UpperHalf(dh, index)))));
+    const VU lower =
+        hn::BitCast(du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::LowerHalf(dh, index)))));
+    const VU upper =
+        hn::BitCast(du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::UpperHalf(dh, index)))));
     left = DecodeRaw(df, hn::ConcatEven(du, upper, lower));
     right = DecodeRaw(df, hn::ConcatOdd(du, upper, lower));
 #endif
@@ -361,7 +361,7 @@ HWY_INLINE VF Pick(DF df, SpanSource source, float constant, VF texel, VF texel1
 enum Filter { kNone, kPoint, kLinear, kRich };
 
 template <int kFilter, bool kBlend, bool kDepth>
-void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
+void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   const DF df;
   const DI di;
   const DU du;
@@ -383,52 +383,30 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
   const VF bump01 = hn::Set(df, p.stages[0].bump[1]);
   const VF bump10 = hn::Set(df, p.stages[0].bump[2]);
   const VF bump11 = hn::Set(df, p.stages[0].bump[3]);
-  float* depthRow = nullptr;
-  if constexpr (kDepth) {
-    // Pixels without a depth value are left alone, as the general stage leaves them.
-    if (static_cast<UINT>(y) >= p.depth->height()) return;
-    const int depthWidth = static_cast<int>(p.depth->width());
-    depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
-    right = right < depthWidth - 1 ? right : depthWidth - 1;
-  }
+  const int depthWidth = kDepth ? static_cast<int>(p.depth->width()) : 0;
+  const int depthHeight = kDepth ? static_cast<int>(p.depth->height()) : 0;
 
-  // Each plane at the row's start and its step in x, as the general stage computes them.
-  const float fy = static_cast<float>(y) - t.y0;
-  auto start = [&](int k) { return hn::Set(df, t.base[k] + t.ddy[k] * fy); };
+  // Each plane's step in x; its start is computed per row, as the general stage computes it.
   auto step = [&](int k) { return hn::Set(df, t.ddx[k]); };
   constexpr int d = 2 + kDiffuse;
   constexpr int sp = 2 + kSpecular;
   constexpr int c = 2 + kTexcoord;
   constexpr int channel[4] = {d + 2, d + 1, d, d + 3};
-  VF colorStart[4];
   VF colorStep[4];
-  for (int k = 0; k < 4; ++k) {
-    colorStart[k] = start(channel[k]);
-    colorStep[k] = step(channel[k]);
-  }
-  const VF zStart = start(0);
+  for (int k = 0; k < 4; ++k) colorStep[k] = step(channel[k]);
   const VF zStep = step(0);
-  const VF qStart = start(1);
   const VF qStep = step(1);
   const bool first = kFilter != kNone && p.texcoordStages > 0;
-  const VF uStart = first ? start(c) : hn::Zero(df);
   const VF uStep = first ? step(c) : hn::Zero(df);
-  const VF vStart = first ? start(c + 1) : hn::Zero(df);
   const VF vStep = first ? step(c + 1) : hn::Zero(df);
   const Texture texture(p.views[0]);
   const Texture texture1(p.views[1]);
   // Stage 1's coordinates and the specular colour, for the richer plans.
   const bool second = kFilter == kRich && p.texcoordStages > 1;
-  const VF u1Start = second ? start(c + 2) : hn::Zero(df);
   const VF u1Step = second ? step(c + 2) : hn::Zero(df);
-  const VF v1Start = second ? start(c + 3) : hn::Zero(df);
   const VF v1Step = second ? step(c + 3) : hn::Zero(df);
-  VF specularStart[3];
   VF specularStep[3];
-  for (int k = 0; k < 3; ++k) {
-    specularStart[k] = plan.specular ? start(sp + 2 - k) : hn::Zero(df);
-    specularStep[k] = plan.specular ? step(sp + 2 - k) : hn::Zero(df);
-  }
+  for (int k = 0; k < 3; ++k) specularStep[k] = plan.specular ? step(sp + 2 - k) : hn::Zero(df);
   bool reads[2] = {false, false};
   for (int k = 0; k < 4; ++k) {
     for (SpanSource source : {plan.arg1[k], plan.arg2[k]}) {
@@ -448,128 +426,153 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
   const VF x0 = hn::Set(df, t.x0);
   const VF alphaRef = hn::Set(df, static_cast<float>(p.alphaRef));
 
-  uint32_t* out = reinterpret_cast<uint32_t*>(p.target->row(static_cast<UINT>(y)));
-  for (int x = left; x <= right; x += static_cast<int>(lanes)) {
-    const size_t n = static_cast<size_t>(right - x + 1) < lanes ? static_cast<size_t>(right - x + 1) : lanes;
-    const MF valid = hn::FirstN(df, n);
-    const VF fx = hn::Sub(hn::ConvertTo(df, hn::Add(hn::Iota(di, 0), hn::Set(di, x))), x0);
-    MF pass = valid;
-    VF z;
-    VF stored;
+  for (int r = 0; r < count; ++r) {
+    const int y = top + r;
+    const int left = spans[r].left;
+    int right = spans[r].right;
+    float* depthRow = nullptr;
     if constexpr (kDepth) {
-      z = Clamp01(df, hn::Add(zStart, hn::Mul(zStep, fx)));
-      stored = LoadPart(df, depthRow + x, n);
-      pass = hn::And(pass, Compare(df, zFunc, z, stored));
-      if (hn::AllFalse(df, pass)) continue;
+      // Pixels without a depth value are left alone, as the general stage leaves them.
+      if (y >= depthHeight) continue;
+      depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
+      right = right < depthWidth - 1 ? right : depthWidth - 1;
     }
-    Channels color;
-    for (int k = 0; k < 4; ++k) color.c[k] = hn::Add(colorStart[k], hn::Mul(colorStep[k], fx));
-    VF u = hn::Add(uStart, hn::Mul(uStep, fx));
-    VF v = hn::Add(vStart, hn::Mul(vStep, fx));
-    VF u1 = hn::Add(u1Start, hn::Mul(u1Step, fx));
-    VF v1 = hn::Add(v1Start, hn::Mul(v1Step, fx));
-    VF specular[3];
-    for (int k = 0; k < 3; ++k) specular[k] = hn::Add(specularStart[k], hn::Mul(specularStep[k], fx));
-    if (perspective) {
-      const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
-      u = hn::Mul(u, w);
-      v = hn::Mul(v, w);
-      if constexpr (kFilter == kRich) {
-        u1 = hn::Mul(u1, w);
-        v1 = hn::Mul(v1, w);
+    const float fy = static_cast<float>(y) - t.y0;
+    auto start = [&](int k) { return hn::Set(df, t.base[k] + t.ddy[k] * fy); };
+    VF colorStart[4];
+    for (int k = 0; k < 4; ++k) colorStart[k] = start(channel[k]);
+    const VF zStart = start(0);
+    const VF qStart = start(1);
+    const VF uStart = first ? start(c) : hn::Zero(df);
+    const VF vStart = first ? start(c + 1) : hn::Zero(df);
+    const VF u1Start = second ? start(c + 2) : hn::Zero(df);
+    const VF v1Start = second ? start(c + 3) : hn::Zero(df);
+    VF specularStart[3];
+    for (int k = 0; k < 3; ++k) specularStart[k] = plan.specular ? start(sp + 2 - k) : hn::Zero(df);
+
+    uint32_t* out = reinterpret_cast<uint32_t*>(p.target->row(static_cast<UINT>(y)));
+    for (int x = left; x <= right; x += static_cast<int>(lanes)) {
+      const size_t n = static_cast<size_t>(right - x + 1) < lanes ? static_cast<size_t>(right - x + 1) : lanes;
+      const MF valid = hn::FirstN(df, n);
+      const VF fx = hn::Sub(hn::ConvertTo(df, hn::Add(hn::Iota(di, 0), hn::Set(di, x))), x0);
+      MF pass = valid;
+      VF z;
+      VF stored;
+      if constexpr (kDepth) {
+        z = Clamp01(df, hn::Add(zStart, hn::Mul(zStep, fx)));
+        stored = LoadPart(df, depthRow + x, n);
+        pass = hn::And(pass, Compare(df, zFunc, z, stored));
+        if (hn::AllFalse(df, pass)) continue;
       }
-      // Flat colours are constant planes, never divided by 1/w.
-      if (!flat) {
-        for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
+      Channels color;
+      for (int k = 0; k < 4; ++k) color.c[k] = hn::Add(colorStart[k], hn::Mul(colorStep[k], fx));
+      VF u = hn::Add(uStart, hn::Mul(uStep, fx));
+      VF v = hn::Add(vStart, hn::Mul(vStep, fx));
+      VF u1 = hn::Add(u1Start, hn::Mul(u1Step, fx));
+      VF v1 = hn::Add(v1Start, hn::Mul(v1Step, fx));
+      VF specular[3];
+      for (int k = 0; k < 3; ++k) specular[k] = hn::Add(specularStart[k], hn::Mul(specularStep[k], fx));
+      if (perspective) {
+        const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
+        u = hn::Mul(u, w);
+        v = hn::Mul(v, w);
         if constexpr (kFilter == kRich) {
-          for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
+          u1 = hn::Mul(u1, w);
+          v1 = hn::Mul(v1, w);
+        }
+        // Flat colours are constant planes, never divided by 1/w.
+        if (!flat) {
+          for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
+          if constexpr (kFilter == kRich) {
+            for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
+          }
         }
       }
-    }
-    Channels texel{};
-    Channels texel1{};
-    if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid);
-    if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid);
-    if constexpr (kFilter == kRich) {
-      if (plan.bump) {
-        // Stage 0's texel moves stage 1's coordinates by the bump matrix.
-        const Channels bump = texture.Sample(df, u, v, valid, n, linear0);
-        u1 = hn::Add(u1, hn::Add(hn::Mul(bump00, bump.c[2]), hn::Mul(bump10, bump.c[1])));
-        v1 = hn::Add(v1, hn::Add(hn::Mul(bump01, bump.c[2]), hn::Mul(bump11, bump.c[1])));
-      } else if (reads[0]) {
-        texel = texture.Sample(df, u, v, valid, n, linear0);
+      Channels texel{};
+      Channels texel1{};
+      if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid);
+      if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid);
+      if constexpr (kFilter == kRich) {
+        if (plan.bump) {
+          // Stage 0's texel moves stage 1's coordinates by the bump matrix.
+          const Channels bump = texture.Sample(df, u, v, valid, n, linear0);
+          u1 = hn::Add(u1, hn::Add(hn::Mul(bump00, bump.c[2]), hn::Mul(bump10, bump.c[1])));
+          v1 = hn::Add(v1, hn::Add(hn::Mul(bump01, bump.c[2]), hn::Mul(bump11, bump.c[1])));
+        } else if (reads[0]) {
+          texel = texture.Sample(df, u, v, valid, n, linear0);
+        }
+        if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, linear1);
       }
-      if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, linear1);
-    }
-    for (int k = 0; k < 4; ++k) {
-      VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
-                         Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
-      if (clamped[k]) {
-        value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
-        value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
-      }
-      color.c[k] = value;
-    }
-    if (kFilter == kRich && plan.specular) {
-      // The specular sum clamps red, green and blue and leaves alpha alone.
-      for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
-    }
-    if (alphaTest) {
-      pass = hn::And(pass, Compare(df, alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
-      if (hn::AllFalse(df, pass)) continue;
-    }
-    const VU before = LoadPart(du, out + x, n);
-    if constexpr (kBlend) {
-      const Channels dst = Decode(df, hn::Or(before, targetAlpha));
-      Channels blended;
       for (int k = 0; k < 4; ++k) {
-        const VF s = hn::Mul(color.c[k], Factor(df, srcBlend, color, dst, k));
-        const VF dd = hn::Mul(dst.c[k], Factor(df, destBlend, color, dst, k));
-        switch (blendOp) {
-          case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
-          case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
-          default: blended.c[k] = hn::Add(s, dd); break;
+        VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
+                           Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
+        if (clamped[k]) {
+          value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
+          value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
         }
+        color.c[k] = value;
       }
-      color = blended;
-    }
-    const VU pixel = hn::Or(Encode(df, color), targetAlpha);
-    StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), pixel, before), out + x, n);
-    if constexpr (kDepth) {
-      if (zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
+      if (kFilter == kRich && plan.specular) {
+        // The specular sum clamps red, green and blue and leaves alpha alone.
+        for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
+      }
+      if (alphaTest) {
+        pass = hn::And(pass, Compare(df, alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
+        if (hn::AllFalse(df, pass)) continue;
+      }
+      const VU before = LoadPart(du, out + x, n);
+      if constexpr (kBlend) {
+        const Channels dst = Decode(df, hn::Or(before, targetAlpha));
+        Channels blended;
+        for (int k = 0; k < 4; ++k) {
+          const VF s = hn::Mul(color.c[k], Factor(df, srcBlend, color, dst, k));
+          const VF dd = hn::Mul(dst.c[k], Factor(df, destBlend, color, dst, k));
+          switch (blendOp) {
+            case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
+            case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
+            default: blended.c[k] = hn::Add(s, dd); break;
+          }
+        }
+        color = blended;
+      }
+      const VU pixel = hn::Or(Encode(df, color), targetAlpha);
+      StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), pixel, before), out + x, n);
+      if constexpr (kDepth) {
+        if (zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
+      }
     }
   }
 }
 
 template <int kFilter, bool kBlend>
-void RowOf(const PixelState& p, const Triangle& t, int y, int left, int right) {
+void RowsOf(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   if (p.depth != nullptr) {
-    Row<kFilter, kBlend, true>(p, t, y, left, right);
+    Rows<kFilter, kBlend, true>(p, t, top, spans, count);
   } else {
-    Row<kFilter, kBlend, false>(p, t, y, left, right);
+    Rows<kFilter, kBlend, false>(p, t, top, spans, count);
   }
 }
 
 template <int kFilter>
-void RowOf(const PixelState& p, const Triangle& t, int y, int left, int right) {
+void RowsOf(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   if (p.blend) {
-    RowOf<kFilter, true>(p, t, y, left, right);
+    RowsOf<kFilter, true>(p, t, top, spans, count);
   } else {
-    RowOf<kFilter, false>(p, t, y, left, right);
+    RowsOf<kFilter, false>(p, t, top, spans, count);
   }
 }
 
 }  // namespace
 
-void WideRowOn(const PixelState& p, const Triangle& t, int y, int left, int right) {
+void WideRowsOn(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   if (p.span.rich) {
-    RowOf<kRich>(p, t, y, left, right);
+    RowsOf<kRich>(p, t, top, spans, count);
   } else if (!p.span.texel) {
-    RowOf<kNone>(p, t, y, left, right);
+    RowsOf<kNone>(p, t, top, spans, count);
   } else if (t.linear[0]) {
-    RowOf<kLinear>(p, t, y, left, right);
+    RowsOf<kLinear>(p, t, top, spans, count);
   } else {
-    RowOf<kPoint>(p, t, y, left, right);
+    RowsOf<kPoint>(p, t, top, spans, count);
   }
 }
 
@@ -580,10 +583,10 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace d3d9 {
 
-HWY_EXPORT(WideRowOn);
+HWY_EXPORT(WideRowsOn);
 
-void WideRow(const PixelState& pixels, const Triangle& triangle, int y, int left, int right) {
-  HWY_DYNAMIC_DISPATCH(WideRowOn)(pixels, triangle, y, left, right);
+void WideRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count) {
+  HWY_DYNAMIC_DISPATCH(WideRowsOn)(pixels, triangle, top, spans, count);
 }
 
 std::vector<std::string> WideTargets() {
