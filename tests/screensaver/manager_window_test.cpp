@@ -85,7 +85,8 @@ class ManagerWindowTest : public ::testing::Test {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_TRUE(WIFEXITED(status)) << "status " << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(saver.TemporaryFiles().empty());
+    const std::vector<std::string> left = saver.TemporaryFiles();
+    EXPECT_TRUE(left.empty()) << "left behind: " << (left.empty() ? "" : left.front());
     std::ifstream registry(saver.folder() + "/config/copperleaf/registry.json");
     EXPECT_TRUE(registry.good());
     if (registry.good()) {

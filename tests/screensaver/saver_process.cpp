@@ -19,6 +19,10 @@ SaverProcess::SaverProcess() {
   if (mkdtemp(pattern) != nullptr) folder_ = pattern;
   std::filesystem::create_directories(folder_ + "/config");
   std::filesystem::create_directories(folder_ + "/tmp");
+  // A desktop session's runtime folder, where the sound lock and the sound server's client files
+  // live; the temporary folder then holds only what the run itself makes.
+  std::filesystem::create_directories(folder_ + "/run");
+  std::filesystem::permissions(folder_ + "/run", std::filesystem::perms::owner_all);
 }
 
 SaverProcess::~SaverProcess() {
@@ -40,6 +44,7 @@ bool SaverProcess::Start(const std::vector<std::string>& arguments,
   }
   variables["XDG_CONFIG_HOME"] = folder_ + "/config";
   variables["TMPDIR"] = folder_ + "/tmp";
+  variables["XDG_RUNTIME_DIR"] = folder_ + "/run";
   variables.erase("COPPERLEAF_MACHINE");
   variables.erase("COPPERLEAF_FRAMES");
   variables.erase("XSCREENSAVER_WINDOW");
