@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "objects/discharge_fx_constructor.h"
 #include "objects/fire_brush.h"
 #include "objects/flame_light.h"
 #include "objects/underwater_light.h"
@@ -13,6 +14,7 @@
 #include "slideshow/matrix_code_light.h"
 #include "slideshow/view_2d.h"
 #include "slideshow/water_ring_light.h"
+#include "render/effect_particle_objs.h"
 #include "tests/host/host_fixture.h"
 #include "tests/host/scene_player.h"
 
@@ -96,6 +98,23 @@ TEST_F(SceneSlidesTest, AFireBurnsWhenItsSlideIsPlayedFirst) {
   for (int frame = 0; frame < 15; ++frame) player.Frame(kSecondTime + 1.0f + frame / 30.0f);
   const std::vector<uint32_t> later = player.ReadBackBuffer();
   EXPECT_GT(DifferentPixels(early, later, 8), 100);
+}
+
+// A discharge bolt without its effect (a library that lacks it) draws nothing, and the rest of its
+// slide draws as usual: the screen does not keep the frame of the slide before.
+TEST_F(SceneSlidesTest, ABoltWithoutItsEffectLeavesTheRestOfItsSlideDrawn) {
+  ScenePlayer player;
+  ASSERT_TRUE(player.Start(kFill));
+  const size_t bolt = FirstSlideWith<DS_DischargeFXConstructor>(player.Show());
+  ASSERT_LT(bolt, player.SlideCount());
+  const std::vector<uint32_t> with = player.Play(bolt, kFrames, kSecondTime);
+  for (const auto& object : player.Show().slides[bolt]->objects)
+    if (auto* glow = dynamic_cast<DS_GlowingObj*>(object.Get())) glow->glowController->effect.Release();
+  const size_t other = bolt == 0 ? 1 : 0;
+  const std::vector<uint32_t> before = player.Play(other, kFrames, kFirstTime);
+  const std::vector<uint32_t> without = player.Play(bolt, kFrames, kSecondTime);
+  EXPECT_GT(DifferentPixels(before, without, 8), static_cast<int>(without.size() / 2));
+  EXPECT_NEAR(MeanLevel(without), MeanLevel(with), 20);
 }
 
 // A device lost on any slide: the scene gives up its default-pool objects, the reset succeeds, and
