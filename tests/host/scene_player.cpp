@@ -31,6 +31,9 @@ bool ScenePlayer::Start(int picturePosition) {
                                 &params, device_.Out())))
     return false;
   g_Device = device_.Get();
+  // A fresh process: the scene's particles take their start from the generator's first draws, so
+  // every player makes the same scene whatever earlier players drew.
+  SRand(1);
   if (FAILED(scene_.Start()) || !scene_.sceneRoot) return false;
   scene_.sceneRoot->SetPicturePosition(picturePosition);
   return true;

@@ -14,11 +14,11 @@ namespace {
 
 using SceneSlidesTest = HostTest;
 
-// The slides of the sample scene whose layers set device state of their own: matrix code, glass
-// ball, lake and water rings.
-constexpr size_t kSpecialSlides[] = {6, 7, 8, 9};
-constexpr size_t kWaterRings = 9;
-constexpr size_t kCampfire = 10;
+// The slides of the sample scene whose layers set device state of their own: flames, underwater,
+// matrix code, glass ball, lake and water rings.
+constexpr size_t kSpecialSlides[] = {1, 2, 10, 11, 12, 13};
+constexpr size_t kWaterRings = 13;
+constexpr size_t kCampfire = 0;
 constexpr int kFrames = 10;
 constexpr float kFirstTime = 50.0f, kSecondTime = 100.0f;
 
@@ -37,7 +37,7 @@ TEST_F(SceneSlidesTest, EverySlideAfterASpecialLayerLooksAsWhenPlayedFirst) {
     ASSERT_TRUE(probe.Start(kFill));
     count = probe.SlideCount();
   }
-  ASSERT_EQ(count, 11u);
+  ASSERT_EQ(count, 18u);
   for (size_t slide = 0; slide < count; ++slide) {
     ScenePlayer player;
     ASSERT_TRUE(player.Start(kFill));
