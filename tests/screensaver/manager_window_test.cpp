@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -26,6 +28,16 @@ namespace {
 // these bound a wait only so that a broken program cannot hang the suite.
 constexpr double kDrawWait = 90;
 constexpr double kExitWait = 20;
+
+// Whether the process has its own handler for `signal` in place yet.
+bool Catches(pid_t pid, int signal) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1;
+  }
+  return false;
+}
 
 std::string Hex(unsigned long id) {
   char text[32];
@@ -141,6 +153,30 @@ TEST_F(ManagerWindowTest, PreviewDrawsInsideTheWindowAndEndsOnSigint) {
   ASSERT_TRUE(AwaitDrawn(saver, 0, 0, 640, 480)) << saver.ErrorOutput();
   ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGINT); });
 }
+
+// A signal while the program is still starting (windows, devices and the scene being made) waits
+// for the windows and then ends the run as usual.
+class EarlySignalTest : public ManagerWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(EarlySignalTest, EndsCleanlyWhenSignalledDuringStartUp) {
+  const bool preview = GetParam();
+  SaverProcess saver;
+  if (preview) {
+    ASSERT_TRUE(saver.Start({"--window-id", std::to_string(window_)}, {{"DISPLAY", server_->display()}}));
+  } else {
+    ASSERT_TRUE(saver.Start({"--root"}, Environment()));
+  }
+  // As soon as the handlers are in place, long before the scene is shown.
+  for (int attempt = 0; attempt < 20000 && !Catches(saver.pid(), SIGTERM); ++attempt) {
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGTERM); });
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, EarlySignalTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Preview" : "Root");
+                         });
 
 // An id that names no window, or cannot be read, ends the start with a clear message and draws
 // nowhere else.
