@@ -14,7 +14,6 @@
 #include <thread>
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "tests/screensaver/saver_process.h"
 #include "tests/support/xvfb_server.h"
@@ -27,7 +26,6 @@ namespace {
 // Loading the scene and the first frames take a while on a loaded machine or a sanitizer build;
 // these bound a wait only so that a broken program cannot hang the suite.
 constexpr double kDrawWait = 90;
-constexpr double kExitWait = 20;
 
 // Whether the process has its own handler for `signal` in place yet.
 bool Catches(pid_t pid, int signal) {
@@ -85,30 +83,6 @@ class ManagerWindowTest : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
-  }
-
-  // Ends the program by `end` and checks that it exited normally, said nothing of a failure and
-  // left its settings readable and its temporary folder empty; gives the seconds it took.
-  double ExpectCleanEnd(SaverProcess& saver, const std::function<void()>& end) {
-    const auto start = std::chrono::steady_clock::now();
-    end();
-    int status = 0;
-    EXPECT_TRUE(saver.WaitForExit(kExitWait, &status)) << "still running";
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_TRUE(WIFEXITED(status)) << "status " << status;
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_TRUE(saver.TemporaryFiles().empty());
-    std::ifstream registry(saver.folder() + "/config/copperleaf/registry.json");
-    EXPECT_TRUE(registry.good());
-    if (registry.good()) {
-      const nlohmann::json settings = nlohmann::json::parse(registry, nullptr, false);
-      EXPECT_TRUE(settings.is_object()) << "the settings file is no longer a document";
-    }
-    const std::string errors = saver.ErrorOutput();
-    EXPECT_EQ(errors.find("problem"), std::string::npos) << errors;
-    EXPECT_EQ(errors.find("ERROR"), std::string::npos) << errors;
-    std::printf("ended %.3f s after it was asked to\n", seconds);
-    return seconds;
   }
 
   std::map<std::string, std::string> Environment() const {

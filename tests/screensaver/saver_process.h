@@ -3,6 +3,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,3 +32,8 @@ class SaverProcess {
   pid_t pid_ = 0;
   std::string folder_;
 };
+
+// Ends the program by `end` (a signal, the loss of its window) and checks that it exited normally
+// within a bound, said nothing of a failure, left its settings readable and its temporary folder
+// empty; prints and gives the seconds it took.
+double ExpectCleanEnd(SaverProcess& saver, const std::function<void()>& end);
