@@ -72,9 +72,15 @@ HRESULT CMoireScreensaver::Render() {
 HRESULT CMoireScreensaver::ReleaseDeviceResources() {
   SoundDevice::SetPrimaryVolume(0);
   SoundDevice::StopPrimary();
+  // The music player is no device object: it plays on through a reset (a locked session, a mode
+  // switch) and stops only when the run ends.
+  if (m_currentMonitorScene) m_currentMonitorScene->ReleaseDeviceResources();
+  return S_OK;
+}
+
+HRESULT CMoireScreensaver::CleanupAtExit() {
   AudioPlayer::Stop();
   AudioPlayer::Release();
-  if (m_currentMonitorScene) m_currentMonitorScene->ReleaseDeviceResources();
   return S_OK;
 }
 

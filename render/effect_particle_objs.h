@@ -45,6 +45,7 @@ class DS_FXObj : public DS_ABObj, public ParticleGeomArray {
   void Update(float time) override;
   void SyncLayout() override {}
   void ReleaseDeviceResources() override { effectController->ReleaseDeviceResources(); }
+  void RestoreDeviceResources() override { effectController->RestoreDeviceResources(); }
 
   DS_BaseFXCtrl* effectController = nullptr;  // the same clone
 };

@@ -2,9 +2,9 @@
 // up to two texture stages of SELECTARG1, SELECTARG2 or MODULATE over the stage's texture, CURRENT,
 // the diffuse colour and the texture factor (or a BUMPENVMAP first stage that moves the second
 // stage's coordinates), the specular sum, a 32-bit target, blending by the plain factors, with or
-// without depth. A routine works on the four channels of a pixel at once but does, channel by
-// channel, the very single-precision operations of the general pixel stage in the same order, so
-// the picture is the same bit for bit; every other state is drawn by the general pixel stage.
+// without depth. The routines (raster_wide.h) work on several pixels per register but do, lane by
+// lane, the very single-precision operations of the general pixel stage in the same order, so the
+// picture is the same bit for bit; every other state is drawn by the general pixel stage.
 #pragma once
 #include <cstdint>
 
@@ -33,6 +33,8 @@ struct SpanPlan {
   float low[4] = {};
   float high[4] = {};
   uint32_t targetAlpha = 0;  // ORed into each target pixel read and written: 0xff000000 without alpha
+  bool texel = false;        // the texel of stage 0 is read
+  bool rich = false;         // more than stage 0's 32-bit texel and the diffuse colour
   bool bump = false;         // stage 0 moves the coordinates of stage 1 by its texel
   bool specular = false;     // the specular colour is added to red, green and blue
 };

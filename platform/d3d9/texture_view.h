@@ -32,6 +32,8 @@ struct TextureView {
 
 // The texel index an address mode gives for index i of a row of n texels; -1 for the border.
 inline int Address(int i, int n, DWORD mode) {
+  // Inside the row every mode gives the index itself; only texels outside it need a division.
+  if (i >= 0 && i < n) return i;
   switch (mode) {
     case D3DTADDRESS_MIRROR: {
       int m = i % (2 * n);

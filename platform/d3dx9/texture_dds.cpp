@@ -79,7 +79,9 @@ HRESULT CreateTextureFromDds(IDirect3DDevice9* device, const void* data, UINT si
     texture->Release();
     return hr;
   }
-  if (info) *info = D3DXIMAGE_INFO{top.width, top.height, 1, UINT(file->levels.size()), file->format, D3DRTYPE_TEXTURE, D3DXIFF_DDS};
+  if (info)
+    *info = D3DXIMAGE_INFO{top.width, top.height, 1, UINT(file->levels.size()), file->format, D3DRTYPE_TEXTURE,
+                           D3DXIFF_DDS};
   *out = texture;
   return S_OK;
 }

@@ -102,6 +102,17 @@ void Translate(Connection& connection, const XEvent& event, std::vector<Translat
       out.push_back({key.window, WM_KEYDOWN, VirtualKey(XLookupKeysym(&key, 0)), lParam});
       break;
     }
+    case KeyRelease: {
+      XKeyEvent key = event.xkey;
+      const LPARAM lParam = 1 | (static_cast<LPARAM>(key.keycode & 0xFF) << 16) | (LPARAM{3} << 30);
+      out.push_back({key.window, WM_KEYUP, VirtualKey(XLookupKeysym(&key, 0)), lParam});
+      break;
+    }
+    case ButtonRelease: {
+      const XButtonEvent& button = event.xbutton;
+      if (button.button == Button1) out.push_back({button.window, WM_LBUTTONUP, 0, Point(button.x, button.y)});
+      break;
+    }
     case ButtonPress: {
       const XButtonEvent& button = event.xbutton;
       if (button.button == Button1) out.push_back({button.window, WM_LBUTTONDOWN, MK_LBUTTON, Point(button.x, button.y)});
@@ -180,7 +191,8 @@ unsigned long CreateNativeWindow(unsigned long parent, const RECT& client, bool 
   attributes.background_pixel = BlackPixel(display, screen);
   attributes.override_redirect = popup && parent == 0 ? True : False;
   attributes.event_mask =
-      KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask;
+      KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | ExposureMask |
+      StructureNotifyMask;
   const unsigned width = client.right > client.left ? client.right - client.left : 1;
   const unsigned height = client.bottom > client.top ? client.bottom - client.top : 1;
   const ::Window window =
@@ -266,6 +278,22 @@ void HideCursor(unsigned long window, bool hidden) {
     XDefineCursor(display, window, connection.blank);
   }
   XFlush(display);
+}
+
+void SetNativeTitle(unsigned long window, const std::u16string& title) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  if (connection.display == nullptr) return;
+  XStoreName(connection.display, window, machine::Utf8FromWide(title).c_str());
+  XFlush(connection.display);
+}
+
+void SetNativeOwner(unsigned long window, unsigned long owner) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  if (connection.display == nullptr) return;
+  XSetTransientForHint(connection.display, window, owner);
+  XFlush(connection.display);
 }
 
 bool ForeignWindow(unsigned long id, RECT& screen) {

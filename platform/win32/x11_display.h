@@ -23,6 +23,9 @@ void DestroyNativeWindow(unsigned long window);
 void MoveNativeWindow(unsigned long window, const RECT& client);
 void ShowSurface(unsigned long window, const Surface& surface);
 void HideCursor(unsigned long window, bool hidden);
+void SetNativeTitle(unsigned long window, const std::u16string& title);
+// Asks the window manager to keep `window` (a dialog) above `owner` and to treat it as its child.
+void SetNativeOwner(unsigned long window, unsigned long owner);
 
 // Whether `id` names an existing X11 window; gives its area in screen coordinates.
 bool ForeignWindow(unsigned long id, RECT& screen);

@@ -14,6 +14,7 @@ parameter float phase_1st
 technique Main
 pass P0
 program explosion_fireball
+state CullMode None
 sampler 0 GradientTex
 sampler 1 NoiseTex
 state AlphaBlendEnable TRUE

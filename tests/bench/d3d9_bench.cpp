@@ -1,7 +1,8 @@
 // Speed of the software device on the full-target quads the layers draw: bilinear filtering with
 // alpha blending (alone, as a frame of six passes, and through the general pixel stage for
 // comparison), a plain point-sampled copy and an additive bilinear pass, in megapixels per second;
-// then a clear and present of the whole back buffer. `--threads=N` draws on N threads (default: every core).
+// then a clear and present of the whole back buffer. `--threads=N` draws on N threads (default: every
+// core); `--isa=NAME` runs the wide row routines on one instruction set (AVX3, AVX2, SSE4, ...).
 #include <benchmark/benchmark.h>
 #include <d3d9.h>
 #include <windows.h>
@@ -11,6 +12,7 @@
 
 #include "platform/d3d9/bands.h"
 #include "platform/d3d9/raster_span.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/machine/machine.h"
 
 namespace {
@@ -180,6 +182,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--threads=", 10) == 0) {
       d3d9::SetRenderThreads(static_cast<unsigned>(std::strtoul(argv[i] + 10, nullptr, 10)));
+    } else if (std::strncmp(argv[i], "--isa=", 6) == 0) {
+      d3d9::UseWideTarget(argv[i] + 6);
     } else {
       argv[kept++] = argv[i];
     }

@@ -4,7 +4,7 @@
 // present), then the process's peak memory. The scene goes round `--passes` times, so that a
 // later pass shows what the slides left behind.
 //
-//   scene_bench [--size 1920x1080] [--frames 60] [--passes 2] [--threads N]
+//   scene_bench [--size 1920x1080] [--frames 60] [--passes 2] [--threads N] [--slide N]
 #include <d3d9.h>
 #include <sys/resource.h>
 #include <windows.h>
@@ -35,6 +35,7 @@ struct Options {
   int frames = 60;
   int passes = 2;
   unsigned threads = 0;
+  size_t slide = 0;  // 1-based; 0 for every slide
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -50,6 +51,8 @@ bool Parse(int argc, char** argv, Options& options) {
       options.passes = std::atoi(value);
     } else if (flag == "--threads") {
       options.threads = static_cast<unsigned>(std::atoi(value));
+    } else if (flag == "--slide") {
+      options.slide = static_cast<size_t>(std::atoi(value));
     } else {
       return false;
     }
@@ -81,7 +84,7 @@ double PeakMegabytes() {
 int main(int argc, char** argv) {
   Options options;
   if (!Parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N]\n");
+    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N] [--slide N]\n");
     return 2;
   }
   unsetenv("DISPLAY");
@@ -144,7 +147,7 @@ int main(int argc, char** argv) {
       std::printf("pass %d, %ux%u, %d frames a slide\n", pass, options.width, options.height, options.frames);
       for (size_t index = 0; index < show.slides.size(); ++index) {
         DS_SlideContainer* slide = show.slides[index].Get();
-        if (slide == nullptr) continue;
+        if (slide == nullptr || (options.slide != 0 && options.slide != index + 1)) continue;
         // The show's own switch: the current slide's time is made over, with this slide next.
         show.nextIndex = static_cast<DWORD>(index);
         show.startTime = time - 1e6f;

@@ -1,5 +1,6 @@
-// A night of the screensaver in minutes: the sample scene runs headless in its test window on the
-// virtual clock, and after every turn of the slide show the program prints the memory the process
+// A night of the screensaver in minutes: the sample scene runs headless as a small preview on the
+// virtual clock (every object and effect does its work per frame whatever the size, so the pixels
+// are kept few), and after every turn of the slide show the program prints the memory the process
 // holds, so that growth over many turns shows. Run by hand (never by ctest):
 //   build/tests/scene_soak [turns]        (default 10 turns of the slide show)
 #include <malloc.h>
@@ -92,8 +93,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "message box: %s\n", std::string(box.text.begin(), box.text.end()).c_str());
     return IDOK;
   });
+  WNDCLASSW plain = {};
+  plain.lpfnWndProc = DefWindowProcW;
+  plain.lpszClassName = u"DisplayProperties";
+  RegisterClassW(&plain);
+  const HWND parent = CreateWindowExW(0, u"DisplayProperties", u"parent", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150,
+                                      nullptr, nullptr, nullptr, nullptr);
+  const std::string number = std::to_string(reinterpret_cast<INT_PTR>(parent));
   SoakSaver saver(turns);
-  win32::SetCommandLine(u"copperleaf.scr /t");
+  win32::SetCommandLine(u"copperleaf.scr /p " + std::u16string(number.begin(), number.end()));
   saver.Create(nullptr);
   saver.Run();
   return 0;

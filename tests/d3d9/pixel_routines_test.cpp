@@ -10,6 +10,7 @@
 #include "platform/d3d9/bands.h"
 #include "platform/d3d9/formats.h"
 #include "platform/d3d9/raster.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3d9/recorder.h"
 #include "platform/d3d9/resources.h"
 
@@ -33,6 +34,7 @@ struct Scene {
   bool routine = true;  // drawn by a routine rather than the general stage
   DWORD fvf = kFvf;     // without D3DFVF_SPECULAR the vertices carry no specular colour
   D3DFORMAT texture = D3DFMT_A8R8G8B8;  // D3DFMT_UNKNOWN: none bound
+  UINT textureWidth = 13;
   D3DFORMAT target = D3DFMT_X8R8G8B8;
   D3DFORMAT texture1 = D3DFMT_UNKNOWN;  // a texture for stage 1, which reads coordinate set 0
   DWORD filter = D3DTEXF_LINEAR;
@@ -103,6 +105,7 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
   void TearDown() override {
     d3d9::UseGeneralPixelStageOnly(false);
     d3d9::SetRenderThreads(0);
+    d3d9::UseWideTarget("");
     DeviceTest::TearDown();
   }
 
@@ -131,7 +134,7 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
 
     Holder<IDirect3DTexture9> texture;
     if (scene.texture != D3DFMT_UNKNOWN) {
-      *texture.Out() = MakeTexture(13, 9, scene.texture, [&](UINT x, UINT y, uint8_t* texel) {
+      *texture.Out() = MakeTexture(scene.textureWidth, 9, scene.texture, [&](UINT x, UINT y, uint8_t* texel) {
         const uint32_t value = Texel(x, y);
         std::memcpy(texel, &value, d3d9::BytesPerTexel(scene.texture));
       });
@@ -209,10 +212,15 @@ TEST_P(PixelRoutines, DrawWhatTheGeneralPixelStageDraws) {
     }
   }
   EXPECT_EQ(differing, 0);
-  // One thread draws what all of them draw.
+  // One thread draws what all of them draw, and every instruction set what the widest draws.
   d3d9::SetRenderThreads(1);
   bool alone = false;
   EXPECT_EQ(Draw(scene, false, alone), fast);
+  d3d9::SetRenderThreads(0);
+  for (const std::string& target : d3d9::WideTargets()) {
+    d3d9::UseWideTarget(target);
+    EXPECT_EQ(Draw(scene, false, alone), fast) << "on " << target;
+  }
 }
 
 const Scene kScenes[] = {
@@ -338,6 +346,25 @@ const Scene kScenes[] = {
            d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
            d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
          }},
+    // Rows of whole 32-bit words, which the routines read a word at a time.
+    {.name = "AlphaMaskOfWholeWordRows",
+     .texture = D3DFMT_A8,
+     .textureWidth = 16,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .alphaOp = D3DTOP_SELECTARG1,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+         }},
+    {.name = "PointSampledAlphaMaskOfWholeWordRows",
+     .texture = D3DFMT_A8,
+     .textureWidth = 12,
+     .filter = D3DTEXF_POINT,
+     .colorOp = D3DTOP_SELECTARG2,
+     .alphaOp = D3DTOP_MODULATE,
+     .blend = TRUE},
     {.name = "SecondTextureModulatesCurrent",
      .texture1 = D3DFMT_X8R8G8B8,
      .colorOp = D3DTOP_SELECTARG1,
@@ -374,6 +401,20 @@ const Scene kScenes[] = {
            d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(0.25f));
            d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
            d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+         }},
+    {.name = "BumpedBySixteenBitPairs",
+     .texture = D3DFMT_V16U16,
+     .texture1 = D3DFMT_X8R8G8B8,
+     .colorOp = D3DTOP_BUMPENVMAP,
+     .blend = TRUE,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT00, FloatBits(0.3f));
+           d->SetTextureStageState(0, D3DTSS_BUMPENVMAT11, FloatBits(-0.2f));
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+           d->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+           d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+           d->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
          }},
     {.name = "BumpedByAnOpaqueTextureWithPointSampling",
      .texture = D3DFMT_X8R8G8B8,
@@ -432,6 +473,14 @@ const Scene kScenes[] = {
            d->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
          }},
 };
+
+TEST(WideTargets, IncludeAFallbackBesideTheMachinesWidest) {
+  const std::vector<std::string> targets = d3d9::WideTargets();
+  ASSERT_FALSE(targets.empty());
+  std::string listed;
+  for (const std::string& target : targets) listed += target + " ";
+  EXPECT_GE(targets.size(), 2u) << listed;
+}
 
 INSTANTIATE_TEST_SUITE_P(Scenes, PixelRoutines, ::testing::ValuesIn(kScenes),
                          [](const ::testing::TestParamInfo<Scene>& info) { return info.param.name; });

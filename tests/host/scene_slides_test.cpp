@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "slideshow/view_2d.h"
+#include "slideshow/water_ring_light.h"
 #include "tests/host/host_fixture.h"
 #include "tests/host/scene_player.h"
 
@@ -16,6 +17,7 @@ using SceneSlidesTest = HostTest;
 // The slides of the sample scene whose layers set device state of their own: matrix code, glass
 // ball, lake and water rings.
 constexpr size_t kSpecialSlides[] = {6, 7, 8, 9};
+constexpr size_t kWaterRings = 9;
 constexpr size_t kCampfire = 10;
 constexpr int kFrames = 10;
 constexpr float kFirstTime = 50.0f, kSecondTime = 100.0f;
@@ -80,6 +82,23 @@ TEST_F(SceneSlidesTest, ADeviceLostOnAnySlideIsResetAndTheSlideGoesOn) {
     EXPECT_LT(DifferentPixels(before, after, 48), static_cast<int>(after.size() / 4));
     EXPECT_GT(MeanLevel(after), MeanLevel(before) / 2);
   }
+}
+
+// The water rings drawing the whole layer through the water (mode 1): the first frame after a
+// restore (the slide becoming current, or a device reset) shows the picture as every later frame
+// does, not a black or white screen.
+TEST_F(SceneSlidesTest, WaterRingsThroughTheLayerTargetShowThePictureRightAfterARestore) {
+  ScenePlayer player;
+  ASSERT_TRUE(player.Start(kFill));
+  auto* water = dynamic_cast<DS_WaterRingLight*>(player.Show().slides.at(kWaterRings)->layer.Get());
+  ASSERT_NE(water, nullptr);
+  water->waterMode = 1;
+  const int level = MeanLevel(player.Play(kWaterRings, kFrames, kSecondTime));
+  ASSERT_GT(level, 40);
+  EXPECT_NEAR(MeanLevel(player.Play(kWaterRings, 1, kSecondTime + 5.0f)), level, 10);
+  ASSERT_EQ(player.LoseAndReset(), S_OK);
+  player.Frame(kSecondTime + 6.0f);
+  EXPECT_NEAR(MeanLevel(player.ReadBackBuffer()), level, 10);
 }
 
 }  // namespace

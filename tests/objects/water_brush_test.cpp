@@ -10,17 +10,11 @@
 #include "objects/brush_obj.h"
 #include "screen_brush_fixture.h"
 #include "tests/support/builder_stream.h"
+#include "tests/support/effect_files.h"
 
 namespace brush_test {
 namespace {
 
-const char kWaterEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter texture BumpMap\nparameter float4 BampTrans\nparameter float3 P1\nparameter float3 P2\n"
-    "parameter float Time\nparameter float2 Direction1\nparameter float2 Direction2\nparameter float Shadows\n"
-    "parameter float3 Vhalf\nparameter float3 Color 1 1 1\n"
-    "technique Main\npass P0\nprogram water_surface\nsampler 0 Background\nsampler 1 Mask\nsampler 2 BumpMap\n"
-    "technique MainFX\npass P0\nprogram water_surface\nsampler 0 Background\nsampler 1 Mask\nsampler 2 BumpMap\n";
 
 constexpr float kPi = 3.14159265358979f;
 
@@ -48,7 +42,7 @@ class WaterFXTest : public ScreenBrushTest {
     g_Device = device_.Get();
     using docbuild::LibraryCopy;
     using doc_res_test::Png;
-    const doc_res_test::Bytes effect(kWaterEffect, kWaterEffect + std::strlen(kWaterEffect));
+    const doc_res_test::Bytes effect = docbuild::EffectFile("water.fx");
     docbuild::DocumentBuilder doc;
     doc.DocResManager(3, {{u"vaultkit.dll", 89, {LibraryCopy(89, u"vaultkit.dll", Png(4, 4, 0x808080))}}}, {},
                       {{u"vaultkit.dll", 90, {LibraryCopy(90, u"vaultkit.dll", effect)}}}, {});

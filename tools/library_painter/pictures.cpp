@@ -49,6 +49,13 @@ Canvas PaintBorder(int size) {
   return c;
 }
 
+// The bolt pictures hold two strokes, one in each half (a segment shows one half or the other), and
+// their ends only left of kCapStart and right of kCapEnd, where the bolt's first and last segments
+// read. Between the caps a stroke starts and ends on the middle line, so that segments join.
+constexpr float kCapStart = 0.195f, kCapEnd = 0.805f;
+
+float CapFade(float u) { return Smooth(0.0f, kCapStart, u) * Smooth(0.0f, 1 - kCapEnd, 1 - u); }
+
 Canvas PaintBolt(int width, int height, bool jagged) {
   Canvas c(width, height);
   const int half = height / 2;
@@ -59,29 +66,32 @@ Canvas PaintBolt(int width, int height, bool jagged) {
       const float v = (y - band * half + 0.5f) / half;  // 0..1 inside the band
       float centre = 0.5f;
       if (jagged) {
-        // A zigzag that differs in the two bands, so that switching halves makes the bolt flicker.
-        const float s = u * (band ? 7.0f : 5.0f);
-        const float saw = 2 * std::fabs(s - std::floor(s) - 0.5f) - 0.5f;
-        centre += 0.22f * saw + 0.08f * (TilingNoise(u, 0.25f + 0.5f * band, 16, 3) - 0.5f);
+        // Crackling: coarse and fine noise, different in the two bands so that switching halves
+        // makes the bolt flicker, held to the middle line at the joints.
+        const float t = Clamp01((u - kCapStart) / (kCapEnd - kCapStart));
+        const float envelope = std::sin(kPi * t);
+        const float coarse = TilingNoise(u, 0.2f + 0.5f * band, 5, 3) - 0.5f;
+        const float fine = TilingNoise(u, 0.4f + 0.5f * band, 23, 4) - 0.5f;
+        centre += envelope * (0.45f * coarse + 0.2f * fine);
       }
       const float d = std::fabs(v - centre);
-      // Both ends round off inside the caps, so only the bolt's two ends show a tip.
-      const float cap = Smooth(0.0f, 0.19f, u) * Smooth(0.0f, 0.19f, 1 - u);
       const float core = std::exp(-d * d / 0.002f), halo = std::exp(-d * d / 0.03f);
-      const float a = Clamp01((core + 0.5f * halo) * cap);
+      const float a = Clamp01((core + 0.5f * halo) * CapFade(u));
       c.At(x, y) = {Clamp01(0.75f + 0.25f * core), Clamp01(0.85f + 0.15f * core), 1.0f, a};
     }
   return c;
 }
 
 Canvas PaintGlow(int size) {
+  // Laid out like the bolt pictures: a soft band of glow in each half, falling off across the band
+  // only (segments meet end to end), and fading at the bolt's two ends.
   Canvas c(size, size);
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
-      const float dx = (x + 0.5f) / size - 0.5f, dy = (y + 0.5f) / size - 0.5f;
-      const float r = std::sqrt(dx * dx + dy * dy) * 2;
-      const float a = std::pow(Clamp01(1 - r), 2.0f);
-      c.At(x, y) = {1, 1, 1, a};
+      const float u = (x + 0.5f) / size;
+      const float v = std::fmod((y + 0.5f) / size * 2, 1.0f);
+      const float across = std::fabs(v - 0.5f) * 2;
+      c.At(x, y) = {1, 1, 1, std::pow(Clamp01(1 - across), 2.0f) * CapFade(u)};
     }
   return c;
 }

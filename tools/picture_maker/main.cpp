@@ -5,6 +5,7 @@
 //   picture_maker banner TITLE OUT.png  the settings dialog's picture
 //   picture_maker texture KIND OUT.png  a texture of the sample scene's layers and objects: "glyphs",
 //                                       "highlight", "rim", "stand", "flame", "noise" or "bump"
+//   picture_maker sprite KIND OUT.png   a sprite of the sample scene's particles and objects
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +14,7 @@
 #include "glass_art.h"
 #include "glyph_strip.h"
 #include "landscape.h"
+#include "sprites.h"
 #include "text.h"
 
 namespace {
@@ -22,7 +24,8 @@ int Usage() {
                "usage: picture_maker landscape KIND WIDTH HEIGHT SEED OUT.jpg\n"
                "       picture_maker loading OUT.png\n"
                "       picture_maker banner TITLE OUT.png\n"
-               "       picture_maker texture glyphs|highlight|rim|stand|flame|noise|bump OUT.png\n");
+               "       picture_maker texture glyphs|highlight|rim|stand|flame|noise|bump OUT.png\n"
+               "       picture_maker sprite KIND OUT.png\n");
   return 2;
 }
 
@@ -85,5 +88,13 @@ int main(int argc, char** argv) {
     return Written(image->WritePng(argv[3]), argv[3]);
   }
   if (command == "texture" && argc == 4) return WriteTexture(argv[2], argv[3]);
+  if (command == "sprite" && argc == 4) {
+    std::optional<AlphaPicture> sprite = PaintSprite(argv[2]);
+    if (!sprite) {
+      std::fprintf(stderr, "picture_maker: no sprite named %s\n", argv[2]);
+      return 1;
+    }
+    return Written(sprite->WritePng(argv[3]), argv[3]);
+  }
   return Usage();
 }

@@ -1,0 +1,509 @@
+#include "platform/d3d9/raster_wide.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "platform/d3d9/raster.h"
+#include "platform/d3d9/resources.h"
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "platform/d3d9/raster_wide.cpp"
+#include <hwy/foreach_target.h>  // compiles this file once per instruction set
+#include <hwy/highway.h>
+
+HWY_BEFORE_NAMESPACE();
+namespace d3d9 {
+namespace HWY_NAMESPACE {
+namespace {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+using DF = hn::ScalableTag<float>;
+using DI = hn::RebindToSigned<DF>;
+using DU = hn::RebindToUnsigned<DF>;
+using VF = hn::Vec<DF>;
+using VI = hn::Vec<DI>;
+using VU = hn::Vec<DU>;
+using MF = hn::Mask<DF>;
+
+constexpr float kInv255 = 1.f / 255.f;
+// Far-out coordinates are held where the texel index cannot overflow, as TextureView::Sample does.
+constexpr float kLimit = 1 << 20;
+constexpr size_t kMostLanes = HWY_MAX_BYTES / sizeof(float);
+
+// Four channels of a group of pixels, in the byte order of a 32-bit pixel: blue, green, red, alpha.
+struct Channels {
+  VF c[4];
+};
+
+// n values from `from` (n at most a register's lanes); the rest read as zero.
+template <class D, class T>
+HWY_INLINE hn::Vec<D> LoadPart(D d, const T* from, size_t n) {
+  if (n == hn::Lanes(d)) return hn::LoadU(d, from);
+  HWY_ALIGN T lanes[kMostLanes] = {};
+  std::memcpy(lanes, from, n * sizeof(T));
+  return hn::Load(d, lanes);
+}
+
+template <class D, class T>
+HWY_INLINE void StorePart(D d, hn::Vec<D> v, T* to, size_t n) {
+  if (n == hn::Lanes(d)) {
+    hn::StoreU(v, d, to);
+    return;
+  }
+  HWY_ALIGN T lanes[kMostLanes];
+  hn::Store(v, d, lanes);
+  std::memcpy(to, lanes, n * sizeof(T));
+}
+
+HWY_INLINE VF Hold(DF df, VF f) {
+  f = hn::IfThenElse(hn::Lt(f, hn::Set(df, -kLimit)), hn::Set(df, -kLimit), f);
+  f = hn::IfThenElse(hn::Gt(f, hn::Set(df, kLimit)), hn::Set(df, kLimit), f);
+  return hn::IfThenElseZero(hn::Eq(f, f), f);  // NaN to 0
+}
+
+// std::floor of values within +-kLimit, as integers.
+HWY_INLINE VI FloorToInt(DF df, VF f) {
+  const DI di;
+  const VI i = hn::ConvertTo(di, f);
+  const MF above = hn::Gt(hn::ConvertTo(df, i), f);
+  return hn::IfThenElse(hn::RebindMask(di, above), hn::Sub(i, hn::Set(di, 1)), i);
+}
+
+// v < 0 ? 0 : (v > 1 ? 1 : v), NaN kept.
+HWY_INLINE VF Clamp01(DF df, VF v) {
+  v = hn::IfThenElse(hn::Lt(v, hn::Zero(df)), hn::Zero(df), v);
+  return hn::IfThenElse(hn::Gt(v, hn::Set(df, 1.f)), hn::Set(df, 1.f), v);
+}
+
+// ToByte of each lane.
+HWY_INLINE VI ToBytes(DF df, VF v) {
+  VF held = hn::IfThenElseZero(hn::Gt(v, hn::Zero(df)), v);
+  held = hn::IfThenElse(hn::Ge(v, hn::Set(df, 1.f)), hn::Set(df, 1.f), held);
+  return hn::ConvertTo(DI(), hn::Add(hn::Mul(held, hn::Set(df, 255.f)), hn::Set(df, 0.5f)));
+}
+
+HWY_INLINE Channels Decode(DF df, VU pixels) {
+  const DU du;
+  const DI di;
+  const VU byte = hn::Set(du, 0xffu);
+  const VF scale = hn::Set(df, kInv255);
+  Channels out;
+  out.c[0] = hn::Mul(hn::ConvertTo(df, hn::BitCast(di, hn::And(pixels, byte))), scale);
+  out.c[1] = hn::Mul(hn::ConvertTo(df, hn::BitCast(di, hn::And(hn::ShiftRight<8>(pixels), byte))), scale);
+  out.c[2] = hn::Mul(hn::ConvertTo(df, hn::BitCast(di, hn::And(hn::ShiftRight<16>(pixels), byte))), scale);
+  out.c[3] = hn::Mul(hn::ConvertTo(df, hn::BitCast(di, hn::ShiftRight<24>(pixels))), scale);
+  return out;
+}
+
+HWY_INLINE VU Encode(DF df, const Channels& color) {
+  const DU du;
+  VU pixel = hn::BitCast(du, ToBytes(df, color.c[0]));
+  pixel = hn::Or(pixel, hn::ShiftLeft<8>(hn::BitCast(du, ToBytes(df, color.c[1]))));
+  pixel = hn::Or(pixel, hn::ShiftLeft<16>(hn::BitCast(du, ToBytes(df, color.c[2]))));
+  return hn::Or(pixel, hn::ShiftLeft<24>(hn::BitCast(du, ToBytes(df, color.c[3]))));
+}
+
+HWY_INLINE hn::Mask<DF> Compare(DF df, DWORD func, VF value, VF reference) {
+  switch (func) {
+    case D3DCMP_NEVER: return hn::FirstN(df, 0);
+    case D3DCMP_LESS: return hn::Lt(value, reference);
+    case D3DCMP_EQUAL: return hn::Eq(value, reference);
+    case D3DCMP_LESSEQUAL: return hn::Le(value, reference);
+    case D3DCMP_GREATER: return hn::Gt(value, reference);
+    case D3DCMP_NOTEQUAL: return hn::Ne(value, reference);
+    case D3DCMP_GREATEREQUAL: return hn::Ge(value, reference);
+    default: return hn::FirstN(df, hn::Lanes(df));
+  }
+}
+
+// V16U16 texels as DecodeTexel reads them: u in red, v in green, each max(-1, value / 32767);
+// blue and alpha 1.
+HWY_INLINE Channels DecodeSigned(DF df, VU texels) {
+  const DI di;
+  const VF scale = hn::Set(df, 32767.f);
+  const VF least = hn::Set(df, -1.f);
+  const VF u = hn::Div(hn::ConvertTo(df, hn::ShiftRight<16>(hn::ShiftLeft<16>(hn::BitCast(di, texels)))), scale);
+  const VF v = hn::Div(hn::ConvertTo(df, hn::ShiftRight<16>(hn::BitCast(di, texels))), scale);
+  Channels out;
+  out.c[0] = hn::Set(df, 1.f);
+  out.c[1] = hn::IfThenElse(hn::Lt(least, v), v, least);
+  out.c[2] = hn::IfThenElse(hn::Lt(least, u), u, least);
+  out.c[3] = out.c[0];
+  return out;
+}
+
+// The texture of a stage: 32-bit colour, V16U16 and A8 texels are gathered several at a time,
+// other formats read texel by texel.
+struct Texture {
+  explicit Texture(const TextureView& v)
+      : view(v),
+        texels(reinterpret_cast<const uint32_t*>(v.bits)),
+        alpha(v.format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u),
+        kind(KindOf(v)),
+        pitch(static_cast<int>(kind == kBytes ? v.pitch : v.pitch / 4)) {}
+
+  enum Kind { kColour, kSigned, kBytes, kOther };
+
+  // A8 rows are read as the aligned 32-bit words that hold their bytes, which lie inside the
+  // texture when its rows are whole words long.
+  static Kind KindOf(const TextureView& v) {
+    if (v.format == D3DFMT_A8R8G8B8 || v.format == D3DFMT_X8R8G8B8) return kColour;
+    if (v.format == D3DFMT_V16U16) return kSigned;
+    if (v.format == D3DFMT_A8 && v.pitch % 4 == 0) return kBytes;
+    return kOther;
+  }
+
+  const TextureView& view;
+  const uint32_t* texels;
+  uint32_t alpha;  // ORed into each texel: a texture without alpha reads as opaque
+  Kind kind;
+  int pitch;  // in texels
+
+  HWY_INLINE Channels Gather(DF df, VI index) const {
+    const DU du;
+    if (kind == kBytes) {
+      // A8 reads as black with the byte's alpha.
+      const VU word = hn::GatherIndex(du, texels, hn::ShiftRight<2>(index));
+      const VU shift = hn::ShiftLeft<3>(hn::BitCast(du, hn::And(index, hn::Set(DI(), 3))));
+      const VU byte = hn::And(hn::Shr(word, shift), hn::Set(du, 0xffu));
+      Channels out;
+      out.c[0] = out.c[1] = out.c[2] = hn::Zero(df);
+      out.c[3] = hn::Mul(hn::ConvertTo(df, hn::BitCast(DI(), byte)), hn::Set(df, kInv255));
+      return out;
+    }
+    const VU raw = hn::GatherIndex(du, texels, index);
+    if (kind == kSigned) return DecodeSigned(df, raw);
+    return Decode(df, hn::Or(raw, hn::Set(du, alpha)));
+  }
+
+  HWY_INLINE Channels Sample(DF df, VF u, VF v, MF valid, size_t n, bool linear) const {
+    if (kind == kOther) return Addressed(df, u, v, n, linear);
+    return linear ? Linear(df, u, v, valid, n) : Point(df, u, v, valid, n);
+  }
+
+  // Lanes whose texels lie outside the texture go through the address modes one by one, as
+  // TextureView::Sample reads them (which the gathers equal inside the texture).
+  Channels Addressed(DF df, VF u, VF v, size_t n, bool linear) const {
+    HWY_ALIGN float us[kMostLanes];
+    HWY_ALIGN float vs[kMostLanes];
+    hn::Store(u, df, us);
+    hn::Store(v, df, vs);
+    HWY_ALIGN float lanes[4][kMostLanes] = {};
+    for (size_t i = 0; i < n; ++i) {
+      const Color c = view.Sample(us[i], vs[i], linear);
+      lanes[0][i] = c.b;
+      lanes[1][i] = c.g;
+      lanes[2][i] = c.r;
+      lanes[3][i] = c.a;
+    }
+    Channels out;
+    for (int k = 0; k < 4; ++k) out.c[k] = hn::Load(df, lanes[k]);
+    return out;
+  }
+
+  HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid, size_t n) const {
+    const DI di;
+    const VI x = FloorToInt(df, Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))));
+    const VI y = FloorToInt(df, Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))));
+    const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width))),
+                                hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height))));
+    const auto validI = hn::RebindMask(di, valid);
+    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Addressed(df, u, v, n, false);
+    const VI index = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
+    return Gather(df, index);
+  }
+
+  HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid, size_t n) const {
+    const DI di;
+    // Texel centres lie at (i + 0.5) / size.
+    const VF fu = hn::Sub(Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))), hn::Set(df, 0.5f));
+    const VF fv = hn::Sub(Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))), hn::Set(df, 0.5f));
+    const VI x = FloorToInt(df, fu);
+    const VI y = FloorToInt(df, fv);
+    const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width - 1))),
+                                hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height - 1))));
+    const auto validI = hn::RebindMask(di, valid);
+    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Addressed(df, u, v, n, true);
+    const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
+    const VI one = hn::IfThenElseZero(validI, hn::Set(di, 1));
+    const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
+    const Channels ta = Gather(df, a);
+    const Channels tb = Gather(df, hn::Add(a, one));
+    const Channels tc = Gather(df, hn::Add(a, down));
+    const Channels td = Gather(df, hn::Add(hn::Add(a, down), one));
+    const VF wx = hn::Sub(fu, hn::ConvertTo(df, x));
+    const VF wy = hn::Sub(fv, hn::ConvertTo(df, y));
+    const VF one_ = hn::Set(df, 1.f);
+    const VF w00 = hn::Mul(hn::Sub(one_, wx), hn::Sub(one_, wy));
+    const VF w10 = hn::Mul(wx, hn::Sub(one_, wy));
+    const VF w01 = hn::Mul(hn::Sub(one_, wx), wy);
+    const VF w11 = hn::Mul(wx, wy);
+    Channels out;
+    for (int k = 0; k < 4; ++k) {
+      out.c[k] = hn::Add(hn::Add(hn::Add(hn::Mul(ta.c[k], w00), hn::Mul(tb.c[k], w10)), hn::Mul(tc.c[k], w01)),
+                         hn::Mul(td.c[k], w11));
+    }
+    return out;
+  }
+};
+
+HWY_INLINE VF Factor(DF df, DWORD mode, const Channels& src, const Channels& dst, int k) {
+  const VF one = hn::Set(df, 1.f);
+  switch (mode) {
+    case D3DBLEND_ZERO: return hn::Zero(df);
+    case D3DBLEND_SRCCOLOR: return src.c[k];
+    case D3DBLEND_INVSRCCOLOR: return hn::Sub(one, src.c[k]);
+    case D3DBLEND_SRCALPHA: return src.c[3];
+    case D3DBLEND_INVSRCALPHA: return hn::Sub(one, src.c[3]);
+    case D3DBLEND_DESTALPHA: return dst.c[3];
+    case D3DBLEND_INVDESTALPHA: return hn::Sub(one, dst.c[3]);
+    case D3DBLEND_DESTCOLOR: return dst.c[k];
+    case D3DBLEND_INVDESTCOLOR: return hn::Sub(one, dst.c[k]);
+    default: return one;  // D3DBLEND_ONE; the plan admits no other
+  }
+}
+
+HWY_INLINE VF Pick(DF df, SpanSource source, float constant, VF texel, VF texel1, VF diffuse) {
+  switch (source) {
+    case SpanSource::kTexel: return texel;
+    case SpanSource::kTexel1: return texel1;
+    case SpanSource::kDiffuse: return diffuse;
+    default: return hn::Set(df, constant);
+  }
+}
+
+// kNone: no texel is read; kPoint, kLinear: stage 0's 32-bit texel by that filter; kRich: the
+// richer plans (a second stage's texel, bumped coordinates, other formats, the specular sum), each
+// stage filtered as the triangle says.
+enum Filter { kNone, kPoint, kLinear, kRich };
+
+template <int kFilter, bool kBlend, bool kDepth>
+void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
+  const DF df;
+  const DI di;
+  const DU du;
+  const size_t lanes = hn::Lanes(df);
+  const SpanPlan& plan = p.span;
+  float* depthRow = nullptr;
+  if constexpr (kDepth) {
+    // Pixels without a depth value are left alone, as the general stage leaves them.
+    if (static_cast<UINT>(y) >= p.depth->height()) return;
+    const int depthWidth = static_cast<int>(p.depth->width());
+    depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
+    right = right < depthWidth - 1 ? right : depthWidth - 1;
+  }
+
+  // Each plane at the row's start and its step in x, as the general stage computes them.
+  const float fy = static_cast<float>(y) - t.y0;
+  auto start = [&](int k) { return hn::Set(df, t.base[k] + t.ddy[k] * fy); };
+  auto step = [&](int k) { return hn::Set(df, t.ddx[k]); };
+  constexpr int d = 2 + kDiffuse;
+  constexpr int sp = 2 + kSpecular;
+  constexpr int c = 2 + kTexcoord;
+  constexpr int channel[4] = {d + 2, d + 1, d, d + 3};
+  VF colorStart[4];
+  VF colorStep[4];
+  for (int k = 0; k < 4; ++k) {
+    colorStart[k] = start(channel[k]);
+    colorStep[k] = step(channel[k]);
+  }
+  const VF zStart = start(0);
+  const VF zStep = step(0);
+  const VF qStart = start(1);
+  const VF qStep = step(1);
+  const bool first = kFilter != kNone && p.texcoordStages > 0;
+  const VF uStart = first ? start(c) : hn::Zero(df);
+  const VF uStep = first ? step(c) : hn::Zero(df);
+  const VF vStart = first ? start(c + 1) : hn::Zero(df);
+  const VF vStep = first ? step(c + 1) : hn::Zero(df);
+  const Texture texture(p.views[0]);
+  const Texture texture1(p.views[1]);
+  // Stage 1's coordinates and the specular colour, for the richer plans.
+  const bool second = kFilter == kRich && p.texcoordStages > 1;
+  const VF u1Start = second ? start(c + 2) : hn::Zero(df);
+  const VF u1Step = second ? step(c + 2) : hn::Zero(df);
+  const VF v1Start = second ? start(c + 3) : hn::Zero(df);
+  const VF v1Step = second ? step(c + 3) : hn::Zero(df);
+  VF specularStart[3];
+  VF specularStep[3];
+  for (int k = 0; k < 3; ++k) {
+    specularStart[k] = plan.specular ? start(sp + 2 - k) : hn::Zero(df);
+    specularStep[k] = plan.specular ? step(sp + 2 - k) : hn::Zero(df);
+  }
+  bool reads[2] = {false, false};
+  for (int k = 0; k < 4; ++k) {
+    for (SpanSource source : {plan.arg1[k], plan.arg2[k]}) {
+      reads[0] = reads[0] || source == SpanSource::kTexel;
+      reads[1] = reads[1] || source == SpanSource::kTexel1;
+    }
+  }
+  VF low[4];
+  VF high[4];
+  bool clamped[4];
+  for (int k = 0; k < 4; ++k) {
+    low[k] = hn::Set(df, plan.low[k]);
+    high[k] = hn::Set(df, plan.high[k]);
+    clamped[k] = plan.low[k] > -kLimit || plan.high[k] < kLimit;
+  }
+  const VU targetAlpha = hn::Set(du, plan.targetAlpha);
+  const VF x0 = hn::Set(df, t.x0);
+  const VF alphaRef = hn::Set(df, static_cast<float>(p.alphaRef));
+
+  uint32_t* out = reinterpret_cast<uint32_t*>(p.target->row(static_cast<UINT>(y)));
+  for (int x = left; x <= right; x += static_cast<int>(lanes)) {
+    const size_t n = static_cast<size_t>(right - x + 1) < lanes ? static_cast<size_t>(right - x + 1) : lanes;
+    const MF valid = hn::FirstN(df, n);
+    const VF fx = hn::Sub(hn::ConvertTo(df, hn::Add(hn::Iota(di, 0), hn::Set(di, x))), x0);
+    MF pass = valid;
+    VF z;
+    VF stored;
+    if constexpr (kDepth) {
+      z = Clamp01(df, hn::Add(zStart, hn::Mul(zStep, fx)));
+      stored = LoadPart(df, depthRow + x, n);
+      pass = hn::And(pass, Compare(df, p.zFunc, z, stored));
+      if (hn::AllFalse(df, pass)) continue;
+    }
+    Channels color;
+    for (int k = 0; k < 4; ++k) color.c[k] = hn::Add(colorStart[k], hn::Mul(colorStep[k], fx));
+    VF u = hn::Add(uStart, hn::Mul(uStep, fx));
+    VF v = hn::Add(vStart, hn::Mul(vStep, fx));
+    VF u1 = hn::Add(u1Start, hn::Mul(u1Step, fx));
+    VF v1 = hn::Add(v1Start, hn::Mul(v1Step, fx));
+    VF specular[3];
+    for (int k = 0; k < 3; ++k) specular[k] = hn::Add(specularStart[k], hn::Mul(specularStep[k], fx));
+    if (t.perspective) {
+      const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
+      u = hn::Mul(u, w);
+      v = hn::Mul(v, w);
+      if constexpr (kFilter == kRich) {
+        u1 = hn::Mul(u1, w);
+        v1 = hn::Mul(v1, w);
+      }
+      // Flat colours are constant planes, never divided by 1/w.
+      if (!p.flat) {
+        for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
+        if constexpr (kFilter == kRich) {
+          for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
+        }
+      }
+    }
+    Channels texel{};
+    Channels texel1{};
+    if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid, n);
+    if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid, n);
+    if constexpr (kFilter == kRich) {
+      if (plan.bump) {
+        // Stage 0's texel moves stage 1's coordinates by the bump matrix.
+        const Channels bump = texture.Sample(df, u, v, valid, n, t.linear[0]);
+        const float* m = p.stages[0].bump;
+        u1 = hn::Add(u1, hn::Add(hn::Mul(hn::Set(df, m[0]), bump.c[2]), hn::Mul(hn::Set(df, m[2]), bump.c[1])));
+        v1 = hn::Add(v1, hn::Add(hn::Mul(hn::Set(df, m[1]), bump.c[2]), hn::Mul(hn::Set(df, m[3]), bump.c[1])));
+      } else if (reads[0]) {
+        texel = texture.Sample(df, u, v, valid, n, t.linear[0]);
+      }
+      if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, t.linear[1]);
+    }
+    for (int k = 0; k < 4; ++k) {
+      VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
+                         Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
+      if (clamped[k]) {
+        value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
+        value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
+      }
+      color.c[k] = value;
+    }
+    if (kFilter == kRich && plan.specular) {
+      // The specular sum clamps red, green and blue and leaves alpha alone.
+      for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
+    }
+    if (p.alphaTest) {
+      pass = hn::And(pass, Compare(df, p.alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
+      if (hn::AllFalse(df, pass)) continue;
+    }
+    const VU before = LoadPart(du, out + x, n);
+    if constexpr (kBlend) {
+      const Channels dst = Decode(df, hn::Or(before, targetAlpha));
+      Channels blended;
+      for (int k = 0; k < 4; ++k) {
+        const VF s = hn::Mul(color.c[k], Factor(df, p.srcBlend, color, dst, k));
+        const VF dd = hn::Mul(dst.c[k], Factor(df, p.destBlend, color, dst, k));
+        switch (p.blendOp) {
+          case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
+          case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
+          default: blended.c[k] = hn::Add(s, dd); break;
+        }
+      }
+      color = blended;
+    }
+    const VU pixel = hn::Or(Encode(df, color), targetAlpha);
+    StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), pixel, before), out + x, n);
+    if constexpr (kDepth) {
+      if (p.zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
+    }
+  }
+}
+
+template <int kFilter, bool kBlend>
+void RowOf(const PixelState& p, const Triangle& t, int y, int left, int right) {
+  if (p.depth != nullptr) {
+    Row<kFilter, kBlend, true>(p, t, y, left, right);
+  } else {
+    Row<kFilter, kBlend, false>(p, t, y, left, right);
+  }
+}
+
+template <int kFilter>
+void RowOf(const PixelState& p, const Triangle& t, int y, int left, int right) {
+  if (p.blend) {
+    RowOf<kFilter, true>(p, t, y, left, right);
+  } else {
+    RowOf<kFilter, false>(p, t, y, left, right);
+  }
+}
+
+}  // namespace
+
+void WideRowOn(const PixelState& p, const Triangle& t, int y, int left, int right) {
+  if (p.span.rich) {
+    RowOf<kRich>(p, t, y, left, right);
+  } else if (!p.span.texel) {
+    RowOf<kNone>(p, t, y, left, right);
+  } else if (t.linear[0]) {
+    RowOf<kLinear>(p, t, y, left, right);
+  } else {
+    RowOf<kPoint>(p, t, y, left, right);
+  }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace d3d9
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace d3d9 {
+
+HWY_EXPORT(WideRowOn);
+
+void WideRow(const PixelState& pixels, const Triangle& triangle, int y, int left, int right) {
+  HWY_DYNAMIC_DISPATCH(WideRowOn)(pixels, triangle, y, left, right);
+}
+
+std::vector<std::string> WideTargets() {
+  std::vector<std::string> names;
+  for (const int64_t target : hwy::SupportedAndGeneratedTargets()) names.emplace_back(hwy::TargetName(target));
+  return names;
+}
+
+void UseWideTarget(const std::string& name) {
+  int64_t chosen = 0;
+  hwy::SetSupportedTargetsForTest(0);
+  for (const int64_t target : hwy::SupportedAndGeneratedTargets()) {
+    if (name == hwy::TargetName(target)) chosen = target;
+  }
+  hwy::SetSupportedTargetsForTest(chosen);
+  hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+}
+
+}  // namespace d3d9
+#endif

@@ -1,0 +1,24 @@
+// Rows of the plain pixel states (at most one stage over a 32-bit texture, no specular sum), several
+// pixels per register on the widest instruction set of the machine, chosen when the program runs.
+// Each lane does the very single-precision operations of the general pixel stage in the same order
+// (no fused multiply-add), so every instruction set draws the same picture, bit for bit.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace d3d9 {
+
+struct PixelState;
+struct Triangle;
+
+// Draws pixels [left, right] of row y of a triangle whose pixel state has a plain span plan.
+void WideRow(const PixelState& pixels, const Triangle& triangle, int y, int left, int right);
+
+// The instruction sets the wide rows were built for that this machine runs, widest first.
+std::vector<std::string> WideTargets();
+
+// Runs the wide rows on the named instruction set (one of WideTargets) from now on; an empty name
+// returns to the machine's widest. For tests that compare instruction sets.
+void UseWideTarget(const std::string& name);
+
+}  // namespace d3d9
