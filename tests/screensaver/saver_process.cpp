@@ -23,6 +23,10 @@ SaverProcess::SaverProcess() {
   if (mkdtemp(pattern) != nullptr) folder_ = pattern;
   std::filesystem::create_directories(folder_ + "/config");
   std::filesystem::create_directories(folder_ + "/tmp");
+  // The per-user run files (the sound lock, the sound server's client files) live apart from the
+  // temporary folder, which the program must leave as it found it.
+  std::filesystem::create_directories(folder_ + "/run");
+  std::filesystem::permissions(folder_ + "/run", std::filesystem::perms::owner_all);
 }
 
 SaverProcess::~SaverProcess() {
@@ -44,6 +48,7 @@ bool SaverProcess::Start(const std::vector<std::string>& arguments,
   }
   variables["XDG_CONFIG_HOME"] = folder_ + "/config";
   variables["TMPDIR"] = folder_ + "/tmp";
+  variables["XDG_RUNTIME_DIR"] = folder_ + "/run";
   variables.erase("COPPERLEAF_MACHINE");
   variables.erase("COPPERLEAF_FRAMES");
   variables.erase("XSCREENSAVER_WINDOW");

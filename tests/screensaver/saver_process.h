@@ -1,5 +1,5 @@
 // The built program run as a screen-saver manager runs it: its own process, an environment made
-// for the case, a fresh settings and temporary folder, its error output kept in a file.
+// for the case, fresh settings, temporary and run folders, its error output kept in a file.
 #pragma once
 #include <sys/types.h>
 
@@ -23,7 +23,8 @@ class SaverProcess {
   bool WaitForExit(double seconds, int* status);
 
   pid_t pid() const { return pid_; }
-  const std::string& folder() const { return folder_; }  // XDG_CONFIG_HOME and TMPDIR live below
+  // XDG_CONFIG_HOME, TMPDIR and XDG_RUNTIME_DIR live below.
+  const std::string& folder() const { return folder_; }
   std::string ErrorOutput() const;
   // The entries of the program's temporary folder.
   std::vector<std::string> TemporaryFiles() const;
