@@ -23,8 +23,8 @@ SaverProcess::SaverProcess() {
   if (mkdtemp(pattern) != nullptr) folder_ = pattern;
   std::filesystem::create_directories(folder_ + "/config");
   std::filesystem::create_directories(folder_ + "/tmp");
-  // The per-user run files (the sound lock, the sound server's client files) live apart from the
-  // temporary folder, which the program must leave as it found it.
+  // A desktop session's runtime folder, where the sound lock and the sound server's client files
+  // live; the temporary folder then holds only what the run itself makes.
   std::filesystem::create_directories(folder_ + "/run");
   std::filesystem::permissions(folder_ + "/run", std::filesystem::perms::owner_all);
 }
@@ -120,7 +120,8 @@ double ExpectCleanEnd(SaverProcess& saver, const std::function<void()>& end) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_TRUE(WIFEXITED(status)) << "status " << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_TRUE(saver.TemporaryFiles().empty());
+  const std::vector<std::string> left = saver.TemporaryFiles();
+  EXPECT_TRUE(left.empty()) << "left behind: " << (left.empty() ? "" : left.front());
   std::ifstream registry(saver.folder() + "/config/copperleaf/registry.json");
   EXPECT_TRUE(registry.good());
   if (registry.good()) {
