@@ -3,15 +3,21 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -94,10 +100,42 @@ class ManagerWindowTest : public ::testing::Test {
   ::Window window_ = 0;
 };
 
+// The samples of a WAVE file of 16-bit samples whose sizes agree with the file's (one closed by
+// its writer); empty otherwise.
+std::vector<int16_t> ClosedWaveSamples(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  auto u32 = [&](size_t at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+    return value;
+  };
+  if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || u32(4) != bytes.size() - 8) return {};
+  for (size_t at = 12; at + 8 <= bytes.size(); at += 8 + u32(at + 4)) {
+    if (bytes.compare(at, 4, "data") != 0) continue;
+    if (at + 8 + u32(at + 4) != bytes.size()) return {};
+    std::vector<int16_t> samples(u32(at + 4) / 2);
+    std::memcpy(samples.data(), bytes.data() + at + 8, samples.size() * 2);
+    return samples;
+  }
+  return {};
+}
+
 TEST_F(ManagerWindowTest, RootDrawsIntoTheGivenWindowFollowsItsSizeAndEndsOnSigterm) {
   SaverProcess saver;
-  ASSERT_TRUE(saver.Start({"--root"}, Environment()));
+  const std::string sound = saver.folder() + "/sound.wav";
+  auto environment = Environment();
+  environment["COPPERLEAF_SOUND_FILE"] = sound;
+  ASSERT_TRUE(saver.Start({"--root"}, environment));
   ASSERT_TRUE(AwaitDrawn(saver, 0, 0, 640, 480)) << saver.ErrorOutput();
+  // Full screen plays its music: a second of the mix, before the resize's device reset, which
+  // silences the music for the rest of the run.
+  const auto soundEnd = std::chrono::steady_clock::now() + std::chrono::duration<double>(kDrawWait);
+  std::error_code missing;
+  while (std::filesystem::file_size(sound, missing) < 44 + 44100 * 4 &&
+         std::chrono::steady_clock::now() < soundEnd) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   // Nothing of its own was put on the screen: the given window is the only one on the root.
   ::Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
@@ -109,6 +147,9 @@ TEST_F(ManagerWindowTest, RootDrawsIntoTheGivenWindowFollowsItsSizeAndEndsOnSigt
   XSync(viewer_, False);
   EXPECT_TRUE(AwaitDrawn(saver, 640, 480, 800, 600)) << "the grown part of the window stayed black";
   ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGTERM); });
+  const std::vector<int16_t> samples = ClosedWaveSamples(sound);
+  EXPECT_GE(samples.size(), 44100u * 2) << "the sound was not closed, or too short";
+  EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [](int16_t sample) { return sample != 0; }));
 }
 
 TEST_F(ManagerWindowTest, RootEndsWhenTheGivenWindowIsDestroyed) {
