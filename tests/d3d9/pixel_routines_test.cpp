@@ -476,6 +476,16 @@ const Scene kScenes[] = {
          [](IDirect3DDevice9* d) {
            d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
          }},
+    // Stage 0 clamps the signed texels it selects, which the product of stage 1 must see.
+    {.name = "SecondTextureModulatesSignedTexels",
+     .routine = false,
+     .texture = D3DFMT_V16U16,
+     .texture1 = D3DFMT_A8R8G8B8,
+     .colorOp = D3DTOP_SELECTARG1,
+     .more =
+         [](IDirect3DDevice9* d) {
+           d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+         }},
     {.name = "TwoStages",
      .routine = false,
      .more =
