@@ -171,6 +171,10 @@ void PlanSpans(PixelState& p) {
   plan.texel = readsTexel;
   plan.rich = plan.bump || plan.specular || readsTexel1 || (readsTexel && !Is32Bit(p.views[0].format));
   plan.point = plan.linear = &WideRows;
+  plan.transparentKeepsTarget = p.blend && p.srcBlend == D3DBLEND_SRCALPHA && p.destBlend == D3DBLEND_INVSRCALPHA &&
+                                p.blendOp == D3DBLENDOP_ADD && (p.depth == nullptr || !p.zWrite) &&
+                                ((plan.arg1[3] == SpanSource::kDiffuse && plan.arg2[3] == SpanSource::kConstant) ||
+                                 (plan.arg1[3] == SpanSource::kConstant && plan.arg2[3] == SpanSource::kDiffuse));
   p.span = plan;
 }
 
