@@ -57,8 +57,9 @@ HRESULT CMoireScreensaver::Render() {
   if (!m_currentMonitorScene) return S_OK;
   MonitorScene& scene = *m_currentMonitorScene;
   if (scene.started) {
-    scene.AdvanceFrame(m_sceneTime);
-    scene.Render();
+    HRESULT result = scene.AdvanceFrame(m_sceneTime);
+    if (SUCCEEDED(result)) result = scene.Render();
+    if (FAILED(result)) EnterErrorMode(result);
   } else if (scene.splashShown) {
     const HRESULT loaded = scene.Start();
     if (FAILED(loaded)) EnterErrorMode(loaded);
@@ -71,9 +72,17 @@ HRESULT CMoireScreensaver::Render() {
 HRESULT CMoireScreensaver::ReleaseDeviceResources() {
   SoundDevice::SetPrimaryVolume(0);
   SoundDevice::StopPrimary();
+  // The music player is no device object: it plays on through a reset (a locked session, a mode
+  // switch) and stops only when the run ends.
+  if (m_currentMonitorScene) m_currentMonitorScene->ReleaseDeviceResources();
+  return S_OK;
+}
+
+HRESULT CMoireScreensaver::CleanupAtExit() {
   AudioPlayer::Stop();
   AudioPlayer::Release();
-  if (m_currentMonitorScene) m_currentMonitorScene->ReleaseDeviceResources();
+  // The effects' buffers live until the process ends; the run's end silences them now.
+  SoundDevice::SetPrimaryVolume(DSBVOLUME_MIN);
   return S_OK;
 }
 

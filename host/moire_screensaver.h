@@ -28,8 +28,10 @@ class CMoireScreensaver : public CD3DScreensaver {
   HRESULT RestoreDeviceResources() override;
   // The current monitor scene's step: the splash, the scene start, or a frame of the scene.
   HRESULT Render() override;
-  // Stops sound and music and releases the music player and the current scene's device objects.
+  // Stops the sound device's primary buffer and releases the current scene's device objects.
   HRESULT ReleaseDeviceResources() override;
+  // Stops and releases the music player and silences the sound effects when the run ends.
+  HRESULT CleanupAtExit() override;
   void OnGraphEvent(LONG code) override;
 
  protected:

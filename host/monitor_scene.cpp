@@ -54,26 +54,51 @@ HRESULT MonitorScene::Start() {
     sceneRoot = LoadSceneDocument();
   } catch (DWORD code) {
     return static_cast<HRESULT>(code);
+  } catch (...) {
+    // A document that reads yet cannot be held (an allocation or a length it asks for) is as
+    // unusable as one that does not read.
+    return static_cast<HRESULT>(kSceneMediaError);
   }
   resourceManager.reset(g_DocResManager);
-  for (const auto& slide : sceneRoot->slides)
-    if (slide.Get()) slide->CreateRenderObjects();
-  for (const auto& audio : sceneRoot->audioFiles)
-    if (audio.Get()) audio->ExtractToTemp();
-  sceneRoot->SetPicturePosition(GetPicturePosition());
+  try {
+    for (const auto& slide : sceneRoot->slides)
+      if (slide.Get()) slide->CreateRenderObjects();
+    for (const auto& audio : sceneRoot->audioFiles)
+      if (audio.Get()) audio->ExtractToTemp();
+    sceneRoot->SetPicturePosition(GetPicturePosition());
+  } catch (...) {
+    // Whatever the objects made so far goes with the scene; the manager, which they hold from,
+    // goes last.
+    sceneRoot.reset();
+    SetCurrentDocResManager(nullptr);
+    resourceManager.reset();
+    return static_cast<HRESULT>(kSceneMediaError);
+  }
   StartPlaylist();
   ApplyStoredPrimaryVolume();
   return S_OK;
 }
 
-void MonitorScene::AdvanceFrame(float time) {
-  if (sceneRoot) sceneRoot->AdvanceFrame(time);
+HRESULT MonitorScene::AdvanceFrame(float time) {
+  if (!sceneRoot) return S_OK;
+  try {
+    sceneRoot->AdvanceFrame(time);
+  } catch (...) {
+    return static_cast<HRESULT>(kSceneMediaError);
+  }
+  return S_OK;
 }
 
-void MonitorScene::Render() {
-  if (!sceneRoot || !g_Device || FAILED(g_Device->BeginScene())) return;
-  sceneRoot->Render();
+HRESULT MonitorScene::Render() {
+  if (!sceneRoot || !g_Device || FAILED(g_Device->BeginScene())) return S_OK;
+  HRESULT result = S_OK;
+  try {
+    sceneRoot->Render();
+  } catch (...) {
+    result = static_cast<HRESULT>(kSceneMediaError);
+  }
   g_Device->EndScene();
+  return result;
 }
 
 void MonitorScene::StartPlaylist() {
@@ -114,7 +139,8 @@ void MonitorScene::ReleaseDeviceResources() {
 
 void MonitorScene::RestoreDeviceResources() {
   if (!sceneRoot) return;
-  if (resourceManager) resourceManager->OnResetDevice();
+  // The current slide's layer resets the manager's effects, fonts and text targets with its own
+  // state; a second reset here would make every text target anew for nothing.
   sceneRoot->RestoreDeviceResources();
   // The release before the reset turned the primary buffer up to full; a muted or quieter setting
   // holds again for the rest of the run.

@@ -23,10 +23,12 @@ struct MonitorScene {
   void ShowSplash();
   // Loads the document on the current device, makes the render objects, applies the picture
   // position and starts the playlist and the sound volume. The document's media error when it cannot
-  // be loaded: the scene then stays without root and is never moved or drawn.
+  // be loaded or anything thrown while its objects are made: the scene then stays without root and
+  // is never moved or drawn.
   HRESULT Start();
-  void AdvanceFrame(float time);
-  void Render();
+  // The media error when the scene throws while it moves or draws; nothing thrown leaves a frame.
+  HRESULT AdvanceFrame(float time);
+  HRESULT Render();
 
   // The playlist: from the first music entry, and one step on at the end of each file.
   void StartPlaylist();

@@ -21,6 +21,16 @@ constexpr int kMute = 1022;
 constexpr int kPicturePosition = 1023;
 constexpr DWORD kFullVolume = 100;
 
+// The sound dialog's copies of the stored values while it is open: each opening reads them from the
+// registry (a value it does not hold keeps its default), and OK writes them back. The balance has no
+// control; it is kept as stored.
+struct SoundDialogCopies {
+  DWORD volume = kFullVolume;
+  DWORD balance = 50;
+  DWORD mute = 0;
+};
+SoundDialogCopies g_SoundDialogCopies;
+
 const WCHAR kCatalogueAddress[] = u"http://www.quillmoor.example/Vistacraft.php";
 const WCHAR* const kPositionNames[] = {u"Stretch", u"Fit", u"Fill"};
 
@@ -110,18 +120,18 @@ INT_PTR CMoireScreensaver::SettingsDialogProc(HWND dialog, UINT message, WPARAM 
 INT_PTR CMoireScreensaver::SoundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
-      // Each opening starts from the defaults, so that what it shows is what the registry holds.
-      DWORD volume = kFullVolume;
-      DWORD mute = 0;
-      ReadSettingDword(&volume, kSoundVolumeValue);
-      ReadSettingDword(&mute, kMuteSoundValue);
+      SoundDialogCopies& copies = g_SoundDialogCopies;
+      copies = SoundDialogCopies{};
+      ReadSettingDword(&copies.volume, kSoundVolumeValue);
+      ReadSettingDword(&copies.balance, kSoundBalanceValue);
+      ReadSettingDword(&copies.mute, kMuteSoundValue);
       // A stored volume beyond the scale shows as full volume.
-      if (volume > kFullVolume) volume = kFullVolume;
+      const DWORD volume = std::min(copies.volume, kFullVolume);
       SendDlgItemMessageW(dialog, kVolume, TBM_SETTICFREQ, 10, 0);
       SendDlgItemMessageW(dialog, kVolume, TBM_SETRANGE, FALSE, MAKELPARAM(0, kFullVolume));
       // The top of the vertical trackbar (position 0) is full volume.
       SendDlgItemMessageW(dialog, kVolume, TBM_SETPOS, TRUE, static_cast<LPARAM>(kFullVolume - volume));
-      CheckDlgButton(dialog, kMute, mute ? BST_CHECKED : BST_UNCHECKED);
+      CheckDlgButton(dialog, kMute, copies.mute ? BST_CHECKED : BST_UNCHECKED);
       return TRUE;
     }
     case WM_COMMAND:
@@ -129,7 +139,9 @@ INT_PTR CMoireScreensaver::SoundDialogProc(HWND dialog, UINT message, WPARAM wPa
         case IDOK: {
           const LRESULT position = SendDlgItemMessageW(dialog, kVolume, TBM_GETPOS, 0, 0);
           WriteSoundVolume(kFullVolume - static_cast<DWORD>(std::clamp<LRESULT>(position, 0, LRESULT{kFullVolume})));
-          WriteSoundBalance(0);  // the dialog has no balance control
+          // The dialog has no balance control: the stored balance stays as it was, rather than being
+          // turned to one side.
+          WriteSoundBalance(g_SoundDialogCopies.balance);
           WriteMuteSound(IsDlgButtonChecked(dialog, kMute) == BST_CHECKED ? 1 : 0);
           EndDialog(dialog, IDOK);
           return TRUE;

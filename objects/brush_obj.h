@@ -18,6 +18,10 @@ class DS_BrushObj : public DS_ABObj {
   void SyncLayout() override {}
   // A "MainFX" brush reworks everything drawn so far, so the layer hands it over first.
   bool NeedsBackground() override { return brush->mainFX.value != 0; }
+  // The effect lets go of the layer's background, a default-pool target, before a reset.
+  void ReleaseDeviceResources() override {
+    if (brush->effect) brush->effect->SetTexture("Background", nullptr);
+  }
 
   DS_FX_Constructor* brush = nullptr;  // the same clone as the controller
 };

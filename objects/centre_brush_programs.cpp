@@ -38,6 +38,8 @@ d3d9::PixelProgram RadialExpandProgram(const std::vector<d3dx9::EffectValue>& va
 
 d3d9::PixelProgram RadialWavesProgram(const std::vector<d3dx9::EffectValue>& values) {
   const std::vector<float> scale = Floats(values, "bg_scale_factor", 2);
+  // The brush's zoom spaces the rings: "Scale" is (aspect, 1) divided by the zoom.
+  const float zoom = Floats(values, "Scale", 2)[1];
   const std::vector<float> center = Floats(values, "center", 2);
   const float frequency = Floats(values, "frequency", 1)[0];
   const float amplitude = Floats(values, "amplitude", 1)[0];
@@ -52,7 +54,9 @@ d3d9::PixelProgram RadialWavesProgram(const std::vector<d3dx9::EffectValue>& val
     const float length = std::sqrt(dx * dx + dy * dy);
     // The centre itself has no direction to move in.
     if (length <= 0.0f) return sampler.Sample(kBackgroundStage, u, v);
-    const float d = amplitude * std::sin(r * frequency + time) * MaskWeight(masked, in, sampler) / length;
+    // A crest lies where r x frequency - time is constant: as "time" grows it lies further out, so a
+    // rising time runs the rings outward and a falling one runs them in.
+    const float d = amplitude * std::sin(r * zoom * frequency - time) * MaskWeight(masked, in, sampler) / length;
     return sampler.Sample(kBackgroundStage, Saturate(u + dx * d), Saturate(v + dy * d));
   };
 }

@@ -7,8 +7,9 @@
 //   radial_expand      the picture pushed outward from "center" by the factor 1 + "amplitude".x and
 //                      pulled in towards it by 1 - "amplitude".y (the lookup scales the other way)
 //   radial_waves       the lookup moved along the direction from "center" by "amplitude" x sin(phase),
-//                      phase = |(uv - center) x "bg_scale_factor"| x "frequency" + "time": rings that
-//                      run outward as the time falls
+//                      phase = |(uv - center) x "bg_scale_factor"| x z x "frequency" - "time", with
+//                      z = "Scale".y (the brush's zoom, which spaces the rings): rings that run
+//                      outward as the time grows
 //   turned_background  the lookup p + "offset" taken as a row vector times the 2 x 2 "coord_transf",
 //                      then moved back by "offset": the picture turned about -"offset", repeating
 #pragma once

@@ -1,5 +1,6 @@
 #include "objects/discharge_fx_constructor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -98,8 +99,9 @@ BoltPoint DS_DischargeFXConstructor::BlendPoint(size_t k, float f) const {
 }
 
 void DS_DischargeFXConstructor::InitParticle(Particle&) {
-  currentBolt.resize(count.value);
-  nextBolt.resize(count.value);
+  const UINT segments = std::min(count.value, kMaxSegments);
+  currentBolt.resize(segments);
+  nextBolt.resize(segments);
   RegenerateBolt(currentBolt);
   RegenerateBolt(nextBolt);
 }

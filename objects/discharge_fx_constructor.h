@@ -25,14 +25,19 @@ struct BoltPoint {
 
 class DS_DischargeFXConstructor : public DS_GlowEffectCtrl {
  public:
+  // The most segments a bolt has: across a 2048-pixel picture a segment would then be 2 pixels
+  // long, and every particle's start makes both shapes anew, so a larger stored count would only
+  // cost time (0xFFFFFFFF would not even fit in memory).
+  static constexpr UINT kMaxSegments = 1024;
+
   DS_DischargeFXConstructor();
   ~DS_DischargeFXConstructor() override = default;
 
   // The record "DS_DischargeFXConstructor", version 1: the points and the four settings, then the
   // glow record.
   bool Save(DS_IOF_Virtual** stream) override;
-  // Both shapes are sized to the particle count and made anew; the particle is placed by its first
-  // update.
+  // Both shapes are sized to the particle count (at most kMaxSegments) and made anew; the particle
+  // is placed by its first update.
   void InitParticle(Particle& p) override;
   // Particle i takes segment i of the blend of the two shapes.
   void UpdateParticle(Particle& p) override;
@@ -52,8 +57,8 @@ class DS_DischargeFXConstructor : public DS_GlowEffectCtrl {
   // is not normalised again.
   BoltPoint BlendPoint(size_t k, float f) const;
 
-  // The fields straight in, the three scaled settings set and notified; then the glow record.
-  // False once the stream has failed.
+  // The fields straight in, the three scaled settings set and notified; then the glow record, its
+  // particle count held at kMaxSegments. False once the stream has failed.
   bool ReadFields(DS_IOF_Virtual** stream, DWORD version);
 
   MediaParamT<D3DXVECTOR3> startPoint{D3DXVECTOR3(0.0f, 0.0f, 0.0f)};  // picture pixels

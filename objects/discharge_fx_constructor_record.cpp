@@ -51,5 +51,7 @@ bool DS_DischargeFXConstructor::ReadFields(DS_IOF_Virtual** stream, DWORD) {
   in->ReadInt(&textureStyle.value);
   ReadScaledValue(in, flickerInterval);
   ReadScaledValue(in, morphRate);
-  return ReadBase(stream) && !in->Failed();
+  const bool read = ReadBase(stream) && !in->Failed();
+  if (count.value > kMaxSegments) count.value = kMaxSegments;
+  return read;
 }

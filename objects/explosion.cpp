@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "document/doc_res_manager.h"
 #include "render/particle.h"
+#include "render/random.h"
 #include "render/texture_set.h"
 
 namespace {
@@ -87,9 +87,14 @@ void DS_ExplosionConstructor::UpdateParticle(Particle& p) {
   const float d = static_cast<float>(delay.value);
   const float pa = static_cast<float>(pause.value);
 
-  timeline += realStep * 1000.0f;
-  noiseSpeed.Update(animationTime);
-  if (timeline > f + s + t3 + d + pa) RestartLoop();
+  // Every particle of the element is updated each frame; only the first one seen moves the loop on,
+  // so that a count above 1 does not make the explosion run that many times too fast.
+  if (!timelineParticle_) timelineParticle_ = &p;
+  if (&p == timelineParticle_) {
+    timeline += realStep * 1000.0f;
+    noiseSpeed.Update(animationTime);
+    if (timeline > f + s + t3 + d + pa) RestartLoop();
+  }
 
   p.position = position.value;
   float grow = 1.0f;
@@ -135,15 +140,16 @@ void DS_ExplosionConstructor::LoadResources() {
 }
 
 void DS_ExplosionConstructor::NextNoiseShift() {
+  // The system's own generator, so that a replay looks the same on every machine.
   if (randomShifts.value != 0) {
-    nextShift[0] = static_cast<float>(std::rand()) / 32767.0f;
-    nextShift[1] = static_cast<float>(std::rand()) / 32767.0f;
+    nextShift[0] = static_cast<float>(Rand()) / 32767.0f;
+    nextShift[1] = static_cast<float>(Rand()) / 32767.0f;
     return;
   }
-  std::srand(seed.value);
+  SRand(seed.value);
   for (INT i = 0; i < shiftCount; ++i) {
-    nextShift[0] = static_cast<float>(std::rand()) / 32767.0f;
-    nextShift[1] = static_cast<float>(std::rand()) / 32767.0f;
+    nextShift[0] = static_cast<float>(Rand()) / 32767.0f;
+    nextShift[1] = static_cast<float>(Rand()) / 32767.0f;
   }
   ++shiftCount;
 }

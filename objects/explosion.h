@@ -76,6 +76,10 @@ class DS_ExplosionConstructor : public DS_StatBaseFXCtrl {
  private:
   // Loop, shift replay and noise clock back to their start.
   void RestartLoop();
+
+  // The particle whose update advances the loop: with several particles the loop still runs once
+  // per frame. Compared only, never read; a copy chooses its own.
+  const Particle* timelineParticle_ = nullptr;
 };
 
 template <>

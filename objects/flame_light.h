@@ -53,8 +53,11 @@ class DS_FlameLight : public DS_2D_Light {
 
   bool Save(DS_IOF_Virtual** stream) override;
   void CreateDeviceResources() override;
-  // The layer's own device states and its target; the resource manager is not reset.
+  // The layer's own device states, the resource manager's reset (as in every layer, so that text
+  // targets and fonts come back when this slide is current at a device reset) and its target.
   void RestoreDeviceResources() override;
+  // The distortion's effect lets go of the layer target, then the base gives the target up.
+  void ReleaseDeviceResources() override;
   // Ends the layer target and draws the distortion (while it is on), then the borders.
   void PostRender() override;
   // The picture, then the flames (the argument is not used: the picture is always drawn).

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "objects/effect_program_values.h"
+
 namespace {
 
 // The parameter's values, or zeros when the effect does not declare it.
@@ -22,11 +24,13 @@ d3d9::PixelProgram HeatDistortionProgram(const std::vector<d3dx9::EffectValue>& 
   const std::vector<float> offset = Floats(values, "Offset", 2);
   const std::vector<float> scale = Floats(values, "bump_scale", 2);
   const float ox = offset[0], oy = offset[1], sx = scale[0], sy = scale[1];
+  const bool isSigned = effect_values::SignedTexture(values, "Bumpmap");
   return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     const d3d9::Color bump = sampler.Sample(1, u * sx + ox, v * sy + oy);
-    d3d9::Color scene = sampler.Sample(0, u + (bump.r * 2.0f - 1.0f) * strength, v + (bump.g * 2.0f - 1.0f) * strength);
+    d3d9::Color scene = sampler.Sample(0, u + effect_values::BumpOffset(bump.r, isSigned) * strength,
+                                       v + effect_values::BumpOffset(bump.g, isSigned) * strength);
     scene.a = 1.0f;
     return scene;
   };

@@ -2,8 +2,8 @@
 // in an effect file). Sampler stage 0 reads "SceneTex", the layer as drawn, and stage 1 "Bumpmap".
 //
 // The bump map is looked up at the pixel's coordinates times "bump_scale" plus "Offset"; its red and
-// green, taken from 0..1 to -1..1 and times "stenght", move the coordinates at which the scene is
-// read. The scene's colour comes out opaque.
+// green (signed offsets when the map is stored signed, otherwise taken from 0..1 to -1..1) times
+// "stenght" move the coordinates at which the scene is read. The scene's colour comes out opaque.
 #pragma once
 #include <vector>
 

@@ -19,7 +19,11 @@ d3d9::PixelProgram TiledPatternProgram(const std::vector<d3dx9::EffectValue>& va
   // A shape without a width or height would divide by zero: the tile is then taken as square.
   if (shape[0] == 0.0f || shape[1] == 0.0f) shape = {1.0f, 1.0f};
   const std::vector<float> offset = Floats(values, "offset", 2);
-  const std::vector<float> m = Floats(values, "coord_transf", 4);
+  std::vector<float> m = Floats(values, "coord_transf", 4);
+  // The brush's zoom sizes the tiles: "Scale" is (aspect, 1) divided by the zoom, so a zoom of 2
+  // shows half as many tiles, each twice as large.
+  const float zoom = Floats(values, "Scale", 2)[1];
+  for (float& entry : m) entry *= zoom;
   const bool masked = HasTexture(values, "Mask");
   return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];

@@ -3,7 +3,8 @@
 //
 // A pixel at the screen quad's coordinates uv lies in the pattern at
 // t = ((uv x "scale") x M) / "scale" + "offset", with M the 2 x 2 "coord_transf" (rows (M11, M12)
-// and (M21, M22)): M counts the tiles across and down and turns them, and "scale" (the tile's width
+// and (M21, M22)) times "Scale".y (the brush's zoom, which sizes the tiles): M counts the tiles
+// across and down and turns them, and "scale" (the tile's width
 // over its height) keeps a turned tile its shape. The pattern repeats; its alpha, times the red of
 // "Mask" where one is bound, lays it over the background.
 #pragma once

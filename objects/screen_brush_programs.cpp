@@ -7,6 +7,7 @@
 using effect_values::Floats;
 using effect_values::HasTexture;
 using effect_values::Lerp;
+using effect_values::Mirror;
 using effect_values::Saturate;
 using effect_values::Wrap;
 
@@ -30,7 +31,8 @@ d3d9::PixelProgram BackgroundCopyProgram(const std::vector<d3dx9::EffectValue>& 
   return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
-    const d3d9::Color moved = sampler.Sample(kBackgroundStage, Wrap(u - ox), Wrap(v - oy));
+    // The layer's picture repeats mirrored: an offset past a whole picture shows the mirrored copy.
+    const d3d9::Color moved = sampler.Sample(kBackgroundStage, Mirror(u - ox), Mirror(v - oy));
     const float weight = MaskWeight(masked, in, sampler);
     if (weight >= 1.0f) return moved;
     return Lerp(sampler.Sample(kBackgroundStage, u, v), moved, weight);

@@ -4,7 +4,8 @@
 // "Mask" (sampler stage 1) is bound, its red decides how much of the reworked picture shows over the
 // plain one (0: the plain picture). The result is opaque where the picture is.
 //
-//   background_copy  the picture moved by "offset" (a fraction of its size), repeating at the edges
+//   background_copy  the picture moved by "offset" (a fraction of its size), repeating mirrored as the
+//                    layer's sampler does: an offset of a whole picture shows the mirrored copy
 //   light_pulse      the picture brightened by the factor 1 + "multiplier"
 //   straight_waves   the lookup moved along "direction_n" by "amplitude" x sin(phase), with
 //                    phase = dot(uv x "Scale", "direction") x "frequency" + "time": wave fronts

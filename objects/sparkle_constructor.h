@@ -1,5 +1,6 @@
 // Sparkles: square sprites that drift in any direction and grow as they brighten, half as large at
-// alpha 0 as at alpha 1; one that has faded out comes back elsewhere. They have no edge handling.
+// alpha 0 as at alpha 1; one that has faded out, or drifted out of the element, comes back elsewhere.
+// They have no other edge handling.
 #pragma once
 #include <windows.h>
 

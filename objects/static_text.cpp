@@ -2,10 +2,13 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+
 #include "document/doc_res_manager.h"
 #include "render/device.h"
 #include "render/particle.h"
 #include "slideshow/ab_render.h"
+#include "slideshow/view_2d.h"
 
 DS_StaticTextConstructor::DS_StaticTextConstructor() {
   color.SetAndNotify(255u);
@@ -80,15 +83,30 @@ BYTE DS_StaticTextConstructor::AlphaByte(float alpha) {
 
 void DS_StaticTextConstructor::LoadResources() {
   DS_StatBaseFXCtrl::LoadResources();
+  // A box beyond the picture shows nothing more, yet a huge one (16384 or 4294967295 pixels a side)
+  // would ask for a target that cannot be made and a quad that covers the whole slide.
+  const auto side = [](int picture) { return picture > 0 ? static_cast<UINT>(picture) : kMaxBoxSide; };
+  width.value = std::min(width.value, side(g_LayerView.pictureWidth));
+  height.value = std::min(height.value, side(g_LayerView.pictureHeight));
+  drawn_.valid = false;
   textTarget = g_DocResManager ? g_DocResManager->GetTextTarget(identity) : nullptr;
   if (textTarget) textTarget->Create(width.value, height.value);
   LoadFont();
   drawFormat = DrawFormatFor(horizontalAlignment.value, verticalAlignment.value);
 }
 
+void DS_StaticTextConstructor::ReleaseDeviceResources() {
+  if (ID3DXEffect* fx = effect.Get()) fx->SetTexture("Texture1", nullptr);
+  drawn_.valid = false;
+}
+
 void DS_StaticTextConstructor::LoadFont() {
-  // The manager adds a reference for the caller; that one is kept.
-  fontObject.Attach(g_DocResManager ? g_DocResManager->CreateFont(identity, font) : nullptr);
+  // The manager adds a reference for the caller; that one is kept. A negative height (the glyphs'
+  // own height) is held the same way as a positive one.
+  FontMediaParam held = font;
+  held.height = std::clamp(font.height, -kMaxFontHeight, kMaxFontHeight);
+  fontObject.Attach(g_DocResManager ? g_DocResManager->CreateFont(identity, held) : nullptr);
+  drawn_.valid = false;
 }
 
 void DS_StaticTextConstructor::SetEffectParameters(DS_ABRender* layer) {
@@ -96,19 +114,27 @@ void DS_StaticTextConstructor::SetEffectParameters(DS_ABRender* layer) {
   // Without an effect or a layer there is nothing to draw the text for.
   ID3DXEffect* fx = effect.Get();
   if (!fx || !layer) return;
-  fx->SetTechnique("Common");
-  fx->SetTexture("Texture1", nullptr);  // the target must not be read while it is drawn into
-
-  textTarget->BeginRender();
-  layer->BeginTarget(*textTarget, 3);
-  if (g_Device) g_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000u, 1.0f, 0);
-  RECT rect;
-  SetRect(&rect, 0, 0, static_cast<INT>(width.value), static_cast<INT>(height.value));
   const D3DCOLOR textColor = static_cast<D3DCOLOR>(AlphaByte(alpha)) << 24 | 0xFFFFFFu;
-  // A font that could not be made leaves the target clear.
-  if (fontObject) fontObject->DrawTextW(nullptr, text.value.c_str(), -1, &rect, drawFormat, textColor);
-  textTarget->EndRender();
-  layer->EndTarget();
+  const bool unchanged = drawn_.valid && drawn_.color == textColor && drawn_.format == drawFormat &&
+                         drawn_.width == width.value && drawn_.height == height.value &&
+                         drawn_.font == fontObject.Get() && drawn_.target == textTarget->Current() &&
+                         drawn_.text == text.value;
+  if (!unchanged) {
+    fx->SetTechnique("Common");
+    fx->SetTexture("Texture1", nullptr);  // the target must not be read while it is drawn into
+
+    textTarget->BeginRender();
+    layer->BeginTarget(*textTarget, 3);
+    if (g_Device) g_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000u, 1.0f, 0);
+    RECT rect;
+    SetRect(&rect, 0, 0, static_cast<INT>(width.value), static_cast<INT>(height.value));
+    // A font that could not be made leaves the target clear.
+    if (fontObject) fontObject->DrawTextW(nullptr, text.value.c_str(), -1, &rect, drawFormat, textColor);
+    textTarget->EndRender();
+    layer->EndTarget();
+    drawn_ = {true, text.value, textColor, drawFormat, width.value, height.value, fontObject.Get(),
+              textTarget->Current()};
+  }
 
   fx->SetTechnique("Common");
   fx->SetTexture("Texture1", textTarget->Current());

@@ -29,11 +29,20 @@ class DS_StaticTextConstructor : public DS_StatBaseFXCtrl {
   // the particle keeps its own.
   void UpdateParticle(Particle& p) override;
   DS_ParticleSystemCtrl* Clone() const override;
-  // The effect, the text target (sized width x height), the font and the draw format.
+  // The text box held within the layer's picture, then the effect, the text target (sized width x
+  // height), the font and the draw format.
   void LoadResources() override;
-  // Draws the text into the target, then lets the effect's "Common" technique read the target as
-  // "Texture1". Nothing without a target texture.
+  // Draws the text into the target (unless the target already holds this very text, colour and
+  // box), then lets the effect's "Common" technique read the target as "Texture1". Nothing without a
+  // target texture.
   void SetEffectParameters(DS_ABRender* layer) override;
+
+  // The tallest font a text is drawn with, in pixels: one line of it fills most of any picture the
+  // slides show, and it bounds the time the glyphs take to make (a stored height of 20000 costs a
+  // minute per drawing, 2147483647 never finishes).
+  static constexpr INT kMaxFontHeight = 1024;
+  // The largest text box without a picture to hold it in: the largest picture a slide shows.
+  static constexpr UINT kMaxBoxSide = 8192;
 
   bool SaveBase(DS_IOF_Virtual** stream) const;
   // Values go straight into the properties; the version changes nothing. False once the stream
@@ -41,6 +50,10 @@ class DS_StaticTextConstructor : public DS_StatBaseFXCtrl {
   bool ReadFields(DS_IOF_Virtual** stream, DWORD version);
   // A new font for this identity, replacing the one held.
   void LoadFont();
+  // The effect lets go of the text target, which the resource manager releases for the reset; the
+  // target made again after it holds no text yet.
+  void ReleaseDeviceResources() override;
+  void RestoreDeviceResources() override { drawn_.valid = false; }
 
   // DT_ flags: horizontal 1 centre, 2 right, otherwise left; vertical 1 centre, 2 bottom, otherwise top.
   static DWORD DrawFormatFor(INT horizontal, INT vertical);
@@ -74,6 +87,18 @@ class DS_StaticTextConstructor : public DS_StatBaseFXCtrl {
   // The particle whose update advances the loop: with several particles the loop still runs once
   // per frame. Compared only, never read; a copy chooses its own.
   const Particle* timelineParticle_ = nullptr;
+
+  // What the text target holds: drawing a long text again every frame would cost the frame.
+  struct DrawnText {
+    bool valid = false;
+    ds_string text;
+    D3DCOLOR color = 0;
+    DWORD format = 0;
+    UINT width = 0, height = 0;
+    const ID3DXFont* font = nullptr;
+    const IDirect3DTexture9* target = nullptr;
+  };
+  DrawnText drawn_;
 };
 
 template <>

@@ -20,8 +20,10 @@ d3d9::PixelProgram UnderwaterWobbleProgram(const std::vector<d3dx9::EffectValue>
   using effect_values::Floats;
   WobbleParameters p{};
   const std::vector<float> frequency = Floats(values, "frequency", 2);
-  p.fx = frequency[0];
-  p.fy = frequency[1];
+  // The brush's zoom spaces the wobble: "Scale" is (aspect, 1) divided by the zoom.
+  const float zoom = Floats(values, "Scale", 2)[1];
+  p.fx = frequency[0] * zoom;
+  p.fy = frequency[1] * zoom;
   p.amplitude = Floats(values, "amplitude", 1)[0];
   p.time = Floats(values, "time", 1)[0];
   // An unbound stage reads black, which would still the whole picture: without a mask all of it moves.

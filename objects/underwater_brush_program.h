@@ -3,8 +3,9 @@
 //
 // The background is looked up at the quad's coordinates (u, v) moved by a wave in each direction:
 //   u' = u + a x sin(fy x v + t),  v' = v + a x sin(fx x u + t)
-// with (fx, fy) = "frequency", a = "amplitude" and t = "time". The x frequency carries the picture's
-// aspect, so the crests lie as far apart across as down. When a mask is bound its red scales a, so a
+// with (fx, fy) = "frequency" x "Scale".y (the brush's zoom spaces the crests), a = "amplitude" and
+// t = "time". The x frequency carries the picture's aspect, so the crests lie as far apart across as
+// down. When a mask is bound its red scales a, so a
 // black mask keeps the picture still. The background's alpha is kept.
 #pragma once
 #include <vector>

@@ -28,6 +28,10 @@ class DS_ABObj {
   virtual void SetActive(bool) {}
   // Asked before every Render: true when the object draws from a texture of everything drawn so far.
   virtual bool NeedsBackground() { return false; }
+  // Around a device reset: an object gives up whatever it holds in the default pool (its own
+  // targets, and the effect parameters that point at such targets) and makes it again after.
+  virtual void ReleaseDeviceResources() {}
+  virtual void RestoreDeviceResources() {}
   virtual void Restart(int) {}
   virtual bool HitTest(const POINT&, int) { return false; }
   DS_ABObj_Constructor* QueryController() {

@@ -19,6 +19,20 @@ DS_GlowingObj::~DS_GlowingObj() {
   glowController = nullptr;
 }
 
+bool DS_GlowingObj::NeedsBackground() { return glowController->effect && targets.Current() && g_Device; }
+
+void DS_GlowingObj::ReleaseDeviceResources() {
+  if (ID3DXEffect* effect = glowController->effect.Get()) {
+    effect->SetTexture("Texture1", nullptr);
+    effect->SetTexture("Texture2", nullptr);
+  }
+  targets.ReleaseTextures();
+}
+
+void DS_GlowingObj::RestoreDeviceResources() {
+  if (!targets.Current()) targets.Create(kGlowTargetSize, kGlowTargetSize);
+}
+
 void DS_GlowingObj::Update(float time) {
   glowController->PreUpdate();
   ParticleGeomArray::Update(time);

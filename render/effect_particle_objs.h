@@ -23,8 +23,12 @@ class DS_GlowingObj : public DS_ABObj, public ParticleGeomArray {
   void DrawSelection(DS_ABRender&, int) override {}
   void Update(float time) override;
   void SyncLayout() override {}
-  // The layer redraws its background combined with the glow.
-  bool NeedsBackground() override { return true; }
+  // The layer redraws its background combined with the glow; without its effect or its target the
+  // object draws nothing, and the layer then has no reason to hand its background over.
+  bool NeedsBackground() override;
+  // The glow target and the effect's references to it and to the layer's background.
+  void ReleaseDeviceResources() override;
+  void RestoreDeviceResources() override;
 
   DS_GlowEffectCtrl* glowController = nullptr;  // the same clone
   RenderTargetPair targets;
@@ -40,6 +44,8 @@ class DS_FXObj : public DS_ABObj, public ParticleGeomArray {
   void DrawSelection(DS_ABRender&, int) override {}
   void Update(float time) override;
   void SyncLayout() override {}
+  void ReleaseDeviceResources() override { effectController->ReleaseDeviceResources(); }
+  void RestoreDeviceResources() override { effectController->RestoreDeviceResources(); }
 
   DS_BaseFXCtrl* effectController = nullptr;  // the same clone
 };

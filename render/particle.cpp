@@ -1,5 +1,7 @@
 #include "render/particle.h"
 
+#include <algorithm>
+
 #include "document/doc_res_manager.h"
 #include "render/particle_sprite_prop.h"
 #include "render/random.h"
@@ -53,7 +55,10 @@ void Particle::InitState(Particle& p, const DS_BaseSpriteProp& d) {
 void Particle::ApplyColor(const DS_BaseSpriteProp& d, Particle& p) {
   const DWORD stored = d.color.value;
   const DWORD red = stored & 0xFFu, green = (stored >> 8) & 0xFFu, blue = (stored >> 16) & 0xFFu;
-  const DWORD alpha = scaled_detail::TruncateToByte(static_cast<float>(d.transparency.derived) * p.alpha);
+  // An alpha beyond 0 to 1 (a stored minimum or maximum outside it) would wrap the byte and dim the
+  // sprite at its brightest: the product is held within a byte.
+  const float scaled = static_cast<float>(d.transparency.derived) * p.alpha;
+  const DWORD alpha = scaled_detail::TruncateToByte(std::clamp(scaled, 0.0f, 255.0f));
   p.color = alpha << 24 | red << 16 | green << 8 | blue;
 }
 

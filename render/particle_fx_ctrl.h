@@ -70,6 +70,10 @@ class DS_BaseFXCtrl : public DS_FXParticleSystemCtrl {
   DS_BaseFXCtrl() = default;
   // Sets the effect's parameters for this frame's drawing into the layer.
   virtual void SetEffectParameters(DS_ABRender* layer) = 0;
+  // Before a device reset: the effect lets go of the default-pool textures it was given. After it
+  // (and whenever the slide becomes current) the default-pool objects are new.
+  virtual void ReleaseDeviceResources() {}
+  virtual void RestoreDeviceResources() {}
 
   // "DS_BaseFXCtrl" version 1: the header (no fields of its own), then the "DS_FXParticleSystemCtrl"
   // record.

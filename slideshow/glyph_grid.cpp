@@ -1,6 +1,7 @@
 #include "slideshow/glyph_grid.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "render/random.h"
 
@@ -8,7 +9,7 @@ std::unique_ptr<GlyphGrid> GlyphGrid::Create(const GlyphGridSettings& settings, 
   auto grid = std::make_unique<GlyphGrid>();
   grid->pictureWidth = std::max(pictureWidth, 0);
   grid->pictureHeight = std::max(pictureHeight, 0);
-  grid->cellSize = std::max(settings.cellSize, 1);
+  grid->cellSize = CellSizeFor(settings.cellSize, grid->pictureWidth, grid->pictureHeight);
   grid->columns = grid->pictureWidth / grid->cellSize + 1;
   grid->rows = grid->pictureHeight / grid->cellSize + 1;
   grid->density = settings.density;
@@ -22,6 +23,15 @@ std::unique_ptr<GlyphGrid> GlyphGrid::Create(const GlyphGridSettings& settings, 
   grid->columnStates.assign(size_t(grid->columns), GlyphColumn{});
   grid->ReseedFlicker();
   return grid;
+}
+
+int GlyphGrid::CellSizeFor(int stored, int pictureWidth, int pictureHeight) {
+  const int64_t width = std::max(pictureWidth, 0), height = std::max(pictureHeight, 0);
+  // Below the square root of the area per cell the grid is surely too fine: the search starts there.
+  const auto floorSize = static_cast<int64_t>(std::sqrt(static_cast<double>(width * height) / kMaxCells));
+  int64_t size = std::max<int64_t>({stored, 1, floorSize});
+  while ((width / size + 1) * (height / size + 1) > kMaxCells) ++size;
+  return static_cast<int>(size);
 }
 
 void GlyphGrid::ReseedFlicker() {

@@ -3,6 +3,7 @@
 #include <d3dx9math.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -69,6 +70,12 @@ FakeLake2D::FakeLake2D() {
 
 FakeLake2D::~FakeLake2D() = default;
 
+float FakeLake2D::HeldLakeHeight() const {
+  // A stored height above 100 would give a negative fraction, turning the lake upside down over
+  // the sky: it is held at 100, the flat horizon.
+  return std::max(lakeHeight.derived, 0.0f);
+}
+
 void FakeLake2D::MirrorLowerPart(QuadCorners& quad, float x) {
   QuadCorner& lowerLeft = quad.corners[0];
   QuadCorner& upperLeft = quad.corners[1];
@@ -90,7 +97,7 @@ void FakeLake2D::CreateDeviceResources() {
 
   QuadCorners screen;
   screen.FullBackBuffer();
-  MirrorLowerPart(screen, lakeHeight.derived);
+  MirrorLowerPart(screen, HeldLakeHeight());
   const D3DCOLOR color = VertexColor(lakeColor.value);
   tintQuad.BuildQuad(color, screen);
   bandQuad.BuildQuad(color, screen);
@@ -98,7 +105,8 @@ void FakeLake2D::CreateDeviceResources() {
 
   OnImageChanged();
   UpdateLakeGeometry();
-  SetBumpCoordinates(bumpTiling.derived);
+  // Beyond one tiling the bump coordinates run past the clamped bump map and smear its edge.
+  SetBumpCoordinates(std::min(bumpTiling.derived, 1.0f));
   tintQuad.SetRGB(color);
   bandQuad.SetRGB(color);
   reflection.SetSquareTextureCopy(reflectionSize.value, picture.texture.Get());
@@ -128,7 +136,7 @@ void FakeLake2D::OnImageChanged() {
 
 void FakeLake2D::UpdateLakeGeometry() {
   QuadCorners lake = PictureCorners(picture);
-  MirrorLowerPart(lake, lakeHeight.derived);
+  MirrorLowerPart(lake, HeldLakeHeight());
   WriteLakeMesh(lake);
   PlaceTintQuads(lake);
 }

@@ -46,6 +46,8 @@ class FakeLake2D : public DS_2D_Light {
   // lower edge and starts at the horizon x of its height above it; texture v runs from the
   // horizon's own row up to the row as far above the horizon as the lower edge is below it.
   static void MirrorLowerPart(QuadCorners& quad, float x);
+  // The lake's fraction of the picture height, never below 0 whatever the stored height.
+  float HeldLakeHeight() const;
 
   void CreateLakeMesh();
   void UpdateLakeGeometry();

@@ -55,6 +55,8 @@ template <class Draw>
 void ForEachPass(ID3DXEffect* effect, Draw draw) {
   UINT passes = 0;
   if (!effect || FAILED(effect->Begin(&passes, 0))) return;
+  // An object's quad faces either way; what an earlier draw left culled must not hide it.
+  g_Device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   for (UINT pass = 0; pass < passes; ++pass) {
     effect->BeginPass(pass);
     draw();

@@ -30,7 +30,9 @@ void DS_2D_Light::SetLayerViewForTarget() {
 void DS_2D_Light::Resize(int width, int height) {
   targetWidth = width;
   targetHeight = height;
-  ApplyView(g_View2D.mode, false);
+  // The layer's own picture position: the shared view holds whatever the layer drawn last applied
+  // (a glass ball leaves Fit behind), which must not carry over to this slide.
+  ApplyView(mode, false);
   SetLayerViewForTarget();
 }
 
@@ -58,7 +60,6 @@ void DS_2D_Light::EndTarget() {
 }
 
 void DS_2D_Light::BeginLayerTarget() {
-  mode = g_View2D.mode;
   layerTarget.BeginRender();
   ApplyView(kLayerTarget, false);
 }

@@ -36,6 +36,7 @@ bool DS_SlideContainer::Save(DS_IOF_Virtual** stream) {
 }
 
 void DS_SlideContainer::ReleaseDeviceResources() {
+  for (const auto& object : objects) object->ReleaseDeviceResources();
   if (layer.Get()) layer->ReleaseDeviceResources();
 }
 
@@ -80,6 +81,7 @@ void DS_SlideContainer::RestoreDeviceResources() {
   for (const auto& object : objects)
     if (DS_ABObj_Constructor* controller = object->Controller()) controller->Restart();
   if (layer.Get()) layer->RestoreDeviceResources();
+  for (const auto& object : objects) object->RestoreDeviceResources();
 }
 
 void DS_SlideContainer::Resize(int width, int height) {

@@ -1,5 +1,7 @@
 #include "slideshow/water_ring_light.h"
 
+#include <algorithm>
+
 #include "document/doc_res_manager.h"
 #include "render/device.h"
 
@@ -62,7 +64,8 @@ void DS_WaterRingLight::Draw3DInLayer(TexturedMesh<DX_V::PNT>& mesh) {
 }
 
 void DS_WaterRingLight::SetDampingFromValue(UINT value) {
-  const float v = static_cast<float>(value);
+  // Above 100 the damping would pass 1 and every ripple would grow without bound: held at 100.
+  const float v = static_cast<float>(std::min(value, 100u));
   grid->damping = value < 50 ? 0.9f + 0.0018f * v : 0.99f + 0.00018f * (v - 50.0f);
 }
 
@@ -232,7 +235,13 @@ void DS_WaterRingLight::DrawRippleMesh(IDirect3DTexture9* texture) {
 
 void DS_WaterRingLight::Render(bool) {
   if (waterMode.value == 1) {
-    DS_2D_Light::Render(false);
+    // The picture as it is, unlit (it has no normals): a restore leaves the water's light on and
+    // stage 0 disabled, which would draw it black or white on the first frame.
+    if (g_Device) {
+      g_Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+      g_Device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    }
+    Unlit([&] { DS_2D_Light::Render(false); });
     return;
   }
   // The view is shared by every layer: the water follows this layer's camera and picture position.

@@ -12,9 +12,13 @@
 
 namespace {
 
-// The files this process wrote, by path, with a fingerprint of their bytes. A second entry of the
-// same file name but other bytes gets a name of its own instead of overwriting the first; the files
-// go when the process ends.
+// Names tried for one entry before it keeps its bytes unwritten.
+constexpr int kMaxCopies = 64;
+
+// The files this process wrote, by path, with a fingerprint of their bytes. The same bytes again
+// (the next monitor scene) play from the file already written; a second entry of the same file name
+// but other bytes gets a name of its own instead of overwriting the first. The files go when the
+// process ends, before the run's temporary folder does.
 struct WrittenFiles {
   std::map<std::u16string, uint64_t> files;
   ~WrittenFiles() {
@@ -42,9 +46,10 @@ std::u16string SafeFileName(const ds_string& path) {
   return name;
 }
 
+// Writes a new file only: an existing file, or a link, at that name is left alone.
 bool WriteWholeFile(const std::u16string& path, const BYTE* bytes, DWORD size) {
   const std::string name = machine::Utf8FromWide(path);
-  std::FILE* file = std::fopen(name.c_str(), "wb");
+  std::FILE* file = std::fopen(name.c_str(), "wbx");
   if (file == nullptr) return false;
   const bool written = std::fwrite(bytes, 1, size, file) == size;
   const bool closed = std::fclose(file) == 0;
@@ -70,13 +75,21 @@ void DS_AudioFile::ExtractToTemp() {
 
   const uint64_t fingerprint = Fingerprint(file.Bytes(), file.Size());
   WrittenFiles& written = Written();
-  std::u16string target = std::u16string(folder, length) + name;
-  for (int copy = 2; written.files.count(target) != 0 && written.files[target] != fingerprint; ++copy)
-    target = std::u16string(folder, length) + machine::WideFromUtf8(std::to_string(copy)) + u"-" + name;
-
-  // Only a file written whole replaces the entry's bytes.
-  if (!WriteWholeFile(target, file.Bytes(), file.Size())) return;
-  written.files[target] = fingerprint;
-  file.SetName(target);
-  file.SetBytes(0, nullptr);
+  for (int copy = 1; copy <= kMaxCopies; ++copy) {
+    const std::u16string prefix = copy == 1 ? u"" : machine::WideFromUtf8(std::to_string(copy)) + u"-";
+    const std::u16string target = std::u16string(folder, length) + prefix + name;
+    const auto known = written.files.find(target);
+    if (known != written.files.end()) {
+      if (known->second != fingerprint) continue;
+      if (!PathFileExistsW(target.c_str())) written.files.erase(known);
+    }
+    // Only a file written whole (or written so before) replaces the entry's bytes.
+    if (written.files.count(target) == 0) {
+      if (!WriteWholeFile(target, file.Bytes(), file.Size())) continue;
+      written.files[target] = fingerprint;
+    }
+    file.SetName(target);
+    file.SetBytes(0, nullptr);
+    return;
+  }
 }

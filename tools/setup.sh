@@ -5,7 +5,8 @@ packages=(build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev
   libpng-dev libjpeg-dev zlib1g-dev libstb-dev nlohmann-json3-dev
   libx11-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation
-  xvfb xauth)
+  xvfb xauth xscreensaver
+  libmpg123-dev libpulse-dev pulseaudio libmp3lame-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -44,7 +44,11 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, DWORD, const D3DPRE
 }
 
 HRESULT Device::CreateSwapChain(D3DPRESENT_PARAMETERS& p) {
-  if (p.Windowed && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)) {
+  // A window that fills another program's window took a new size since the swap chain was made:
+  // the new swap chain takes it, whatever size the parameters still name.
+  const uint64_t sizeChanges = win32::FollowedSizeChanges(p.hDeviceWindow);
+  if (sizeChanges != windowSizeChanges_) p.BackBufferWidth = p.BackBufferHeight = 0;
+  if ((p.Windowed || sizeChanges != windowSizeChanges_) && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)) {
     RECT client{};
     if (!GetClientRect(p.hDeviceWindow, &client)) return D3DERR_INVALIDCALL;
     if (p.BackBufferWidth == 0) p.BackBufferWidth = static_cast<UINT>(std::max<LONG>(1, client.right - client.left));
@@ -55,6 +59,7 @@ HRESULT Device::CreateSwapChain(D3DPRESENT_PARAMETERS& p) {
   }
   if (p.BackBufferCount == 0) p.BackBufferCount = 1;
   parameters_ = p;
+  windowSizeChanges_ = sizeChanges;
   backBuffer_ = new (std::nothrow) Surface(this, p.BackBufferWidth, p.BackBufferHeight, p.BackBufferFormat,
                                            D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, false);
   if (backBuffer_ == nullptr) return E_OUTOFMEMORY;
@@ -123,6 +128,10 @@ bool Device::Lost() {
 
 HRESULT Device::TestCooperativeLevel() {
   if (status_ == Status::kLost) ++frames_;
+  // The window took another program's new size: the swap chain follows it through a Reset.
+  if (status_ == Status::kOk && win32::FollowedSizeChanges(parameters_.hDeviceWindow) != windowSizeChanges_) {
+    status_ = Status::kNotReset;
+  }
   if (!Lost()) return S_OK;
   return status_ == Status::kLost ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
 }

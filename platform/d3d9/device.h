@@ -111,6 +111,7 @@ class Device final : public ComObject<IDirect3DDevice9> {
   Status status_ = Status::kOk;
   int frames_ = 0;
   bool faultsConsumed_ = false;
+  uint64_t windowSizeChanges_ = 0;  // of the device window, when the swap chain was made
   Recorder recorder_;
   PixelProgram program_;
 };

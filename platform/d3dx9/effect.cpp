@@ -9,6 +9,9 @@
 namespace d3dx9 {
 namespace {
 
+// How many EffectRecording objects live.
+int g_recordings = 0;
+
 class Effect final : public ComObject<ID3DXEffect> {
  public:
   Effect(IDirect3DDevice9* device, EffectFile file) : device_(device), file_(std::move(file)) {
@@ -120,7 +123,7 @@ class Effect final : public ComObject<ID3DXEffect> {
 
   HRESULT Record(const char* method, D3DXHANDLE name, std::vector<float> values, IDirect3DBaseTexture9* texture,
                  HRESULT result) {
-    calls_.push_back(EffectCall{method, name ? name : "", std::move(values), texture, result});
+    if (g_recordings > 0) calls_.push_back(EffectCall{method, name ? name : "", std::move(values), texture, result});
     return result;
   }
 
@@ -229,6 +232,9 @@ class Effect final : public ComObject<ID3DXEffect> {
 };
 
 }  // namespace
+
+EffectRecording::EffectRecording() { ++g_recordings; }
+EffectRecording::~EffectRecording() { --g_recordings; }
 
 const std::vector<EffectCall>* RecordedEffectCalls(ID3DXEffect* effect) {
   auto* ours = dynamic_cast<Effect*>(effect);

@@ -3,7 +3,7 @@
 // native pixel program on the device with the parameters as they are at that moment (CommitChanges
 // passes later changes on); a pass with a transform also places the geometry by its matrix parameter
 // until EndPass (effect_file.h). Begin with flags 0 saves what the technique's passes change; End puts
-// it back. Every call is recorded for tests.
+// it back. Calls are recorded only while a test asks for it (EffectRecording).
 #pragma once
 #include <string>
 #include <vector>
@@ -29,7 +29,17 @@ struct EffectValue {
   IDirect3DBaseTexture9* texture = nullptr;  // one reference held
 };
 
-// The calls made on an effect of the stand-in; null for any other object.
+// While one of these lives, every effect of the stand-in records the calls made on it. Nothing is
+// recorded otherwise: a screensaver that runs all night must not keep every call it ever made.
+class EffectRecording {
+ public:
+  EffectRecording();
+  ~EffectRecording();
+  EffectRecording(const EffectRecording&) = delete;
+  EffectRecording& operator=(const EffectRecording&) = delete;
+};
+
+// The calls recorded on an effect of the stand-in; null for any other object.
 const std::vector<EffectCall>* RecordedEffectCalls(ID3DXEffect* effect);
 
 }  // namespace d3dx9

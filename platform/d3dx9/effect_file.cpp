@@ -25,6 +25,7 @@ constexpr Named kStates[] = {
     {"SrcBlend", D3DRS_SRCBLEND},
     {"DestBlend", D3DRS_DESTBLEND},
     {"BlendOp", D3DRS_BLENDOP},
+    {"CullMode", D3DRS_CULLMODE},
 };
 
 constexpr Named kBools[] = {{"TRUE", TRUE}, {"FALSE", FALSE}};
@@ -36,6 +37,8 @@ constexpr Named kBlends[] = {
     {"DestAlpha", D3DBLEND_DESTALPHA}, {"InvDestAlpha", D3DBLEND_INVDESTALPHA},
     {"DestColor", D3DBLEND_DESTCOLOR}, {"InvDestColor", D3DBLEND_INVDESTCOLOR},
 };
+
+constexpr Named kCullModes[] = {{"None", D3DCULL_NONE}, {"CW", D3DCULL_CW}, {"CCW", D3DCULL_CCW}};
 
 constexpr Named kBlendOps[] = {
     {"Add", D3DBLENDOP_ADD}, {"Subtract", D3DBLENDOP_SUBTRACT}, {"RevSubtract", D3DBLENDOP_REVSUBTRACT},
@@ -217,6 +220,8 @@ class Parser {
       value = Find(kBools, w[2]);
     else if (state->value == D3DRS_BLENDOP)
       value = Find(kBlendOps, w[2]);
+    else if (state->value == D3DRS_CULLMODE)
+      value = Find(kCullModes, w[2]);
     else
       value = Find(kBlends, w[2]);
     if (!value) return Problem("bad value '" + std::string(w[2]) + "' for " + std::string(w[1]));

@@ -16,6 +16,8 @@
 //   state SrcBlend SrcAlpha               SrcBlend, DestBlend: Zero One SrcColor InvSrcColor SrcAlpha
 //   state DestBlend InvSrcAlpha             InvSrcAlpha DestAlpha InvDestAlpha DestColor InvDestColor
 //   state BlendOp Max                     BlendOp: Add Subtract RevSubtract Min Max
+//   state CullMode None                   CullMode: None CW CCW (sprites whose axes are mirrored
+//                                           wind the other way and need None)
 //   transform WorldViewProj               the pass places its geometry by that matrix parameter, as a
 //                                         vertex stage computing position x matrix would: BeginPass
 //                                         loads world = view = identity and projection = the matrix

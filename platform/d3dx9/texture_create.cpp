@@ -1,9 +1,12 @@
-// Textures made by D3DX: empty ones with D3DX's choice of format, and ones filled from image files.
+// Textures made by D3DX: empty ones with D3DX's choice of format, and ones filled from image files
+// (DDS files keep their own texel format and levels).
 #include <vector>
 
+#include "platform/d3dx9/dds_file.h"
 #include "platform/d3dx9/file_bytes.h"
 #include "platform/d3dx9/image.h"
 #include "platform/d3dx9/picture.h"
+#include "platform/d3dx9/texture_dds.h"
 
 namespace {
 
@@ -44,6 +47,10 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE9 pDevice, LP
   if (!ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
   if (!pDevice || !pSrcData || SrcDataSize == 0) return D3DERR_INVALIDCALL;
+
+  if (d3dx9::IsDdsFile(pSrcData, SrcDataSize))
+    return d3dx9::CreateTextureFromDds(pDevice, pSrcData, SrcDataSize, Width, Height, MipLevels, Usage, Format, Pool,
+                                       Filter, MipFilter, ColorKey, pSrcInfo, ppTexture);
 
   d3dx9::Image image;
   HRESULT hr = d3dx9::DecodeImage(pSrcData, SrcDataSize, image);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/audio/mixer.h"
 #include "platform/dshow/graph_list.h"
 #include "platform/dshow/graph_probe.h"
 #include "platform/machine/clock.h"
@@ -13,6 +14,8 @@ namespace dshow {
 namespace {
 
 constexpr int64_t kNanosecondsPerUnit = 100;
+constexpr int64_t kUnitsPerSecond = 10'000'000;
+constexpr int64_t kFailedEndInterval = 1'000'000'000;
 
 // A snapshot of the graph's filters, each with a reference, walked one at a time.
 class FilterEnumerator final : public IEnumFilters {
@@ -78,6 +81,11 @@ FilterGraph::FilterGraph() { AddLiveGraph(this); }
 
 FilterGraph::~FilterGraph() {
   RemoveLiveGraph(this);
+  {
+    auto held = audio::Mixer::Instance().Hold();
+    audio::Mixer::Instance().DropMusic(&voice_);
+    voice_.SetSource(nullptr);
+  }
   for (Filter* filter : filters_) {
     filter->Disconnect();
     filter->graph = nullptr;
@@ -137,6 +145,7 @@ HRESULT FilterGraph::RemoveFilter(IBaseFilter* filter) {
   own->graph = nullptr;
   filters_.erase(std::find(filters_.begin(), filters_.end(), own));
   own->Release();
+  SyncVoice();
   return S_OK;
 }
 
@@ -154,9 +163,9 @@ Filter* FilterGraph::FreeFilter(FilterKind kind, MediaKind media) {
       continue;
     return filter;
   }
-  auto* made = kind == FilterKind::Renderer ? new Filter(kind, u"Audio Renderer", MediaInfo{MediaKind::Pcm, 0})
-               : media == MediaKind::Wave   ? new Filter(kind, u"Wave Parser", MediaInfo{media, 0})
-                                            : new Filter(kind, u"Audio Decoder", MediaInfo{media, 0});
+  auto* made = kind == FilterKind::Renderer ? new Filter(kind, u"Audio Renderer", MediaInfo{MediaKind::Pcm, 0, nullptr})
+               : media == MediaKind::Wave   ? new Filter(kind, u"Wave Parser", MediaInfo{media, 0, nullptr})
+                                            : new Filter(kind, u"Audio Decoder", MediaInfo{media, 0, nullptr});
   Insert(made);
   made->Release();
   return made;
@@ -184,20 +193,20 @@ HRESULT FilterGraph::Render(IPin* pin) {
   std::lock_guard guard(lock_);
   if (state_ != State_Stopped) return VFW_E_NOT_STOPPED;
   const HRESULT rendered = RenderPin(static_cast<Pin*>(pin));
-  if (SUCCEEDED(rendered)) {
-    // A new chain plays from its start.
-    position_ = 0;
-    ended_ = false;
-  }
+  renderFailed_ = FAILED(rendered);
+  // A new chain plays from its start; a failed one ends anew.
+  if (SUCCEEDED(rendered)) position_ = 0;
+  ended_ = false;
+  SyncVoice();
   return rendered;
 }
 
 HRESULT FilterGraph::AddSourceFilter(LPCWSTR file, LPCWSTR filterName, IBaseFilter** filter) {
   if (file == nullptr || filter == nullptr) return E_POINTER;
   *filter = nullptr;
-  std::vector<BYTE> bytes;
-  if (!ReadWholeFile(file, &bytes)) return VFW_E_FILE_NOT_FOUND;
-  auto* source = new Filter(FilterKind::Source, filterName != nullptr ? filterName : file, ProbeMedia(bytes), file);
+  MediaInfo media;
+  if (!OpenMedia(file, &media)) return VFW_E_FILE_NOT_FOUND;
+  auto* source = new Filter(FilterKind::Source, filterName != nullptr ? filterName : file, std::move(media), file);
   std::lock_guard guard(lock_);
   Insert(source);
   *filter = source;
@@ -207,17 +216,23 @@ HRESULT FilterGraph::AddSourceFilter(LPCWSTR file, LPCWSTR filterName, IBaseFilt
 HRESULT FilterGraph::RenderFile(LPCWSTR file, LPCWSTR) {
   IBaseFilter* source = nullptr;
   const HRESULT added = AddSourceFilter(file, file, &source);
-  if (FAILED(added)) return added;
   std::lock_guard guard(lock_);
+  if (FAILED(added)) {
+    renderFailed_ = true;
+    ended_ = false;
+    return added;
+  }
   HRESULT rendered = VFW_E_NOT_STOPPED;
   if (state_ == State_Stopped) {
     rendered = RenderPin(static_cast<Filter*>(source)->OutputPin());
-    if (SUCCEEDED(rendered)) {
-      position_ = 0;
-      ended_ = false;
-    }
+    renderFailed_ = FAILED(rendered);
+    if (SUCCEEDED(rendered)) position_ = 0;
+    ended_ = false;
   }
+  // A file that could not be rendered leaves no filter behind to pile up over a long run.
+  if (FAILED(rendered)) RemoveFilter(source);
   source->Release();
+  SyncVoice();
   return rendered;
 }
 
@@ -225,6 +240,36 @@ bool FilterGraph::HasChain() {
   for (Filter* filter : filters_)
     if (filter->Kind() == FilterKind::Renderer && SourceOf(*filter) != nullptr) return true;
   return false;
+}
+
+Filter* FilterGraph::PlayingSource() {
+  for (Filter* filter : filters_)
+    if (filter->Kind() == FilterKind::Renderer)
+      if (Filter* source = SourceOf(*filter)) return source;
+  return nullptr;
+}
+
+void FilterGraph::SyncVoice() {
+  audio::Mixer& mixer = audio::Mixer::Instance();
+  auto held = mixer.Hold();
+  Filter* source = PlayingSource();
+  std::shared_ptr<audio::Stream> stream = source != nullptr ? source->Media().stream : nullptr;
+  if (stream != stream_) {
+    voice_.SetSource(stream.get());
+    stream_ = std::move(stream);
+  }
+  const float gain = audio::GainOf(volume_);
+  voice_.SetGain(gain, gain);
+  const REFERENCE_TIME position = Position();
+  if (state_ == State_Running && stream_ && position < Duration()) {
+    // From the clock's position, so that what is heard and what the graph reports agree.
+    const uint64_t rate = stream_->Rate();
+    const auto units = static_cast<uint64_t>(position);
+    voice_.Start(units / kUnitsPerSecond * rate + units % kUnitsPerSecond * rate / kUnitsPerSecond, false);
+    mixer.SetMusic(&voice_);
+  } else {
+    voice_.Stop();
+  }
 }
 
 REFERENCE_TIME FilterGraph::Duration() {
@@ -242,7 +287,19 @@ REFERENCE_TIME FilterGraph::Position() {
 }
 
 void FilterGraph::CheckEnd() {
-  if (state_ != State_Running || ended_ || !HasChain() || Position() < Duration()) return;
+  if (state_ != State_Running || ended_) return;
+  if (!HasChain()) {
+    // A file that could not be played ends at once, so that the next one follows; when the one
+    // before it ended the same way, a second later, so that a list of such files cannot spin.
+    if (!renderFailed_) return;
+    const int64_t now = machine::clock::Now();
+    if (lastEndFailed_ && now < lastEndTime_ + kFailedEndInterval) return;
+    lastEndFailed_ = true;
+    lastEndTime_ = now;
+  } else {
+    if (Position() < Duration()) return;
+    lastEndFailed_ = false;
+  }
   // The graph stays running at the end, as a finished graph does; it reports the end once.
   ended_ = true;
   events_.push_back(Event{EC_COMPLETE, S_OK, 0});
@@ -260,6 +317,7 @@ HRESULT FilterGraph::Run() {
   runStart_ = machine::clock::Now();
   state_ = State_Running;
   CheckEnd();
+  SyncVoice();
   return S_OK;
 }
 
@@ -267,6 +325,7 @@ HRESULT FilterGraph::Pause() {
   std::lock_guard guard(lock_);
   position_ = Position();
   state_ = State_Paused;
+  SyncVoice();
   return S_OK;
 }
 
@@ -274,6 +333,7 @@ HRESULT FilterGraph::Stop() {
   std::lock_guard guard(lock_);
   position_ = Position();
   state_ = State_Stopped;
+  SyncVoice();
   return S_OK;
 }
 
@@ -293,6 +353,7 @@ HRESULT FilterGraph::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLON
   runStart_ = machine::clock::Now();
   ended_ = false;
   CheckEnd();
+  SyncVoice();
   return S_OK;
 }
 
@@ -337,6 +398,7 @@ HRESULT FilterGraph::put_Volume(LONG volume) {
   if (volume < -10000 || volume > 0) return E_INVALIDARG;
   std::lock_guard guard(lock_);
   volume_ = volume;
+  SyncVoice();
   return S_OK;
 }
 

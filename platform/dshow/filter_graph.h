@@ -1,6 +1,7 @@
 // The filter graph object: one object behind every interface the player asks for. A rendered
-// chain plays on the machine's clock from Run; when it reaches the end of its file the graph queues
-// EC_COMPLETE once and posts the notify message to the notify window.
+// chain plays on the machine's clock from Run, heard as the mixer's music voice at the graph's
+// volume; when it reaches the end of its file the graph queues EC_COMPLETE once and posts the
+// notify message to the notify window. A file that could not be rendered ends at once.
 #pragma once
 #include <atomic>
 #include <deque>
@@ -9,6 +10,7 @@
 
 #include <dshow.h>
 
+#include "platform/audio/voice.h"
 #include "platform/dshow/filters.h"
 
 namespace dshow {
@@ -77,6 +79,10 @@ class FilterGraph final : public IGraphBuilder,
   REFERENCE_TIME Duration();
   REFERENCE_TIME Position();
   void CheckEnd();
+  // The source whose chain reaches the renderer, if any.
+  Filter* PlayingSource();
+  // The music voice follows the chain, the state, the position and the volume.
+  void SyncVoice();
 
   std::atomic<ULONG> refs_{1};
   std::recursive_mutex lock_;
@@ -91,6 +97,12 @@ class FilterGraph final : public IGraphBuilder,
   LONG_PTR notifyInstance_ = 0;
   LONG volume_ = 0;
   LONG balance_ = 0;
+  // The last render or file render failed, so that Run ends at once instead of never.
+  bool renderFailed_ = false;
+  bool lastEndFailed_ = false;
+  int64_t lastEndTime_ = 0;
+  std::shared_ptr<audio::Stream> stream_;  // the one the voice reads
+  audio::Voice voice_;
 };
 
 }  // namespace dshow

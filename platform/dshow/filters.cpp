@@ -29,7 +29,7 @@ HRESULT Pin::ConnectedTo(IPin** pin) {
 Filter::Filter(FilterKind kind, std::u16string filterName, MediaInfo media, std::u16string path)
     : name(std::move(filterName)),
       kind_(kind),
-      media_(media),
+      media_(std::move(media)),
       path_(std::move(path)),
       input_(*this, false, u"Input"),
       output_(*this, true, u"Output") {}

@@ -1,11 +1,12 @@
-// What the source filter finds in a file: the kind of stream and how long it plays. MPEG audio
-// lasts as long as its frames say (their headers are read, nothing is decoded); a RIFF WAVE file
-// as long as its data chunk at its byte rate.
+// What the source filter finds in a file: the kind of stream, its decoded samples and how long it
+// plays, exactly as many samples as the decoder gives.
 #pragma once
+#include <memory>
 #include <string>
-#include <vector>
 
 #include <dshow.h>
+
+#include "platform/audio/stream.h"
 
 namespace dshow {
 
@@ -14,11 +15,10 @@ enum class MediaKind { Unknown, Wave, MpegAudio, Pcm };
 struct MediaInfo {
   MediaKind kind = MediaKind::Unknown;
   REFERENCE_TIME duration = 0;
+  std::shared_ptr<audio::Stream> stream;  // a source's decoded samples; none when undecodable
 };
 
-MediaInfo ProbeMedia(const std::vector<BYTE>& bytes);
-
-// The file's bytes; false when it cannot be read.
-bool ReadWholeFile(const std::u16string& path, std::vector<BYTE>* bytes);
+// False when the file cannot be read; a file that cannot be decoded is of kind Unknown.
+bool OpenMedia(const std::u16string& path, MediaInfo* info);
 
 }  // namespace dshow

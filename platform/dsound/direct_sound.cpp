@@ -1,5 +1,6 @@
 // The device object: it makes the buffers and keeps the cooperative level.
 #include <memory>
+#include <optional>
 
 #include "platform/dsound/device_state.h"
 #include "platform/dsound/sound_buffer.h"
@@ -15,13 +16,9 @@ constexpr DWORD kPackedDescriptionSize = 36;
 bool g_available = true;
 DeviceState* g_lastDevice = nullptr;
 
-bool ValidFormat(const WAVEFORMATEX& format) {
-  if (format.wFormatTag != WAVE_FORMAT_PCM) return false;
-  if (format.nChannels != 1 && format.nChannels != 2) return false;
-  if (format.wBitsPerSample != 8 && format.wBitsPerSample != 16) return false;
-  if (format.nSamplesPerSec < DSBFREQUENCY_MIN || format.nSamplesPerSec > DSBFREQUENCY_MAX) return false;
-  const DWORD block = format.nChannels * format.wBitsPerSample / 8u;
-  return format.nBlockAlign == block && format.nAvgBytesPerSec == format.nSamplesPerSec * block;
+// The layout a caller's format describes; an extensible one is read as far as its cbSize says.
+std::optional<audio::PcmFormat> ReadFormat(const WAVEFORMATEX& format) {
+  return audio::ReadWaveFormat(format, sizeof(WAVEFORMATEX) + format.cbSize);
 }
 
 class DirectSound final : public d3d9::ComObject<IDirectSound8> {
@@ -57,16 +54,19 @@ class DirectSound final : public d3d9::ComObject<IDirectSound8> {
         *buffer = state_->primary;
         return DS_OK;
       }
-      auto* primary = new SoundBuffer(state_, flags, 0, nullptr);
+      auto* primary = new SoundBuffer(state_, flags, 0, nullptr, audio::PcmFormat{});
       state_->primary = primary;
       *buffer = primary;
       return DS_OK;
     }
     if (description->lpwfxFormat == nullptr) return DSERR_INVALIDPARAM;
-    if (!ValidFormat(*description->lpwfxFormat)) return DSERR_BADFORMAT;
+    const std::optional<audio::PcmFormat> pcm = ReadFormat(*description->lpwfxFormat);
+    if (!pcm) return DSERR_BADFORMAT;
     if (description->dwBufferBytes < DSBSIZE_MIN || description->dwBufferBytes > DSBSIZE_MAX)
       return DSERR_INVALIDPARAM;
-    *buffer = new SoundBuffer(state_, flags, description->dwBufferBytes, description->lpwfxFormat);
+    // A buffer holds whole frames.
+    if (description->dwBufferBytes % pcm->blockAlign != 0) return DSERR_INVALIDPARAM;
+    *buffer = new SoundBuffer(state_, flags, description->dwBufferBytes, description->lpwfxFormat, *pcm);
     return DS_OK;
   }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/audio/mixer.h"
+#include "platform/audio/pcm_stream.h"
 #include "platform/dsound/device_state.h"
 #include "platform/machine/clock.h"
 
@@ -12,11 +14,20 @@ namespace {
 constexpr int64_t kNanosecondsPerSecond = 1'000'000'000;
 }  // namespace
 
-SoundBuffer::SoundBuffer(std::shared_ptr<DeviceState> device, DWORD flags, DWORD bytes, const WAVEFORMATEX* format)
-    : device_(std::move(device)), flags_(flags), bytes_(bytes, 0) {
+SoundBuffer::SoundBuffer(std::shared_ptr<DeviceState> device, DWORD flags, DWORD bytes, const WAVEFORMATEX* format,
+                         const audio::PcmFormat& pcm)
+    : device_(std::move(device)), flags_(flags), pcm_(pcm), bytes_(bytes, 0) {
   if (format != nullptr) {
+    // An extensible format is kept as the plain one it stands for.
     format_ = *format;
+    format_.wFormatTag = pcm.type == audio::SampleType::Float32 ? WAVE_FORMAT_IEEE_FLOAT : WAVE_FORMAT_PCM;
     format_.cbSize = 0;
+  }
+  if (!IsPrimary()) {
+    auto held = audio::Mixer::Instance().Hold();
+    voice_.SetSource(&stream_);
+    ApplyGains();
+    audio::Mixer::Instance().AddVoice(&voice_);
   }
   std::lock_guard<std::mutex> lock(BufferListLock());
   BufferList().push_back(this);
@@ -24,6 +35,11 @@ SoundBuffer::SoundBuffer(std::shared_ptr<DeviceState> device, DWORD flags, DWORD
 
 SoundBuffer::~SoundBuffer() {
   if (device_->primary == this) device_->primary = nullptr;
+  {
+    auto held = audio::Mixer::Instance().Hold();
+    if (IsPrimary()) audio::Mixer::Instance().SetMasterGain(1.0f);
+    else audio::Mixer::Instance().RemoveVoice(&voice_);
+  }
   std::lock_guard<std::mutex> lock(BufferListLock());
   auto& list = BufferList();
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -38,6 +54,23 @@ HRESULT SoundBuffer::QueryInterface(REFIID riid, void** object) {
   AddRef();
   *object = static_cast<IDirectSoundBuffer8*>(this);
   return S_OK;
+}
+
+size_t SoundBuffer::Samples::Read(uint64_t at, float* out, size_t frames) {
+  const uint64_t count = Frames();
+  if (at >= count) return 0;
+  if (owner_.locked_) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(frames, count - at));
+    std::fill_n(out, n * owner_.pcm_.channels, 0.0f);
+    return n;
+  }
+  return audio::ReadPcm(owner_.pcm_, owner_.bytes_.data(), count, at, out, frames);
+}
+
+void SoundBuffer::ApplyGains() {
+  const float gain = audio::GainOf(volume_);
+  // Pan turns the far side down; the near side keeps its level.
+  voice_.SetGain(gain * (pan_ > 0 ? audio::GainOf(-pan_) : 1.0f), gain * (pan_ < 0 ? audio::GainOf(pan_) : 1.0f));
 }
 
 void SoundBuffer::Advance() {
@@ -127,6 +160,7 @@ HRESULT SoundBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD byte
   // A region past the end wraps to the start: the second part.
   const DWORD first = std::min(bytes, size - offset);
   if (first < bytes && (part2 == nullptr || bytes2 == nullptr)) return DSERR_INVALIDPARAM;
+  auto held = audio::Mixer::Instance().Hold();
   *part1 = bytes_.data() + offset;
   *bytes1 = first;
   if (part2 != nullptr) *part2 = first < bytes ? bytes_.data() : nullptr;
@@ -145,6 +179,7 @@ HRESULT SoundBuffer::Unlock(LPVOID part1, DWORD bytes1, LPVOID part2, DWORD byte
     return at >= begin && at <= end && count <= static_cast<DWORD>(end - at);
   };
   if (part1 == nullptr || !inside(part1, bytes1) || !inside(part2, bytes2)) return DSERR_INVALIDPARAM;
+  auto held = audio::Mixer::Instance().Hold();
   locked_ = false;
   return DS_OK;
 }
@@ -153,34 +188,43 @@ HRESULT SoundBuffer::Play(DWORD reserved, DWORD, DWORD flags) {
   if (reserved != 0) return DSERR_INVALIDPARAM;
   // The primary buffer only ever plays looping.
   if (IsPrimary() && !(flags & DSBPLAY_LOOPING)) return DSERR_INVALIDPARAM;
+  auto held = audio::Mixer::Instance().Hold();
   Advance();
   if (!playing_) positionTime_ = machine::clock::Now();
   playing_ = true;
   looping_ = (flags & DSBPLAY_LOOPING) != 0;
+  if (!IsPrimary()) voice_.Start(position_ / std::max<DWORD>(format_.nBlockAlign, 1), looping_);
   return DS_OK;
 }
 
 HRESULT SoundBuffer::SetCurrentPosition(DWORD position) {
   if (IsPrimary()) return DSERR_INVALIDCALL;
   if (position >= bytes_.size()) return DSERR_INVALIDPARAM;
+  auto held = audio::Mixer::Instance().Hold();
   Advance();
   const DWORD block = std::max<DWORD>(format_.nBlockAlign, 1);
   position_ = position - position % block;
   positionTime_ = machine::clock::Now();
+  if (playing_) voice_.Start(position_ / block, looping_);
   return DS_OK;
 }
 
 HRESULT SoundBuffer::SetVolume(LONG volume) {
   if (!(flags_ & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
   if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
+  auto held = audio::Mixer::Instance().Hold();
   volume_ = volume;
+  if (IsPrimary()) audio::Mixer::Instance().SetMasterGain(audio::GainOf(volume_));
+  else ApplyGains();
   return DS_OK;
 }
 
 HRESULT SoundBuffer::SetPan(LONG pan) {
   if (!(flags_ & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
   if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
+  auto held = audio::Mixer::Instance().Hold();
   pan_ = pan;
+  ApplyGains();
   return DS_OK;
 }
 
@@ -188,13 +232,16 @@ HRESULT SoundBuffer::SetFrequency(DWORD frequency) {
   if (!(flags_ & DSBCAPS_CTRLFREQUENCY) || IsPrimary()) return DSERR_CONTROLUNAVAIL;
   if (frequency != DSBFREQUENCY_ORIGINAL && (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX))
     return DSERR_INVALIDPARAM;
+  auto held = audio::Mixer::Instance().Hold();
   Advance();
   frequency_ = frequency;
   return DS_OK;
 }
 
 HRESULT SoundBuffer::Stop() {
+  auto held = audio::Mixer::Instance().Hold();
   Advance();
+  voice_.Stop();
   playing_ = false;
   looping_ = false;
   return DS_OK;

@@ -1,12 +1,18 @@
 // A sound buffer of the stand-in device: PCM bytes with volume, pan and frequency, whose play cursor
 // moves on the machine's clock while it plays. A one-shot play stops by itself at the end of the
-// bytes; a looping play wraps. The primary buffer holds no bytes: its volume scales the mix.
+// bytes; a looping play wraps. Each secondary buffer is a voice of the process's mixer, started at
+// the clock's cursor whenever it is played; the primary buffer holds no bytes: its volume scales the
+// whole mix.
 #pragma once
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <dsound.h>
 
+#include "platform/audio/pcm_format.h"
+#include "platform/audio/stream.h"
+#include "platform/audio/voice.h"
 #include "platform/d3d9/com_object.h"
 
 namespace dsound {
@@ -15,8 +21,9 @@ struct DeviceState;
 
 class SoundBuffer final : public d3d9::ComObject<IDirectSoundBuffer8> {
  public:
-  // `format` is null for the primary buffer.
-  SoundBuffer(std::shared_ptr<DeviceState> device, DWORD flags, DWORD bytes, const WAVEFORMATEX* format);
+  // `format` is null for the primary buffer; `pcm` is what it describes.
+  SoundBuffer(std::shared_ptr<DeviceState> device, DWORD flags, DWORD bytes, const WAVEFORMATEX* format,
+              const audio::PcmFormat& pcm);
   ~SoundBuffer() override;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
@@ -40,6 +47,7 @@ class SoundBuffer final : public d3d9::ComObject<IDirectSoundBuffer8> {
   bool IsPrimary() const { return (flags_ & DSBCAPS_PRIMARYBUFFER) != 0; }
   DWORD Flags() const { return flags_; }
   const WAVEFORMATEX& Format() const { return format_; }
+  const audio::PcmFormat& Pcm() const { return pcm_; }
   const std::vector<BYTE>& Bytes() const { return bytes_; }
   LONG Volume() const { return volume_; }
   LONG Pan() const { return pan_; }
@@ -51,11 +59,27 @@ class SoundBuffer final : public d3d9::ComObject<IDirectSoundBuffer8> {
   DWORD Cursor();
 
  private:
+  // The bytes as the mixer reads them: silence while the caller holds them locked for writing.
+  class Samples final : public audio::Stream {
+   public:
+    explicit Samples(SoundBuffer& owner) : owner_(owner) {}
+    uint32_t Rate() const override { return owner_.Rate(); }
+    int Channels() const override { return owner_.pcm_.channels; }
+    uint64_t Frames() const override { return owner_.bytes_.size() / owner_.pcm_.blockAlign; }
+    size_t Read(uint64_t at, float* out, size_t frames) override;
+
+   private:
+    SoundBuffer& owner_;
+  };
+
   void Advance();
+  // The voice's gains from the volume and pan; with the mixer held.
+  void ApplyGains();
 
   std::shared_ptr<DeviceState> device_;
   DWORD flags_;
   WAVEFORMATEX format_{};
+  audio::PcmFormat pcm_{};
   std::vector<BYTE> bytes_;
   LONG volume_ = 0;
   LONG pan_ = 0;
@@ -66,6 +90,8 @@ class SoundBuffer final : public d3d9::ComObject<IDirectSoundBuffer8> {
   // Byte position, and the clock time it was taken at while playing.
   DWORD position_ = 0;
   int64_t positionTime_ = 0;
+  Samples stream_{*this};
+  audio::Voice voice_;
 };
 
 }  // namespace dsound

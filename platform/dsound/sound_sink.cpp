@@ -1,7 +1,8 @@
 // The mix nobody hears: what the playing buffers would sound like from now on.
 #include "platform/dsound/sound_sink.h"
 
-#include <cmath>
+#include "platform/audio/mixer.h"
+#include "platform/audio/pcm_format.h"
 
 #include "platform/dsound/device_state.h"
 #include "platform/dsound/sound_buffer.h"
@@ -10,17 +11,9 @@ namespace dsound {
 
 namespace {
 
-// Hundredths of a decibel to a linear factor.
-float Gain(LONG hundredths) { return static_cast<float>(std::pow(10.0, hundredths / 2000.0)); }
-
 float Sample(const SoundBuffer& buffer, DWORD frame, int channel) {
-  const WAVEFORMATEX& format = buffer.Format();
-  const size_t at = static_cast<size_t>(frame) * format.nBlockAlign +
-                    static_cast<size_t>(channel % format.nChannels) * (format.wBitsPerSample / 8u);
-  const std::vector<BYTE>& bytes = buffer.Bytes();
-  if (format.wBitsPerSample == 8) return (static_cast<int>(bytes[at]) - 128) / 128.0f;
-  const auto value = static_cast<int16_t>(bytes[at] | (bytes[at + 1] << 8));
-  return value / 32768.0f;
+  return audio::Sample(buffer.Pcm(), buffer.Bytes().data() + static_cast<size_t>(frame) * buffer.Pcm().blockAlign,
+                       channel);
 }
 
 }  // namespace
@@ -52,11 +45,11 @@ std::vector<float> MixStereo(DWORD frames) {
     const DWORD block = buffer->Format().nBlockAlign;
     const DWORD count = static_cast<DWORD>(buffer->Bytes().size()) / block;
     if (count == 0) continue;
-    float gain = Gain(buffer->Volume());
-    if (const SoundBuffer* primary = buffer->Device().primary) gain *= Gain(primary->Volume());
+    float gain = audio::GainOf(buffer->Volume());
+    if (const SoundBuffer* primary = buffer->Device().primary) gain *= audio::GainOf(primary->Volume());
     // Pan turns the far side down; the near side keeps its level.
-    const float left = gain * (buffer->Pan() > 0 ? Gain(-buffer->Pan()) : 1.0f);
-    const float right = gain * (buffer->Pan() < 0 ? Gain(buffer->Pan()) : 1.0f);
+    const float left = gain * (buffer->Pan() > 0 ? audio::GainOf(-buffer->Pan()) : 1.0f);
+    const float right = gain * (buffer->Pan() < 0 ? audio::GainOf(buffer->Pan()) : 1.0f);
     const DWORD start = buffer->Cursor() / block;
     const bool looping = buffer->Looping();
     for (DWORD i = 0; i < frames; ++i) {

@@ -1,5 +1,5 @@
-// What the stand-in's sound device would send to the speakers. There are none: the mix is computed
-// on request, for tests to hear what plays, and nothing is ever output.
+// What tests see of the stand-in's sound device: its buffers as they stand on the machine's clock,
+// and what they would sound like from now on, computed on request beside what the mixer plays.
 #pragma once
 #include <vector>
 

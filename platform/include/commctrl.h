@@ -49,3 +49,15 @@ typedef struct tagTCITEMW {
 #define TBM_SETPOS (WM_USER + 5)
 #define TBM_SETRANGE (WM_USER + 6)
 #define TBM_SETTICFREQ (WM_USER + 20)
+
+// What moved a trackbar, in the low word of WM_HSCROLL / WM_VSCROLL (the high word holds the
+// position for TB_THUMBPOSITION and TB_THUMBTRACK).
+#define TB_LINEUP 0
+#define TB_LINEDOWN 1
+#define TB_PAGEUP 2
+#define TB_PAGEDOWN 3
+#define TB_THUMBPOSITION 4
+#define TB_THUMBTRACK 5
+#define TB_TOP 6
+#define TB_BOTTOM 7
+#define TB_ENDTRACK 8

@@ -1,5 +1,6 @@
 // Windows multimedia: the millisecond clock, the wave format, and buffered RIFF reading over memory.
 #pragma once
+#include "guiddef.h"
 #include "minwindef.h"
 
 // Milliseconds since the machine started, on the machine's one clock; wraps after 49.7 days.
@@ -21,6 +22,21 @@ typedef const WAVEFORMATEX* LPCWAVEFORMATEX;
 static_assert(sizeof(WAVEFORMATEX) == 18);
 
 #define WAVE_FORMAT_PCM 1
+#define WAVE_FORMAT_IEEE_FLOAT 3
+#define WAVE_FORMAT_EXTENSIBLE 0xFFFE
+
+// The extended wave format: WAVEFORMATEX with cbSize 22, then the valid bits, the speaker mask and
+// the sample type as a GUID whose first field is the plain format tag (1 PCM, 3 IEEE float) and whose
+// other fields are those of KSDATAFORMAT_SUBTYPE_PCM.
+#pragma pack(push, 1)
+typedef struct {
+  WAVEFORMATEX Format;
+  WORD wValidBitsPerSample;
+  DWORD dwChannelMask;
+  GUID SubFormat;
+} WAVEFORMATEXTENSIBLE;
+#pragma pack(pop)
+static_assert(sizeof(WAVEFORMATEXTENSIBLE) == 40);
 
 // RIFF reading. Only memory files are served: an MMIOINFO with fccIOProc FOURCC_MEM, the bytes in
 // pchBuffer and their count in cchBuffer, opened without a file name for reading. The bytes are not

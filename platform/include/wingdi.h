@@ -25,6 +25,8 @@ int WINAPI FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 #define DT_VCENTER 0x00000004
 #define DT_BOTTOM 0x00000008
 #define DT_WORDBREAK 0x00000010
+// One line, never broken; DT_VCENTER and DT_BOTTOM place it in the rectangle.
+#define DT_SINGLELINE 0x00000020
 #define DT_CALCRECT 0x00000400
 // Returns the height of the text; with DT_CALCRECT only measures it, setting the rectangle's bottom
 // (and right) to the text's extent.

@@ -1,9 +1,10 @@
 // Dialog boxes and the standard controls they hold (buttons, statics, combo boxes), and the window
 // text and enabled state every window has. Part of <winuser.h>.
 //
-// Dialogs run headless: there is no one to click, so a dialog that nothing ends (a test drives it
-// through the hook of platform/win32/dialog_hook.h) is closed as by its close box once its queue is
-// empty, which a dialog procedure sees as WM_COMMAND IDCANCEL.
+// With a display a dialog is a window of its own that the user works with until its procedure ends
+// it. Without one, a dialog that nothing ends (a test drives it through the hook of
+// platform/win32/dialog_hook.h) is closed as by its close box once its queue is empty, which a
+// dialog procedure sees as WM_COMMAND IDCANCEL.
 #pragma once
 #include "minwindef.h"
 
@@ -11,6 +12,9 @@
 #define WM_NOTIFY 0x004E
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
+// Trackbars report to their dialog: horizontal ones by WM_HSCROLL, vertical ones by WM_VSCROLL.
+#define WM_HSCROLL 0x0114
+#define WM_VSCROLL 0x0115
 
 #define WS_DISABLED 0x08000000L
 #define WS_VSCROLL 0x00200000L
@@ -53,6 +57,9 @@ int WINAPI GetWindowTextW(HWND window, LPWSTR buffer, int capacity);
 // The result is whether the window was disabled before.
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 BOOL WINAPI IsWindowEnabled(HWND window);
+// The control of a dialog that takes the keyboard; SetFocus gives the one that had it.
+HWND WINAPI GetFocus();
+HWND WINAPI SetFocus(HWND window);
 
 // Buttons: push buttons, check boxes, radio buttons and group boxes.
 #define BS_PUSHBUTTON 0x00000000L

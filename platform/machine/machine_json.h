@@ -17,7 +17,8 @@
 //                 "missingLibraries": [ "MPR.DLL" ] } }
 //
 // A display without "monitorName" gets "<name>\Monitor0"; an empty "monitorName" means the
-// device has no monitor.
+// device has no monitor. Numbers are whole and within their range (a coordinate is 32-bit, and so is
+// a monitor's far edge); all monitors together have at most 2^26 pixels.
 #pragma once
 #include <optional>
 #include <string>
@@ -30,7 +31,8 @@ namespace machine {
 std::optional<Machine> ParseMachine(const std::string& text, std::string& error);
 
 // The machine of the file named by COPPERLEAF_MACHINE; the default machine when the variable is
-// unset, and also (after a message on standard error) when the file cannot be read or is invalid.
+// unset, and also (after a message on standard error) when the name is no regular file of at most
+// 1 MiB, or the file cannot be read or is invalid.
 Machine MachineFromEnvironment();
 
 }  // namespace machine

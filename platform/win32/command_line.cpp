@@ -1,6 +1,9 @@
 #include "platform/win32/command_line.h"
 
+#include <cstring>
 #include <mutex>
+#include <optional>
+#include <string_view>
 
 #include <windows.h>
 
@@ -16,6 +19,30 @@ struct Line {
 Line& Current() {
   static Line line;
   return line;
+}
+
+// An X11 window id as screen-saver managers write it.
+std::optional<unsigned long> WindowIdFromText(std::string_view text) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return std::nullopt;
+  // X11 ids have 29 bits; anything larger names no window and must not wrap around into one.
+  constexpr unsigned long kLargestId = 0x1FFFFFFF;
+  unsigned long value = 0;
+  for (char c : text) {
+    int digit = -1;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) return std::nullopt;
+    value = value * base + static_cast<unsigned long>(digit);
+    if (value > kLargestId) return std::nullopt;
+  }
+  if (value == 0) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -53,6 +80,42 @@ std::u16string CommandLineFromArguments(int argc, const char* const* argv) {
     line += u'"';
   }
   return line;
+}
+
+LinuxStart StartFromArguments(int argc, const char* const* argv, const char* xscreensaverWindow) {
+  LinuxStart start;
+  const char* program = argc > 0 ? argv[0] : "copperleaf";
+  // Only the program name is kept from the Linux arguments: the manager's form decides the mode.
+  const std::u16string name = CommandLineFromArguments(1, &program);
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (std::strcmp(argument, "--root") == 0 || std::strcmp(argument, "-root") == 0) {
+      start.commandLine = name + u" /s";
+      if (xscreensaverWindow == nullptr || *xscreensaverWindow == '\0') return start;
+      start.windowGiven = true;
+      if (const auto id = WindowIdFromText(xscreensaverWindow)) {
+        start.givenWindow = *id;
+      } else {
+        start.problem = std::string("$XSCREENSAVER_WINDOW is not a window id: \"") + xscreensaverWindow + "\"";
+      }
+      return start;
+    }
+    if (std::strcmp(argument, "--window-id") == 0 || std::strcmp(argument, "-window-id") == 0) {
+      const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+      const auto id = value != nullptr ? WindowIdFromText(value) : std::nullopt;
+      if (id) {
+        start.commandLine = name + u" /p " + machine::WideFromUtf8(std::to_string(*id));
+      } else {
+        // Without a number the preview has no parent window, and says so.
+        start.commandLine = name + u" /p";
+        start.problem = value != nullptr ? std::string(argument) + " needs a window id, not \"" + value + "\""
+                                         : std::string(argument) + " needs a window id";
+      }
+      return start;
+    }
+  }
+  start.commandLine = CommandLineFromArguments(argc, argv);
+  return start;
 }
 
 }  // namespace win32

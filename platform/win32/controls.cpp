@@ -1,5 +1,5 @@
-// The headless control classes, the window records' text and enabled state, and the helpers the
-// controls share.
+// The control classes, the window records' text and enabled state, and the helpers the controls
+// share.
 #include "platform/win32/controls.h"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/window_manager.h"
+#include "platform/win32/x11_display.h"
 
 using win32::detail::GetState;
 using win32::detail::State;
@@ -15,14 +16,12 @@ using win32::detail::Window;
 namespace win32::controls {
 namespace {
 
-LRESULT CALLBACK StaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
 void RegisterHeadless(const WCHAR* name, WNDPROC procedure) {
   WNDCLASSW windowClass = {};
   windowClass.lpfnWndProc = procedure;
   windowClass.lpszClassName = name;
+  // Dialogs show the arrow: the pointer is what works them.
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   if (RegisterClassW(&windowClass) == 0) return;  // the window system has it already
   State& state = GetState();
   std::lock_guard lock(state.mutex);
@@ -79,6 +78,45 @@ void NotifyParent(HWND control, WORD code) {
   SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
 }
 
+LRESULT NotifyParentHeader(HWND control, UINT code) {
+  HWND parent = ParentOf(control);
+  if (parent == nullptr) return 0;
+  NMHDR header{control, static_cast<UINT_PTR>(GetDlgCtrlID(control)), code};
+  return SendMessageW(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+RECT RectOf(HWND handle) {
+  State& state = GetState();
+  std::lock_guard lock(state.mutex);
+  Window* window = detail::Find(state, handle);
+  return window ? window->rect : RECT{};
+}
+
+std::u16string TextOf(HWND handle) {
+  State& state = GetState();
+  std::lock_guard lock(state.mutex);
+  Window* window = detail::Find(state, handle);
+  return window ? window->text : std::u16string();
+}
+
+void Redraw(HWND control) { InvalidateRect(control, nullptr, FALSE); }
+
+bool TakesClick(HWND control, POINT point) {
+  const WNDPROC procedure = ProcedureOf(control);
+  if (procedure == ButtonProcedure) return (StyleOf(control) & BS_TYPEMASK) != BS_GROUPBOX;
+  if (procedure == ComboBoxProcedure) return ComboBoxTakesClick(control, point);
+  if (procedure == TabControlProcedure) return TabControlTakesClick(control, point);
+  return procedure == TrackbarProcedure;
+}
+
+bool TakesFocus(HWND control) {
+  const DWORD style = StyleOf(control);
+  if (!(style & WS_VISIBLE) || !IsWindowEnabled(control)) return false;
+  const WNDPROC procedure = ProcedureOf(control);
+  if (procedure == ButtonProcedure) return (style & BS_TYPEMASK) != BS_GROUPBOX;
+  return procedure == ComboBoxProcedure || procedure == TabControlProcedure || procedure == TrackbarProcedure;
+}
+
 }  // namespace win32::controls
 
 void WINAPI InitCommonControls() { win32::controls::RegisterClasses(); }
@@ -89,6 +127,12 @@ BOOL WINAPI SetWindowTextW(HWND handle, LPCWSTR text) {
   Window* window = win32::detail::Find(state, handle);
   if (window == nullptr) return FALSE;
   window->text = text != nullptr ? text : u"";
+  // A top-level window's text is its title; a control's text shows in it.
+  if (window->native != 0 && window->parent == nullptr) win32::x11::SetNativeTitle(window->native, window->text);
+  if (window->parent != nullptr) {
+    const SIZE size = win32::detail::ClientSize(*window);
+    window->invalid.push_back(RECT{0, 0, size.cx, size.cy});
+  }
   return TRUE;
 }
 
@@ -117,6 +161,7 @@ BOOL WINAPI EnableWindow(HWND handle, BOOL enable) {
   }
   if (wasDisabled == !enable) return wasDisabled;
   SendMessageW(handle, WM_ENABLE, enable ? TRUE : FALSE, 0);
+  InvalidateRect(handle, nullptr, FALSE);  // a disabled control looks greyed
   return wasDisabled;
 }
 

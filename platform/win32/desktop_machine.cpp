@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/machine/machine_json.h"
+#include "platform/win32/given_window.h"
 #include "platform/win32/x11_display.h"
 
 namespace win32 {
@@ -14,7 +15,15 @@ machine::Machine DesktopMachine() {
   machine::Machine desktop = machine::DefaultMachine();
   int width = 0;
   int height = 0;
-  if (!x11::ScreenSize(width, height) || width <= 0 || height <= 0) return desktop;
+  // Drawn into a window a manager gave, the one monitor is that window.
+  RECT given{};
+  if (GivenWindowArea(given)) {
+    width = given.right - given.left;
+    height = given.bottom - given.top;
+  } else if (!x11::ScreenSize(width, height)) {
+    return desktop;
+  }
+  if (width <= 0 || height <= 0) return desktop;
   machine::DisplayMode& current = desktop.displays[0].current;
   current.width = static_cast<uint32_t>(width);
   current.height = static_cast<uint32_t>(height);

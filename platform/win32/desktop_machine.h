@@ -5,8 +5,9 @@
 namespace win32 {
 
 // The description named by COPPERLEAF_MACHINE (platform/machine/machine_json.h) when set; otherwise
-// the default machine, whose one monitor takes the size of the X11 screen when a display is open
-// (that size then also counts among its adapter's modes).
+// the default machine, whose one monitor takes the size of the window given to draw in (see
+// given_window.h), or else of the X11 screen when a display is open (that size then also counts
+// among its adapter's modes).
 machine::Machine DesktopMachine();
 
 }  // namespace win32

@@ -1,31 +1,30 @@
-// Modal dialogs: the window and controls of a template, WM_INITDIALOG, the test hook, and a modal
-// loop that runs until the procedure calls EndDialog.
+// Modal dialogs: the window and controls of a template laid out in its font, WM_INITDIALOG, the
+// test hook, and a modal loop that runs until the procedure calls EndDialog.
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
 #include "platform/machine/text.h"
-#include "platform/win32/controls.h"
 #include "platform/win32/dialog_hook.h"
+#include "platform/win32/dialog_look.h"
+#include "platform/win32/dialog_record.h"
 #include "platform/win32/dialog_template.h"
+#include "platform/win32/gdi_paint.h"
+#include "platform/win32/window_manager.h"
+#include "platform/win32/x11_display.h"
 
 namespace win32 {
 namespace {
 
-// The base units of the one dialog font: a dialog unit is a quarter of its average character
-// width across and an eighth of its height down.
-constexpr int kBaseUnitX = 6;
-constexpr int kBaseUnitY = 13;
+// Without a font in the template (or when its face cannot be had), the one of windows: 13 pixels,
+// with base units of 6 across and 13 down.
+constexpr int kDefaultFontPixels = 13;
+constexpr int kDefaultBaseX = 6;
+constexpr int kDefaultBaseY = 13;
+// How long an idle dialog with a display sleeps before it looks at its queue again (milliseconds).
+constexpr int kIdleWait = 10;
 
-struct DialogRecord {
-  DLGPROC procedure = nullptr;
-  bool ended = false;
-  INT_PTR result = 0;
-};
-
-controls::StateOf<DialogRecord>& Dialogs() {
-  static controls::StateOf<DialogRecord> dialogs;
-  return dialogs;
-}
+std::atomic<HWND> g_focus{nullptr};
 
 struct Hook {
   std::mutex mutex;
@@ -37,23 +36,53 @@ Hook& GetHook() {
   return hook;
 }
 
-int PixelsAcross(SHORT units) { return units * kBaseUnitX / 4; }
-int PixelsDown(SHORT units) { return units * kBaseUnitY / 8; }
+// A dialog unit is a quarter of the font's average character width across and an eighth of its
+// height down, rounded to the nearest pixel.
+struct Layout {
+  int fontPixels = kDefaultFontPixels;
+  int baseX = kDefaultBaseX;
+  int baseY = kDefaultBaseY;
+
+  static int Scale(int units, int base, int parts) {
+    const long long scaled = static_cast<long long>(units) * base;
+    return static_cast<int>(scaled >= 0 ? (scaled + parts / 2) / parts : -((-scaled + parts / 2) / parts));
+  }
+  int Across(SHORT units) const { return Scale(units, baseX, 4); }
+  int Down(SHORT units) const { return Scale(units, baseY, 8); }
+};
+
+Layout LayoutOf(const DialogTemplate& dialogTemplate) {
+  Layout layout;
+  if (dialogTemplate.pointSize > 0) {
+    // Points are 1/72 inch on a screen of 96 pixels per inch.
+    const int pixels = (dialogTemplate.pointSize * 96 + 36) / 72;
+    if (gdi::Metrics(pixels)) layout.fontPixels = pixels;
+  }
+  if (const auto metrics = gdi::Metrics(layout.fontPixels); metrics && metrics->averageWidth > 0 && metrics->height > 0) {
+    layout.baseX = metrics->averageWidth;
+    layout.baseY = metrics->height;
+  }
+  return layout;
+}
 
 // Makes the dialog's window and controls; null when a control's class is unknown.
-HWND CreateDialogWindow(HINSTANCE instance, const DialogTemplate& dialogTemplate, HWND parent, DLGPROC procedure) {
+HWND CreateDialogWindow(HINSTANCE instance, const DialogTemplate& dialogTemplate, const Layout& layout, HWND parent,
+                        DLGPROC procedure) {
   const DWORD style = (dialogTemplate.style | WS_VISIBLE) & ~WS_CHILD;
-  RECT frame{0, 0, PixelsAcross(dialogTemplate.cx), PixelsDown(dialogTemplate.cy)};
+  RECT frame{0, 0, layout.Across(dialogTemplate.cx), layout.Down(dialogTemplate.cy)};
   AdjustWindowRect(&frame, style, FALSE);
   HWND dialog = CreateWindowExW(dialogTemplate.exStyle, controls::kDialogClass, dialogTemplate.caption.c_str(), style,
-                                PixelsAcross(dialogTemplate.x), PixelsDown(dialogTemplate.y), frame.right - frame.left,
-                                frame.bottom - frame.top, parent, nullptr, instance, nullptr);
+                                layout.Across(dialogTemplate.x), layout.Down(dialogTemplate.y),
+                                frame.right - frame.left, frame.bottom - frame.top, parent, nullptr, instance, nullptr);
   if (dialog == nullptr) return nullptr;
-  Dialogs()[dialog].procedure = procedure;
+  controls::DialogRecord& record = controls::Dialogs()[dialog];
+  record.procedure = procedure;
+  record.fontPixels = layout.fontPixels;
   for (const DialogItemTemplate& item : dialogTemplate.items) {
     HWND control = CreateWindowExW(item.exStyle, item.className.c_str(), item.text.c_str(), item.style | WS_CHILD,
-                                   PixelsAcross(item.x), PixelsDown(item.y), PixelsAcross(item.cx), PixelsDown(item.cy),
-                                   dialog, reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), instance, nullptr);
+                                   layout.Across(item.x), layout.Down(item.y), layout.Across(item.cx),
+                                   layout.Down(item.cy), dialog,
+                                   reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), instance, nullptr);
     if (control == nullptr) {
       std::fprintf(stderr, "DialogBoxParamW: no control class \"%s\"\n", machine::Utf8FromWide(item.className).c_str());
       DestroyWindow(dialog);
@@ -63,17 +92,36 @@ HWND CreateDialogWindow(HINSTANCE instance, const DialogTemplate& dialogTemplate
   return dialog;
 }
 
+// The control that takes the keyboard first: the first tab stop that can.
+HWND FirstTabStop(HWND dialog) {
+  for (HWND control : controls::ChildrenOf(dialog))
+    if ((controls::StyleOf(control) & WS_TABSTOP) && controls::TakesFocus(control)) return control;
+  return nullptr;
+}
+
 bool Ended(HWND dialog, INT_PTR* result) {
-  const DialogRecord& record = Dialogs()[dialog];
+  // A dialog whose window went away (its X11 window destroyed under it) has ended too.
+  if (!controls::IsDialog(dialog)) {
+    *result = -1;
+    return true;
+  }
+  const controls::DialogRecord& record = controls::Dialogs()[dialog];
   *result = record.result;
   return record.ended;
 }
 
-// Dispatches what the queue holds until the dialog ends; false when the queue ran dry first.
-bool RunQueue(HWND dialog, INT_PTR* result) {
+// Dispatches what the queue holds until the dialog ends, showing every changed dialog whenever the
+// queue is empty. Without someone to give input (`wait` false) it gives up, false, once the queue
+// ran dry; with a display it waits for the user.
+bool RunQueue(HWND dialog, INT_PTR* result, bool wait) {
   MSG message{};
   while (!Ended(dialog, result)) {
-    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      controls::PresentChangedDialogs();
+      if (!wait) return false;
+      x11::WaitForEvents(kIdleWait);
+      continue;
+    }
     if (message.message == WM_QUIT) {
       // The quit belongs to the program's own loop: leave it there and give the dialog up.
       PostQuitMessage(static_cast<int>(message.wParam));
@@ -86,6 +134,13 @@ bool RunQueue(HWND dialog, INT_PTR* result) {
   return true;
 }
 
+bool HasNativeWindow(HWND dialog) {
+  detail::State& state = detail::GetState();
+  std::lock_guard lock(state.mutex);
+  detail::Window* window = detail::Find(state, dialog);
+  return window != nullptr && window->native != 0;
+}
+
 }  // namespace
 
 void SetDialogHook(std::function<void(HWND, WORD)> hook) {
@@ -95,6 +150,20 @@ void SetDialogHook(std::function<void(HWND, WORD)> hook) {
 
 namespace controls {
 
+StateOf<DialogRecord>& Dialogs() {
+  static StateOf<DialogRecord> dialogs;
+  return dialogs;
+}
+
+bool IsDialog(HWND window) { return window != nullptr && ProcedureOf(window) == DialogProcedure; }
+
+int FontPixelsOf(HWND window) {
+  HWND dialog = IsDialog(window) ? window : ParentOf(window);
+  if (!IsDialog(dialog)) return kDefaultFontPixels;
+  const int pixels = Dialogs()[dialog].fontPixels;
+  return pixels > 0 ? pixels : kDefaultFontPixels;
+}
+
 LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DLGPROC procedure = Dialogs()[window].procedure;
   if (message == WM_DESTROY) {
@@ -103,13 +172,25 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return 0;
   }
   if (procedure != nullptr && procedure(window, message, wParam, lParam)) return TRUE;
-  if (message == WM_CLOSE) {
-    // The close box is the Cancel button.
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
-    return 0;
+  switch (message) {
+    case WM_ERASEBKGND: {
+      // The dialog's face: the controls are drawn over it in its picture.
+      if (DeviceContext* dc = FindDeviceContext(reinterpret_cast<HDC>(wParam))) {
+        if (dc->surface) gdi::Fill(*dc, {0, 0, dc->surface->width, dc->surface->height}, look::kFace);
+      }
+      return TRUE;
+    }
+    case WM_CLOSE:
+      // While a dialog of its own is open over it, the close box does nothing.
+      if (!IsWindowEnabled(window)) return 0;
+      // The close box is the Cancel button.
+      SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+      return 0;
+    default:
+      if (DialogInput(window, message, wParam, lParam)) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
   }
-  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace controls
@@ -126,41 +207,70 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND pa
   auto dialogTemplate = ParseDialogTemplate({bytes, SizeofResource(instance, found)});
   if (!dialogTemplate) return -1;
   controls::RegisterClasses();
-  HWND dialog = CreateDialogWindow(instance, *dialogTemplate, parent, procedure);
+  HWND dialog = CreateDialogWindow(instance, *dialogTemplate, LayoutOf(*dialogTemplate), parent, procedure);
   if (dialog == nullptr) return -1;
+  controls::PlaceDialog(dialog);
 
   // The owner takes no input while its modal dialog is open.
   const bool disableOwner = parent != nullptr && IsWindowEnabled(parent);
   if (disableOwner) EnableWindow(parent, FALSE);
-  const std::vector<HWND> controls = controls::ChildrenOf(dialog);
-  SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(controls.empty() ? nullptr : controls.front()), initParam);
+  HWND ownerFocus = GetFocus();
+  HWND first = FirstTabStop(dialog);
+  if (first == nullptr) {
+    const std::vector<HWND> children = controls::ChildrenOf(dialog);
+    first = children.empty() ? nullptr : children.front();
+  }
+  // TRUE from the procedure gives the keyboard to the control it was offered.
+  if (SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), initParam) && first != nullptr &&
+      controls::IsDialog(dialog) && controls::TakesFocus(first)) {
+    SetFocus(first);
+  }
 
   INT_PTR result = 0;
-  if (!Ended(dialog, &result)) {
-    std::function<void(HWND, WORD)> hook;
-    {
-      std::lock_guard lock(GetHook().mutex);
-      hook = GetHook().run;
-    }
-    if (hook) hook(dialog, IS_INTRESOURCE(templateName) ? LOWORD(templateName) : WORD{0});
+  std::function<void(HWND, WORD)> hook;
+  {
+    std::lock_guard lock(GetHook().mutex);
+    hook = GetHook().run;
   }
-  if (!RunQueue(dialog, &result)) {
+  if (!Ended(dialog, &result) && hook) hook(dialog, IS_INTRESOURCE(templateName) ? LOWORD(templateName) : WORD{0});
+  // A user can work a dialog that shows on a display; one a test drives is done when its hook is.
+  const bool user = !hook && HasNativeWindow(dialog);
+  if (!RunQueue(dialog, &result, user)) {
     // No one is there to click: the dialog is closed as by its close box.
     SendMessageW(dialog, WM_CLOSE, 0, 0);
-    if (!RunQueue(dialog, &result)) {
+    if (!RunQueue(dialog, &result, false)) {
       std::fprintf(stderr, "DialogBoxParamW: the dialog did not end when closed\n");
       result = -1;
     }
   }
   if (disableOwner) EnableWindow(parent, TRUE);
   DestroyWindow(dialog);
+  // The keyboard goes back to the owner's control that had it.
+  SetFocus(IsWindow(ownerFocus) ? ownerFocus : nullptr);
   return result;
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
-  if (controls::ProcedureOf(dialog) != controls::DialogProcedure) return FALSE;
-  DialogRecord& record = Dialogs()[dialog];
+  if (!controls::IsDialog(dialog)) return FALSE;
+  controls::DialogRecord& record = controls::Dialogs()[dialog];
   record.ended = true;
   record.result = result;
   return TRUE;
+}
+
+HWND WINAPI GetFocus() {
+  HWND focus = g_focus.load();
+  return IsWindow(focus) ? focus : nullptr;
+}
+
+HWND WINAPI SetFocus(HWND window) {
+  if (window != nullptr && !IsWindow(window)) return nullptr;
+  HWND previous = g_focus.exchange(window);
+  if (window != nullptr) {
+    HWND dialog = controls::ParentOf(window);
+    if (controls::IsDialog(dialog)) controls::Dialogs()[dialog].focus = window;
+    controls::Redraw(window);
+  }
+  if (previous != nullptr && previous != window && IsWindow(previous)) controls::Redraw(previous);
+  return IsWindow(previous) ? previous : nullptr;
 }

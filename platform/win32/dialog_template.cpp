@@ -90,10 +90,10 @@ std::optional<DialogTemplate> ParseDialogTemplate(std::span<const BYTE> bytes) {
   if (!in.TextOrOrdinal(false).empty()) return std::nullopt;  // only the standard dialog class
   dialog.caption = in.Text();
   if (dialog.style & DS_SETFONT) {
-    in.Word();  // point size
+    dialog.pointSize = in.Word();
     in.Word();  // weight
     in.Skip(2); // italic, character set
-    in.Text();  // face: every dialog is laid out in the one font there is
+    in.Text();  // face: every dialog is laid out in the one sans-serif face there is, at its size
   }
   for (WORD i = 0; i < count && in.ok(); ++i) {
     in.Align();

@@ -24,6 +24,7 @@ struct DialogTemplate {
   DWORD exStyle = 0;
   SHORT x = 0, y = 0, cx = 0, cy = 0;
   std::u16string caption;
+  WORD pointSize = 0;  // the font's size with DS_SETFONT, 0 without
   std::vector<DialogItemTemplate> items;
 };
 

@@ -1,4 +1,4 @@
-// Threads, the temporary folder and text conversion.
+// Threads and text conversion.
 #include <windows.h>
 
 #include <cstdlib>
@@ -13,16 +13,6 @@ HANDLE WINAPI GetCurrentThread() {
 }
 
 BOOL WINAPI SetThreadPriority(HANDLE, int) { return TRUE; }
-
-DWORD WINAPI GetTempPathW(DWORD bufferLength, LPWSTR buffer) {
-  const char* folder = std::getenv("TMPDIR");
-  std::u16string path = machine::WideFromUtf8(folder != nullptr && *folder != '\0' ? folder : "/tmp/");
-  if (path.back() != u'/') path += u'/';
-  if (buffer == nullptr || bufferLength < path.size() + 1) return static_cast<DWORD>(path.size() + 1);
-  path.copy(buffer, path.size());
-  buffer[path.size()] = 0;
-  return static_cast<DWORD>(path.size());
-}
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR multiByte, int multiByteLength, LPWSTR wide,
                                int wideLength) {

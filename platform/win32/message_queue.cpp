@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/machine/clock.h"
+#include "platform/win32/termination.h"
 #include "platform/win32/window_manager.h"
 #include "platform/win32/x11_display.h"
 
@@ -23,6 +24,8 @@ constexpr UINT kTimerMinimum = 10;
 constexpr UINT kTimerMaximum = 0x7FFFFFFF;
 // While an X11 connection is open, a wait looks at the queue at least this often (milliseconds).
 constexpr int kPollInterval = 10;
+// Without one, a wait still wakes this often, since a signal cannot wake it (milliseconds).
+constexpr int kSignalInterval = 50;
 
 DWORD MessageTime() { return static_cast<DWORD>(machine::clock::Now() / kNanosecondsPerMillisecond); }
 
@@ -34,11 +37,22 @@ bool Matches(State& state, HWND target, HWND filter) {
   return filter == nullptr || (target != nullptr && win32::detail::IsSelfOrDescendant(state, target, filter));
 }
 
-// Posts what the X11 server reported; a native window the server destroyed is destroyed here too.
+// Posts what the X11 server reported; a native window the server destroyed is destroyed here too,
+// except another program's window this program drew in: its loss ends the program.
 void PumpDisplay() {
   if (!win32::x11::Available()) return;
   std::vector<HWND> gone;
+  struct Size {
+    unsigned long native;
+    int width;
+    int height;
+  };
+  std::vector<Size> sizes;
   win32::x11::PumpEvents([&](unsigned long native, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE) {
+      sizes.push_back({native, LOWORD(lParam), HIWORD(lParam)});
+      return;
+    }
     HWND target = nullptr;
     {
       State& state = GetState();
@@ -59,15 +73,30 @@ void PumpDisplay() {
       PostMessageW(target, message, wParam, lParam);
     }
   });
+  for (const Size& size : sizes) win32::detail::FollowNativeSize(size.native, size.width, size.height);
   for (HWND window : gone) {
+    bool given = false;
     {
       // The X11 window no longer exists: nothing must try to destroy it again.
       State& state = GetState();
       std::lock_guard lock(state.mutex);
-      if (Window* record = win32::detail::Find(state, window)) record->native = 0;
+      if (Window* record = win32::detail::Find(state, window)) {
+        record->native = 0;
+        given = record->given;
+      }
     }
-    DestroyWindow(window);
+    if (given) {
+      win32::RequestTermination();
+    } else {
+      DestroyWindow(window);
+    }
   }
+}
+
+// What the X11 server and the signals asked for.
+void Pump() {
+  PumpDisplay();
+  win32::detail::CarryOutTermination();
 }
 
 // Takes the next message for the calling thread; the lock is held.
@@ -125,7 +154,7 @@ int64_t NextTimer(State& state, Queue& queue, HWND filter) {
 
 BOOL WINAPI PeekMessageW(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UINT removeMessage) {
   if (message == nullptr) return FALSE;
-  PumpDisplay();
+  Pump();
   State& state = GetState();
   std::lock_guard lock(state.mutex);
   Queue& queue = state.queues[std::this_thread::get_id()];
@@ -140,8 +169,10 @@ BOOL WINAPI GetMessageW(LPMSG message, HWND window, UINT filterMin, UINT filterM
     if (window != nullptr && win32::detail::Find(state, window) == nullptr) return -1;
   }
   for (;;) {
-    PumpDisplay();
+    Pump();
     std::unique_lock lock(state.mutex);
+    // The window waited for may be gone by now (closed on a signal, or with its foreign parent).
+    if (window != nullptr && win32::detail::Find(state, window) == nullptr) return -1;
     Queue& queue = state.queues[std::this_thread::get_id()];
     if (Next(state, queue, message, window, filterMin, filterMax, true)) return message->message != WM_QUIT;
     const int64_t next = NextTimer(state, queue, window);
@@ -165,10 +196,9 @@ BOOL WINAPI GetMessageW(LPMSG message, HWND window, UINT filterMin, UINT filterM
         wait = static_cast<int>(std::max<int64_t>(0, (next - now) / kNanosecondsPerMillisecond));
       }
       win32::x11::WaitForEvents(wait);
-    } else if (next == std::numeric_limits<int64_t>::max()) {
-      state.wake.wait(lock);
     } else if (next > now) {
-      state.wake.wait_for(lock, std::chrono::nanoseconds(next - now));
+      const int64_t wait = std::min<int64_t>(next - now, int64_t{kSignalInterval} * kNanosecondsPerMillisecond);
+      state.wake.wait_for(lock, std::chrono::nanoseconds(wait));
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/machine/machine.h"
+#include "platform/win32/module_file.h"
 #include "platform/win32/resource_names.h"
 
 namespace win32 {
@@ -100,8 +101,14 @@ HMODULE WINAPI GetModuleHandleW(LPCWSTR moduleName) {
 HMODULE WINAPI LoadLibraryW(LPCWSTR fileName) {
   if (!fileName) return nullptr;
   ++All().loadCalls[fileName];
+  if (MissingOnMachine(fileName)) return nullptr;
   ModuleRecord* record = ByName(fileName);
-  if (!record || MissingOnMachine(fileName)) return nullptr;
+  if (!record) {
+    // Not made known by a test: the library file beside the executable, when there is one.
+    std::optional<ResourceTable> table = LoadModuleFile(fileName);
+    if (!table) return nullptr;
+    record = &All().libraries.emplace_back(ModuleRecord{fileName, {}, *table, 0});
+  }
   ++record->loads;
   return HandleOf(*record);
 }

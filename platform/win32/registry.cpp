@@ -107,8 +107,7 @@ LSTATUS OpenOrCreate(HKEY key, LPCWSTR subKey, REGSAM access, PHKEY result, LPDW
   if (!parts || base->path.size() + parts->size() > registry::kMaxDepth) return ERROR_INVALID_PARAMETER;
 
   State& state = Get();
-  Tree& tree = state.store.Current();
-  Key* node = Walk(tree, *base);
+  Key* node = Walk(state.store.Current(), *base);
   if (!node) return ERROR_KEY_DELETED;
   bool missing = false;
   for (const auto& part : *parts) {
@@ -122,20 +121,23 @@ LSTATUS OpenOrCreate(HKEY key, LPCWSTR subKey, REGSAM access, PHKEY result, LPDW
   if (missing) {
     if (!create) return ERROR_FILE_NOT_FOUND;
     if (!(base->access & kCreateSubKey)) return ERROR_ACCESS_DENIED;
-    const Tree before = tree;
-    node = Walk(tree, *base);
-    for (const auto& part : *parts) node = &node->keys[part];
-    if (!state.store.Commit()) {
-      tree = before;
-      return ERROR_ACCESS_DENIED;
-    }
+    const LSTATUS status = state.store.Change([&](Tree& tree) -> LSTATUS {
+      Key* created = Walk(tree, *base);
+      if (!created) return ERROR_KEY_DELETED;
+      // Keys another process made in the meantime are kept as they are.
+      for (const auto& part : *parts) created = &created->keys[part];
+      return ERROR_SUCCESS;
+    });
+    if (status != ERROR_SUCCESS) return status;
   }
   if (disposition) *disposition = missing ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   OpenKey opened = *base;
   // The handle names the key by the spelling it was created with, whatever case the caller used.
-  node = Walk(tree, *base);
+  node = Walk(state.store.Current(), *base);
   for (const auto& part : *parts) {
+    if (!node) return ERROR_KEY_DELETED;
     auto it = node->keys.find(part);
+    if (it == node->keys.end()) return ERROR_KEY_DELETED;  // the file was replaced meanwhile
     opened.path.push_back(it->first);
     node = &it->second;
   }
@@ -198,24 +200,19 @@ LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, co
   if (!(open->access & kSetValue)) return ERROR_ACCESS_DENIED;
   std::u16string name = valueName ? std::u16string(valueName) : std::u16string();
   if (!ToUtf8(name)) return ERROR_INVALID_PARAMETER;
-  registry::Store& store = Get().store;
-  Tree& tree = store.Current();
-  Key* node = Walk(tree, *open);
-  if (!node) return ERROR_KEY_DELETED;
-  const Tree before = tree;
   registry::Value value{type, std::vector<BYTE>(data, data + dataSize)};
-  // A value keeps the spelling of its first name; a write in another case replaces its content.
-  auto it = node->values.find(name);
-  if (it == node->values.end()) {
-    node->values.emplace(std::move(name), std::move(value));
-  } else {
-    it->second = std::move(value);
-  }
-  if (!store.Commit()) {
-    tree = before;
-    return ERROR_ACCESS_DENIED;
-  }
-  return ERROR_SUCCESS;
+  return Get().store.Change([&](Tree& tree) -> LSTATUS {
+    Key* node = Walk(tree, *open);
+    if (!node) return ERROR_KEY_DELETED;
+    // A value keeps the spelling of its first name; a write in another case replaces its content.
+    auto it = node->values.find(name);
+    if (it == node->values.end()) {
+      node->values.emplace(name, value);
+    } else {
+      it->second = value;
+    }
+    return ERROR_SUCCESS;
+  });
 }
 
 LSTATUS WINAPI RegCloseKey(HKEY key) {

@@ -4,14 +4,15 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 #include <nlohmann/json.hpp>
+
+#include "platform/win32/registry_lock.h"
 
 namespace win32::registry {
 namespace {
@@ -108,6 +109,57 @@ json WriteKey(const Key& key) {
   return json{{"keys", std::move(keys)}, {"values", std::move(values)}};
 }
 
+enum class FileRead { kText, kUnfit, kFailed };
+
+// The text of the registry file when it is a regular file of at most kMaxFileSize bytes. Whatever
+// else has its name (a folder, a FIFO, a device) is not read (kUnfit), so nothing blocks the start or
+// reads on for ever.
+FileRead ReadFileText(const std::filesystem::path& path, std::string& text, std::string& problem) {
+  auto unfit = [&](const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) {
+      problem = "it is not a regular file";
+      return true;
+    }
+    if (static_cast<uintmax_t>(st.st_size) > kMaxFileSize) {
+      problem = "it is larger than " + std::to_string(kMaxFileSize) + " bytes";
+      return true;
+    }
+    return false;
+  };
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    problem = std::strerror(errno);
+    return FileRead::kFailed;
+  }
+  if (unfit(st)) return FileRead::kUnfit;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    problem = std::strerror(errno);
+    return FileRead::kFailed;
+  }
+  // Something else may have taken the name since it was looked at.
+  FileRead result = FileRead::kText;
+  if (::fstat(fd, &st) != 0 || unfit(st)) result = FileRead::kUnfit;
+  char buffer[65536];
+  while (result == FileRead::kText) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      problem = std::strerror(errno);
+      result = FileRead::kFailed;
+    } else if (n == 0) {
+      break;
+    } else if (text.size() + static_cast<size_t>(n) > kMaxFileSize) {
+      problem = "it grew larger than " + std::to_string(kMaxFileSize) + " bytes";
+      result = FileRead::kUnfit;
+    } else {
+      text.append(buffer, static_cast<size_t>(n));
+    }
+  }
+  ::close(fd);
+  return result;
+}
+
 }  // namespace
 
 std::optional<Tree> ParseTree(const std::string& text, std::string& error) {
@@ -165,7 +217,18 @@ std::optional<Store::Stamp> Store::StampNow() const {
   return Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
 }
 
+std::filesystem::path Store::LockPath() const {
+  std::filesystem::path lock = path_;
+  lock += ".lock";
+  return lock;
+}
+
 Tree& Store::Current() {
+  if (!loaded_ && !path_.empty()) {
+    // A save under way holds the lock; a temporary file found while no one holds it was left by a
+    // program killed in the middle of a save.
+    if (FileLock lock = FileLock::TryNow(LockPath()); lock.Held()) RemoveTemporaries();
+  }
   if (!loaded_ || StampNow() != stamp_) Load();
   return tree_;
 }
@@ -176,14 +239,18 @@ void Store::Load() {
   writable_ = true;
   stamp_ = StampNow();
   if (!stamp_) return;  // no file yet: an empty registry
-  std::ifstream in(path_, std::ios::binary);
-  std::string text;
-  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in.is_open() || in.bad()) {
-    std::cerr << "copperleaf: cannot read the registry file " << path_ << " (" << std::strerror(errno)
-              << "); the registry starts empty and will not replace the file\n";
-    writable_ = false;
-    return;
+  std::string text, problem;
+  switch (ReadFileText(path_, text, problem)) {
+    case FileRead::kText:
+      break;
+    case FileRead::kUnfit:
+      KeepAside(problem);
+      return;
+    case FileRead::kFailed:
+      std::cerr << "copperleaf: cannot read the registry file " << path_ << " (" << problem
+                << "); the registry starts empty and will not replace the file\n";
+      writable_ = false;
+      return;
   }
   std::string error;
   auto tree = ParseTree(text, error);
@@ -200,7 +267,8 @@ void Store::KeepAside(const std::string& reason) {
     aside = path_;
     aside += ".corrupt-" + std::to_string(n);
     std::error_code ec;
-    if (!std::filesystem::exists(aside, ec)) break;
+    // A name taken by anything, a dangling link included, is not reused.
+    if (!std::filesystem::exists(std::filesystem::symlink_status(aside, ec))) break;
   }
   std::error_code ec;
   std::filesystem::rename(path_, aside, ec);
@@ -215,26 +283,72 @@ void Store::KeepAside(const std::string& reason) {
   stamp_.reset();
 }
 
-bool Store::Commit() {
-  if (!writable_ || path_.empty()) {
-    std::cerr << "copperleaf: the registry cannot be saved" << (path_.empty() ? " (no home folder)" : "") << "\n";
-    return false;
+void Store::RemoveTemporaries() const {
+  const std::string prefix = path_.filename().string() + ".tmp-";
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(path_.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const bool temporary = name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+                           std::all_of(name.begin() + prefix.size(), name.end(),
+                                       [](char c) { return c >= '0' && c <= '9'; });
+    if (temporary) ::unlink(it->path().c_str());
+  }
+}
+
+LSTATUS Store::Change(const std::function<LSTATUS(Tree&)>& edit) {
+  if (path_.empty()) {
+    std::cerr << "copperleaf: the registry cannot be saved (no home folder)\n";
+    return ERROR_ACCESS_DENIED;
   }
   std::error_code ignored;
   std::filesystem::create_directories(path_.parent_path(), ignored);
+  std::string problem;
+  const FileLock lock = FileLock::Wait(LockPath(), problem);
+  if (!lock.Held()) {
+    std::cerr << "copperleaf: the registry file " << path_ << " cannot be changed: " << problem
+              << "; the change is not made\n";
+    return ERROR_ACCESS_DENIED;
+  }
+  RemoveTemporaries();
+  // Another process may have saved since the tree was last read: the change goes onto what the file
+  // holds now, and no one saves before this change is written.
+  Load();
+  Tree before = tree_;
+  const LSTATUS status = edit(tree_);
+  if (status == ERROR_SUCCESS && Commit()) return ERROR_SUCCESS;
+  tree_ = std::move(before);
+  return status == ERROR_SUCCESS ? ERROR_ACCESS_DENIED : status;
+}
+
+bool Store::Commit() {
+  if (!writable_) {
+    std::cerr << "copperleaf: the registry cannot be saved\n";
+    return false;
+  }
+  const std::string text = SerialiseTree(tree_);
+  if (text.size() > kMaxFileSize) {
+    std::cerr << "copperleaf: the registry file " << path_ << " would be larger than " << kMaxFileSize
+              << " bytes, which no start would read; the change is not made\n";
+    return false;
+  }
   std::filesystem::path temporary = path_;
   temporary += ".tmp-" + std::to_string(::getpid());
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  // Under the lock every earlier temporary file is gone, so the name is free; whatever holds it
+  // otherwise is left alone.
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    std::cerr << "copperleaf: cannot create the registry file " << temporary << " (" << std::strerror(errno)
+              << "); the change is not made\n";
+    return false;
+  }
   auto fail = [&](const char* step) {
-    int error = errno;
+    const int error = errno;
     if (fd >= 0) ::close(fd);
     ::unlink(temporary.c_str());
     std::cerr << "copperleaf: cannot " << step << " the registry file " << path_ << " (" << std::strerror(error)
               << "); the change is not made\n";
     return false;
   };
-  if (fd < 0) return fail("create");
-  const std::string text = SerialiseTree(tree_);
   for (size_t done = 0; done < text.size();) {
     ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -242,7 +356,7 @@ bool Store::Commit() {
     done += static_cast<size_t>(n);
   }
   if (::fsync(fd) != 0) return fail("flush");
-  int closed = ::close(fd);
+  const int closed = ::close(fd);
   fd = -1;
   if (closed != 0) return fail("close");
   if (::rename(temporary.c_str(), path_.c_str()) != 0) return fail("replace");

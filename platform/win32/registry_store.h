@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -52,17 +53,24 @@ std::string SerialiseTree(const Tree& tree);
 // absolute path; empty when there is no home folder either.
 std::filesystem::path DefaultFilePath();
 
+// The largest registry file read, and written: far beyond any settings, well short of exhausting
+// memory with a hostile file.
+constexpr size_t kMaxFileSize = 8 << 20;
+
 // The tree kept in step with its file. Every change is written at once, atomically (a temporary file
 // renamed over the old one), so a crash never leaves half a file. Another process that writes the
-// file in between is noticed and its tree read before the next call.
+// file in between is noticed and its tree read before the next call; changes are made under a lock
+// (registry_lock.h), so two processes changing the registry at once lose nothing.
 class Store {
  public:
   explicit Store(std::filesystem::path path);
 
   // The tree as the file holds it now.
   Tree& Current();
-  // Writes the tree as it stands; false, with a message on standard error, when it cannot be written.
-  bool Commit();
+  // Applies `edit` to the tree as the file holds it under the lock and writes the result. An edit
+  // that does not return ERROR_SUCCESS writes nothing; when the file cannot be written the change
+  // is undone and refused (ERROR_ACCESS_DENIED), with a message on standard error.
+  LSTATUS Change(const std::function<LSTATUS(Tree&)>& edit);
 
  private:
   struct Stamp {
@@ -76,8 +84,11 @@ class Store {
     }
   };
   std::optional<Stamp> StampNow() const;
+  std::filesystem::path LockPath() const;
   void Load();
   void KeepAside(const std::string& reason);
+  void RemoveTemporaries() const;
+  bool Commit();
 
   std::filesystem::path path_;
   Tree tree_;

@@ -1,5 +1,6 @@
 #include "platform/win32/surface.h"
 
+#include "platform/win32/dialog_record.h"
 #include "platform/win32/frame_writer.h"
 #include "platform/win32/window_manager.h"
 #include "platform/win32/x11_display.h"
@@ -13,14 +14,37 @@ Surface* WindowSurface(HWND window) {
   return record != nullptr ? detail::SizedSurface(*record) : nullptr;
 }
 
-void PresentWindow(HWND window) {
+uint64_t FollowedSizeChanges(HWND window) {
   detail::State& state = detail::GetState();
   std::lock_guard lock(state.mutex);
   detail::Window* record = detail::Find(state, window);
-  if (record == nullptr) return;
-  const Surface& surface = *detail::SizedSurface(*record);
-  if (record->native != 0) x11::ShowSurface(record->native, surface);
-  WriteFrameIfAsked(reinterpret_cast<uintptr_t>(window), record->presented++, surface);
+  return record != nullptr ? record->sizeChanges : 0;
+}
+
+void PresentWindow(HWND window) {
+  HWND root = window;
+  {
+    detail::State& state = detail::GetState();
+    std::lock_guard lock(state.mutex);
+    detail::Window* record = detail::Find(state, window);
+    if (record == nullptr) return;
+    // A control shows in the picture of the dialog it belongs to.
+    while (record->parent != nullptr) {
+      detail::Window* parent = detail::Find(state, record->parent);
+      if (parent == nullptr) break;
+      record = parent;
+    }
+    root = record->handle;
+    if (record->procedure != controls::DialogProcedure) {
+      record = detail::Find(state, window);
+      const Surface& surface = *detail::SizedSurface(*record);
+      if (record->native != 0) x11::ShowSurface(record->native, surface);
+      WriteFrameIfAsked(reinterpret_cast<uintptr_t>(window), record->presented++, surface);
+      return;
+    }
+  }
+  // The dialog's picture is put together once its queue is idle, not at every control's paint.
+  if (controls::IsDialog(root)) controls::Dialogs()[root].changed = true;
 }
 
 }  // namespace win32

@@ -17,6 +17,10 @@ struct Surface {
 // The surface of a window the stand-in knows, resized to its client area; null for any other handle.
 Surface* WindowSurface(HWND window);
 
+// How often the window took a new size from a window of another program that it fills (always 0
+// for the others): a swap chain made at one count follows the window's client size once it changes.
+uint64_t FollowedSizeChanges(HWND window);
+
 // Hands the window's surface to the presenter once its pixels are complete.
 void PresentWindow(HWND window);
 

@@ -1,7 +1,10 @@
 // Window classes and windows: creation, destruction, geometry and the default procedure.
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/machine/text.h"
+#include "platform/win32/given_window.h"
+#include "platform/win32/termination.h"
 #include "platform/win32/window_manager.h"
 #include "platform/win32/x11_display.h"
 
@@ -50,12 +53,32 @@ void CreateNative(State& state, Window& window, const std::u16string& title) {
     Window* record = win32::detail::Resolve(state, window.parent);
     if (record == nullptr || !record->foreign) return;
     parent = record->native;
+    // The window inside follows the foreign window's size.
+    win32::x11::WatchForeignWindow(parent);
   }
   const LONG left = window.rect.left + insets.left;
   const LONG top = window.rect.top + insets.top;
   window.native = win32::x11::CreateNativeWindow(parent, {left, top, left + size.cx, top + size.cy},
                                                  (window.style & WS_POPUP) != 0, (window.style & WS_VISIBLE) != 0,
                                                  title);
+}
+
+// The first top-level popup draws into the given window, at that window's size; false when the
+// window given cannot be drawn in.
+bool TakeGivenWindow(State& state, Window& window) {
+  state.givenTaken = true;
+  RECT area{};
+  if (state.givenWindow == 0) return false;
+  if (!win32::x11::ForeignWindow(state.givenWindow, area)) {
+    std::fprintf(stderr, "copperleaf: there is no X11 window 0x%lx to draw in\n", state.givenWindow);
+    return false;
+  }
+  window.native = state.givenWindow;
+  window.given = true;
+  window.rect.right = window.rect.left + (area.right - area.left);
+  window.rect.bottom = window.rect.top + (area.bottom - area.top);
+  win32::x11::WatchForeignWindow(state.givenWindow);
+  return true;
 }
 
 // Takes the window and its children out of the table, with their timers and queued messages.
@@ -67,7 +90,7 @@ void Forget(State& state, HWND handle) {
   for (HWND child : children) Forget(state, child);
   auto it = state.windows.find(reinterpret_cast<uintptr_t>(handle));
   if (it == state.windows.end()) return;
-  if (it->second->native != 0) win32::x11::DestroyNativeWindow(it->second->native);
+  if (it->second->native != 0 && !it->second->given) win32::x11::DestroyNativeWindow(it->second->native);
   for (auto& [thread, queue] : state.queues) {
     std::erase_if(queue.posted, [&](const MSG& message) { return message.hwnd == handle; });
     std::erase_if(queue.timers, [&](const win32::detail::Timer& timer) { return timer.window == handle; });
@@ -142,13 +165,16 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     if (style & WS_CHILD) window->id = static_cast<int>(static_cast<DWORD>(reinterpret_cast<uintptr_t>(menu)));
     if (windowName != nullptr) window->text = windowName;
     window->disabled = (style & WS_DISABLED) != 0;
+    const bool drawsInGiven =
+        state.windowGiven && !state.givenTaken && (style & WS_POPUP) && !(style & WS_CHILD) && !windowClass->headless;
+    if (drawsInGiven && !TakeGivenWindow(state, *window)) return nullptr;
     const SIZE size = win32::detail::ClientSize(*window);
     win32::detail::SizedSurface(*window);
     if (style & WS_VISIBLE) {
       window->invalid.push_back({0, 0, size.cx, size.cy});
       window->erase = true;
     }
-    if (!windowClass->headless) CreateNative(state, *window, window->text);
+    if (!windowClass->headless && !drawsInGiven) CreateNative(state, *window, window->text);
     state.windows.emplace(reinterpret_cast<uintptr_t>(handle), std::move(window));
   }
   CREATESTRUCTW create{param, instance, nullptr, parent, height, width, y, x, static_cast<LONG>(style),
@@ -251,7 +277,7 @@ BOOL WINAPI SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int cx, in
     window->invalid.assign(1, RECT{0, 0, after.cx, after.cy});
     window->erase = true;
   }
-  if (window->native != 0) {
+  if (window->native != 0 && !window->given) {
     const RECT insets = win32::detail::NonClientInsets(window->style, false);
     const LONG left = window->rect.left + insets.left;
     const LONG top = window->rect.top + insets.top;
@@ -274,19 +300,78 @@ BOOL WINAPI ScreenToClient(HWND handle, LPPOINT point) {
 
 namespace win32 {
 
+void SetGivenWindow(unsigned long window) {
+  State& state = GetState();
+  std::lock_guard lock(state.mutex);
+  state.windowGiven = true;
+  state.givenWindow = window;
+  state.givenTaken = false;
+}
+
+bool GivenWindowArea(RECT& area) {
+  unsigned long window = 0;
+  {
+    State& state = GetState();
+    std::lock_guard lock(state.mutex);
+    if (!state.windowGiven) return false;
+    window = state.givenWindow;
+  }
+  return window != 0 && x11::ForeignWindow(window, area);
+}
+
+namespace detail {
+
+void FollowNativeSize(unsigned long native, int width, int height) {
+  width = std::clamp(width, 0, kMaxExtent);
+  height = std::clamp(height, 0, kMaxExtent);
+  std::vector<HWND> resized;
+  {
+    State& state = GetState();
+    std::lock_guard lock(state.mutex);
+    for (const auto& [key, window] : state.windows) {
+      if (window->foreign) continue;
+      const bool drawsInIt = window->given && window->native == native;
+      // A window made inside another program's window (the preview) fills it.
+      const bool inside = (window->style & WS_CHILD) && reinterpret_cast<uintptr_t>(window->parent) == native &&
+                          state.windows.count(native) != 0 && state.windows.at(native)->foreign;
+      if (!drawsInIt && !inside) continue;
+      const SIZE before = ClientSize(*window);
+      if (before.cx == width && before.cy == height) continue;
+      if (inside) {
+        window->rect = {0, 0, width, height};
+        if (window->native != 0) x11::MoveNativeWindow(window->native, window->rect);
+      } else {
+        window->rect.right = window->rect.left + width;
+        window->rect.bottom = window->rect.top + height;
+      }
+      ++window->sizeChanges;
+      window->invalid.assign(1, RECT{0, 0, width, height});
+      window->erase = true;
+      resized.push_back(window->handle);
+    }
+  }
+  for (HWND window : resized) SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+}
+
+}  // namespace detail
+
 void ResetWindowing() {
   State& state = GetState();
   {
     std::lock_guard lock(state.mutex);
     for (const auto& [key, window] : state.windows) {
-      if (!window->foreign && window->native != 0) x11::DestroyNativeWindow(window->native);
+      if (!window->foreign && window->native != 0 && !window->given) x11::DestroyNativeWindow(window->native);
     }
     state.windows.clear();
     state.classes.clear();
     state.queues.clear();
     state.cursor = nullptr;
     state.contexts.clear();
+    state.windowGiven = false;
+    state.givenWindow = 0;
+    state.givenTaken = false;
   }
+  detail::ForgetTerminationRequest();
   x11::Close();
 }
 

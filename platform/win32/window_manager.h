@@ -44,6 +44,10 @@ struct Window {
   std::thread::id thread;
   bool foreign = false;         // an X11 window of another program, known by its id
   unsigned long native = 0;     // the X11 window showing this one, 0 when headless
+  // The X11 window is another program's, given to draw in: never moved or destroyed from here; this
+  // window takes its size whenever it changes.
+  bool given = false;
+  uint64_t sizeChanges = 0;     // client sizes taken from a window of another program
   bool destroying = false;
   Surface surface;
   std::vector<RECT> invalid;    // client coordinates; painted by the next WM_PAINT
@@ -75,6 +79,10 @@ struct State {
   uintptr_t nextHandle = 0x00010010;
   HCURSOR cursor = nullptr;
   std::vector<std::unique_ptr<DeviceContext>> contexts;  // handed out by BeginPaint
+  // Full screen in a window another program gave: the first top-level popup draws into it.
+  bool windowGiven = false;
+  unsigned long givenWindow = 0;  // 0: the id could not be read, so no popup can be made
+  bool givenTaken = false;
 };
 
 State& GetState();
@@ -89,5 +97,9 @@ POINT ClientOrigin(State& state, const Window& window);  // screen coordinates
 bool IsSelfOrDescendant(State& state, HWND window, HWND ancestor);
 // The window's surface, first resized (and cleared) when the client area changed size.
 Surface* SizedSurface(Window& window);
+
+// The X11 window `native` of another program now has this client size: the window drawing into it,
+// or the windows made inside it, take that size. The lock must not be held.
+void FollowNativeSize(unsigned long native, int width, int height);
 
 }  // namespace win32::detail

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "platform/machine/text.h"
@@ -26,6 +27,7 @@ struct Connection {
   Atom protocols = 0;
   Atom deleteWindow = 0;
   Cursor blank = 0;
+  std::set<unsigned long> watched;  // windows of other programs whose changes are reported
 };
 
 Connection& Get() {
@@ -100,6 +102,17 @@ void Translate(Connection& connection, const XEvent& event, std::vector<Translat
       out.push_back({key.window, WM_KEYDOWN, VirtualKey(XLookupKeysym(&key, 0)), lParam});
       break;
     }
+    case KeyRelease: {
+      XKeyEvent key = event.xkey;
+      const LPARAM lParam = 1 | (static_cast<LPARAM>(key.keycode & 0xFF) << 16) | (LPARAM{3} << 30);
+      out.push_back({key.window, WM_KEYUP, VirtualKey(XLookupKeysym(&key, 0)), lParam});
+      break;
+    }
+    case ButtonRelease: {
+      const XButtonEvent& button = event.xbutton;
+      if (button.button == Button1) out.push_back({button.window, WM_LBUTTONUP, 0, Point(button.x, button.y)});
+      break;
+    }
     case ButtonPress: {
       const XButtonEvent& button = event.xbutton;
       if (button.button == Button1) out.push_back({button.window, WM_LBUTTONDOWN, MK_LBUTTON, Point(button.x, button.y)});
@@ -125,14 +138,22 @@ void Translate(Connection& connection, const XEvent& event, std::vector<Translat
     case MapNotify: {
       // A popup bypasses the window manager, so it takes the keyboard itself once it shows.
       XWindowAttributes attributes{};
-      if (XGetWindowAttributes(connection.display, event.xmap.window, &attributes) && attributes.override_redirect) {
+      if (connection.watched.count(event.xmap.window) == 0 &&
+          XGetWindowAttributes(connection.display, event.xmap.window, &attributes) && attributes.override_redirect) {
         XSetInputFocus(connection.display, event.xmap.window, RevertToParent, CurrentTime);
       }
       break;
     }
     case DestroyNotify:
+      connection.watched.erase(event.xdestroywindow.window);
       out.push_back({event.xdestroywindow.window, WM_DESTROY, 0, 0});
       break;
+    case ConfigureNotify: {
+      const XConfigureEvent& configure = event.xconfigure;
+      out.push_back({configure.window, WM_SIZE, SIZE_RESTORED,
+                     MAKELPARAM(static_cast<WORD>(configure.width), static_cast<WORD>(configure.height))});
+      break;
+    }
     default:
       break;
   }
@@ -155,6 +176,7 @@ void Close() {
   }
   connection.display = nullptr;
   connection.blank = 0;
+  connection.watched.clear();
   connection.tried = false;
 }
 
@@ -169,7 +191,8 @@ unsigned long CreateNativeWindow(unsigned long parent, const RECT& client, bool 
   attributes.background_pixel = BlackPixel(display, screen);
   attributes.override_redirect = popup && parent == 0 ? True : False;
   attributes.event_mask =
-      KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask;
+      KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | ExposureMask |
+      StructureNotifyMask;
   const unsigned width = client.right > client.left ? client.right - client.left : 1;
   const unsigned height = client.bottom > client.top ? client.bottom - client.top : 1;
   const ::Window window =
@@ -257,6 +280,22 @@ void HideCursor(unsigned long window, bool hidden) {
   XFlush(display);
 }
 
+void SetNativeTitle(unsigned long window, const std::u16string& title) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  if (connection.display == nullptr) return;
+  XStoreName(connection.display, window, machine::Utf8FromWide(title).c_str());
+  XFlush(connection.display);
+}
+
+void SetNativeOwner(unsigned long window, unsigned long owner) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  if (connection.display == nullptr) return;
+  XSetTransientForHint(connection.display, window, owner);
+  XFlush(connection.display);
+}
+
 bool ForeignWindow(unsigned long id, RECT& screen) {
   Connection& connection = Get();
   std::lock_guard lock(connection.mutex);
@@ -270,6 +309,15 @@ bool ForeignWindow(unsigned long id, RECT& screen) {
   if (!XTranslateCoordinates(display, id, attributes.root, 0, 0, &x, &y, &child)) return false;
   screen = {x, y, x + attributes.width, y + attributes.height};
   return true;
+}
+
+void WatchForeignWindow(unsigned long id) {
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  ::Display* display = connection.display;
+  if (display == nullptr || !connection.watched.insert(id).second) return;
+  XSelectInput(display, id, StructureNotifyMask | ExposureMask);
+  XFlush(display);
 }
 
 bool ScreenSize(int& width, int& height) {

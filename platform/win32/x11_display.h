@@ -23,16 +23,24 @@ void DestroyNativeWindow(unsigned long window);
 void MoveNativeWindow(unsigned long window, const RECT& client);
 void ShowSurface(unsigned long window, const Surface& surface);
 void HideCursor(unsigned long window, bool hidden);
+void SetNativeTitle(unsigned long window, const std::u16string& title);
+// Asks the window manager to keep `window` (a dialog) above `owner` and to treat it as its child.
+void SetNativeOwner(unsigned long window, unsigned long owner);
 
 // Whether `id` names an existing X11 window; gives its area in screen coordinates.
 bool ForeignWindow(unsigned long id, RECT& screen);
+
+// Asks the server to report when another program's window changes size, is uncovered or goes away
+// (only those: its input belongs to that program).
+void WatchForeignWindow(unsigned long id);
 
 // The size of the default screen, when connected.
 bool ScreenSize(int& width, int& height);
 
 // What the X11 events pending on the connection mean for the stand-in's windows: `message` with
 // its parameters for the native window `window`; WM_PAINT when the window was uncovered and must
-// be painted again; WM_DESTROY when the server destroyed that window (its foreign parent went away).
+// be painted again; WM_DESTROY when the server destroyed that window (its foreign parent went away);
+// WM_SIZE with the new client size in lParam when that window's geometry changed.
 using EventSink = std::function<void(unsigned long window, UINT message, WPARAM wParam, LPARAM lParam)>;
 void PumpEvents(const EventSink& sink);
 

@@ -174,6 +174,7 @@ TEST_F(EffectDrawTest, ChangesInsideAPassApplyFromCommitChangesOn) {
 }
 
 TEST_F(EffectDrawTest, UnknownNamesAndWrongKindsFailHarmlessly) {
+  const d3dx9::EffectRecording recording;
   const float four[4] = {0.5f, 0.25f, 0, 1};
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
@@ -204,6 +205,47 @@ TEST_F(EffectDrawTest, UnknownNamesAndWrongKindsFailHarmlessly) {
   EXPECT_EQ(set.method, "SetFloatArray");
   EXPECT_EQ(set.name, "BlendColor");
   EXPECT_EQ(set.values, (std::vector<float>{0.5f, 0.25f, 0, 1}));
+}
+
+// An effect used frame after frame all night keeps no log: calls are recorded only while a test holds
+// a recording, and recordings may nest.
+TEST_F(EffectDrawTest, CallsAreRecordedOnlyWhileATestAsks) {
+  IDirect3DTexture9* red = Flat(0xFFFF0000);
+  auto frame = [&] {
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    effect_->SetTexture("Texture1", red);
+    UINT passes = 0;
+    effect_->Begin(&passes, 0);
+    device_->BeginScene();
+    effect_->BeginPass(0);
+    DrawQuad();
+    effect_->EndPass();
+    effect_->End();
+    device_->EndScene();
+  };
+  const std::vector<d3dx9::EffectCall>* calls = d3dx9::RecordedEffectCalls(effect_);
+  ASSERT_NE(calls, nullptr);
+  for (int i = 0; i < 100; ++i) frame();
+  EXPECT_TRUE(calls->empty());
+  EXPECT_EQ(BackBufferPixel(10, 10), 0xFF0000u) << "the effect works unrecorded";
+  EXPECT_EQ(effect_->SetFloat("Nope", 1.0f), D3DERR_INVALIDCALL) << "and still reports failures";
+
+  const std::vector<std::string> oneFrame{"SetTexture", "Begin", "BeginPass", "EndPass", "End"};
+  {
+    const d3dx9::EffectRecording outer;
+    frame();
+    {
+      const d3dx9::EffectRecording inner;
+      frame();
+    }
+    frame();
+  }
+  frame();
+  std::vector<std::string> methods;
+  for (const d3dx9::EffectCall& call : *calls) methods.push_back(call.method);
+  std::vector<std::string> threeFrames;
+  for (int i = 0; i < 3; ++i) threeFrames.insert(threeFrames.end(), oneFrame.begin(), oneFrame.end());
+  EXPECT_EQ(methods, threeFrames);
 }
 
 TEST_F(EffectDrawTest, BytesThatAreNoEffectMakeNone) {

@@ -29,6 +29,7 @@ const char* const kGlow =
     "    sampler 1 Texture1\n"
     "    state AlphaBlendEnable TRUE\n"
     "    state BlendOp Max\n"
+    "    state CullMode None\n"
     "technique Common\n"
     "  pass A\n"
     "    program textured\n"
@@ -59,11 +60,13 @@ TEST(EffectFile, ReadsParametersTechniquesAndPasses) {
   ASSERT_EQ(max.passes[0].samplers.size(), 1u);
   EXPECT_EQ(max.passes[0].samplers[0].stage, 1u);
   EXPECT_EQ(max.passes[0].samplers[0].parameter, "Texture1");
-  ASSERT_EQ(max.passes[0].states.size(), 2u);
+  ASSERT_EQ(max.passes[0].states.size(), 3u);
   EXPECT_EQ(max.passes[0].states[0].state, (uint32_t)D3DRS_ALPHABLENDENABLE);
   EXPECT_EQ(max.passes[0].states[0].value, (uint32_t)TRUE);
   EXPECT_EQ(max.passes[0].states[1].state, (uint32_t)D3DRS_BLENDOP);
   EXPECT_EQ(max.passes[0].states[1].value, (uint32_t)D3DBLENDOP_MAX);
+  EXPECT_EQ(max.passes[0].states[2].state, (uint32_t)D3DRS_CULLMODE);
+  EXPECT_EQ(max.passes[0].states[2].value, (uint32_t)D3DCULL_NONE);
 
   const auto& common = file->techniques[1];
   ASSERT_EQ(common.passes.size(), 2u);
@@ -97,6 +100,7 @@ TEST(EffectFile, RejectsWhatIsNoEffectFile) {
       {"two programs", header + "technique T\npass P\nprogram a\nprogram b\n"},
       {"program outside pass", header + "technique T\nprogram textured\n"},
       {"unknown state", header + "technique T\npass P\nprogram p\nstate ZEnable TRUE\n"},
+      {"bad cull mode", header + "technique T\npass P\nprogram p\nstate CullMode TRUE\n"},
       {"bad state value", header + "technique T\npass P\nprogram p\nstate SrcBlend Max\n"},
       {"sampler stage too high", header + "parameter texture t\ntechnique T\npass P\nprogram p\nsampler 8 t\n"},
       {"sampler stage twice",

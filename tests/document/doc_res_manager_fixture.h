@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/d3dx9/effect.h"
 #include "platform/machine/machine.h"
 #include "render/com_holder.h"
 
@@ -189,6 +190,8 @@ class DeviceTest : public ::testing::Test {
     return device_->Reset(&params);
   }
 
+  // The tests read what the scene objects tell their effects.
+  d3dx9::EffectRecording effectRecording_;
   HWND window_ = nullptr;
   D3DPRESENT_PARAMETERS params_{};
   ComHolder<IDirect3D9> d3d_;

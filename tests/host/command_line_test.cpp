@@ -1,5 +1,6 @@
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "tests/host/host_fixture.h"
 
@@ -51,5 +52,43 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"OverlongNumber", u"saver.scr /p 99999999999999999999", ScreensaverMode::Preview, 0},
         CommandLineCase{"LargestNumber", u"saver.scr /p 2147483647", ScreensaverMode::Preview, 2147483647}),
     [](const ::testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
+
+// The Linux managers' forms reach the screensaver as the Windows line the stand-in makes of them.
+struct LinuxCase {
+  const char* name;
+  std::vector<const char*> arguments;
+  const char* saverWindow;
+  ScreensaverMode mode;
+  INT_PTR parent;
+};
+
+void PrintTo(const LinuxCase& c, std::ostream* os) { *os << c.name; }
+
+class LinuxCommandLineTest : public HostTest, public ::testing::WithParamInterface<LinuxCase> {};
+
+TEST_P(LinuxCommandLineTest, SelectsModeAndParent) {
+  const LinuxCase& c = GetParam();
+  std::vector<const char*> argv{"/usr/libexec/xscreensaver/copperleaf"};
+  argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+  const win32::LinuxStart start = win32::StartFromArguments(static_cast<int>(argv.size()), argv.data(), c.saverWindow);
+  HostProbe saver;
+  EXPECT_EQ(saver.ParseCommandLine(start.commandLine.c_str()), c.mode);
+  EXPECT_EQ((INT_PTR)saver.m_parentWindow, c.parent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, LinuxCommandLineTest,
+    ::testing::Values(LinuxCase{"RootInGivenWindow", {"--root"}, "0x1e00007", ScreensaverMode::FullScreen, 0},
+                      LinuxCase{"RootAlone", {"-root"}, nullptr, ScreensaverMode::FullScreen, 0},
+                      LinuxCase{"RootInBadWindow", {"--root"}, "nonsense", ScreensaverMode::FullScreen, 0},
+                      LinuxCase{"WindowIdHex", {"--window-id", "0x2a"}, nullptr, ScreensaverMode::Preview, 42},
+                      LinuxCase{"WindowIdDecimal", {"--window-id", "4242"}, nullptr, ScreensaverMode::Preview, 4242},
+                      LinuxCase{"LargestWindowId", {"--window-id", "0x1fffffff"}, nullptr, ScreensaverMode::Preview,
+                                0x1fffffff},
+                      // An id that cannot be read leaves the preview without a parent, which fails its
+                      // start with the preview's own message.
+                      LinuxCase{"WindowIdBad", {"--window-id", "0x"}, nullptr, ScreensaverMode::Preview, 0},
+                      LinuxCase{"WindowIdMissing", {"--window-id"}, nullptr, ScreensaverMode::Preview, 0}),
+    [](const ::testing::TestParamInfo<LinuxCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <string>
 
 #include "platform/machine/machine_json.h"
 
@@ -96,6 +98,70 @@ TEST(MachineTest, BadDescriptionsAreRefusedWithAReason) {
   }
 }
 
+// A count or coordinate is a whole number within its range: a fraction, a boolean, a string or a
+// number beyond the range would be cut, wrapped or converted into something the file never said.
+TEST(MachineTest, NumbersThatAreNotWholeOrOutOfRangeAreRefusedByName) {
+  const struct {
+    const char* text;
+    const char* named;  // in the reason given
+  } cases[] = {
+      {R"({"displays": [{"name": "A", "x": 2147483648}]})", "\"x\""},
+      {R"({"displays": [{"name": "A", "y": -2147483649}]})", "\"y\""},
+      {R"({"displays": [{"name": "A", "x": 18446744073709551615}]})", "\"x\""},
+      {R"({"displays": [{"name": "A", "x": "5"}]})", "\"x\""},
+      {R"({"displays": [{"name": "A", "mode": {"width": 1024.5}}]})", "\"width\""},
+      {R"({"displays": [{"name": "A", "mode": {"height": 768.0}}]})", "\"height\""},
+      {R"({"displays": [{"name": "A", "mode": {"width": true}}]})", "\"width\""},
+      {R"({"displays": [{"name": "A", "mode": {"refresh": 1e2}}]})", "\"refresh\""},
+      {R"({"displays": [{"name": "A", "attached": 1}]})", "\"attached\""},
+      {R"({"displays": [{"name": "A", "description": 7}]})", "\"description\""},
+      {R"({"adapters": [{"display": 0.5}]})", "\"display\""},
+      {R"({"adapters": [{"deviceIdentifier": [1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,1.5]}]})", "deviceIdentifier"},
+      {R"({"faults": {"deviceLostFromFrame": 18446744073709551615}})", "\"deviceLostFromFrame\""},
+      {R"({"faults": {"deviceNotResetFromFrame": 2147483648}})", "\"deviceNotResetFromFrame\""},
+      {R"({"faults": {"failLocks": "yes"}})", "\"failLocks\""},
+      {R"({"faults": {"missingLibraries": [5]}})", "\"missingLibraries\""},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(machine::ParseMachine(c.text, error)) << c.text;
+    EXPECT_NE(error.find(c.named), std::string::npos) << c.text << ": " << error;
+  }
+}
+
+// Monitor rectangles are 32-bit and every monitor gets buffers of its size: a desktop beyond either
+// is refused, one just within both is read.
+TEST(MachineTest, DesktopMustFitItsCoordinatesAndTheMemoryOfItsBuffers) {
+  auto displays = [](int count, const std::string& each) {
+    std::string text = R"({"displays": [)";
+    for (int i = 0; i < count; ++i)
+      text += (i ? "," : "") + std::string(R"({"name": "D)") + std::to_string(i) + "\", " + each + "}";
+    return text + "]";
+  };
+  const struct {
+    std::string text;
+    bool read;
+  } cases[] = {
+      {R"({"displays": [{"name": "A", "x": 2147483000, "mode": {"width": 1024}}]})", false},
+      {R"({"displays": [{"name": "A", "y": 2147483000, "mode": {"height": 768}}]})", false},
+      {R"({"displays": [{"name": "A", "x": 2147482623, "y": 2147482879}]})", true},  // ends at 2^31 - 1
+      {R"({"displays": [{"name": "A", "x": -2147483648, "y": -2147483648}]})", true},
+      {R"({"displays": [{"name": "A", "x": -2147483648}, {"name": "B", "x": 2147482000}]})", false},
+      {displays(10, R"("mode": {"width": 16384, "height": 16384})") + "}", false},
+      {displays(1, R"("mode": {"width": 16384, "height": 16384})") + "}", false},
+      {displays(8, R"("mode": {"width": 4096, "height": 2048})") + "}", true},
+      // A full-screen mode of the adapter counts as well as the desktop's.
+      {displays(8, R"("mode": {"width": 4096, "height": 2048})") +
+           R"(, "adapters": [{"display": 3, "modes": [{"width": 8192, "height": 2048}]}]})",
+       false},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_EQ(machine::ParseMachine(c.text, error).has_value(), c.read) << c.text << ": " << error;
+    EXPECT_EQ(error.empty(), c.read) << c.text;
+  }
+}
+
 TEST(MachineTest, EnvironmentFileThatCannotBeUsedGivesTheDefaultMachineAndAMessage) {
   const auto path = std::filesystem::temp_directory_path() / "copperleaf-machine-test.json";
   {
@@ -120,6 +186,31 @@ TEST(MachineTest, EnvironmentFileThatCannotBeUsedGivesTheDefaultMachineAndAMessa
   }
   unsetenv("COPPERLEAF_MACHINE");
   EXPECT_EQ(machine::MachineFromEnvironment().displays.size(), 1u);
+}
+
+// What is no description file is not read at all: a FIFO would block the start until someone writes
+// to it, a device or a huge file would be read for ever.
+TEST(MachineTest, EnvironmentNamingNoRegularFileGivesTheDefaultMachineAtOnce) {
+  const auto folder = std::filesystem::temp_directory_path() / "copperleaf-machine-special";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "folder");
+  ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+  {
+    std::ofstream huge(folder / "huge.json");
+    huge << R"({"displays": [{"name": "\\\\.\\DISPLAY7", "description": ")" << std::string(2 << 20, 'x')
+         << R"("}]})";
+  }
+  for (const auto& path : {folder / "fifo", folder / "folder", std::filesystem::path("/dev/zero"), folder / "huge.json"}) {
+    SCOPED_TRACE(path);
+    setenv("COPPERLEAF_MACHINE", path.c_str(), 1);
+    testing::internal::CaptureStderr();
+    const machine::Machine loaded = machine::MachineFromEnvironment();
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(loaded.displays.at(0).name, u"\\\\.\\DISPLAY1");
+    EXPECT_NE(message.find(path.string()), std::string::npos);
+  }
+  unsetenv("COPPERLEAF_MACHINE");
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -98,8 +98,16 @@ TEST_F(BackgroundCopyTest, OffsetIsAFractionOfThePicturePlusTheWraps) {
 
 // Through a render object and the device: a picture red on its left half and blue on its right,
 // moved 64 pixels to the right, repeats at the left edge; the x wrap moves it by one more picture.
+// The layer's picture repeats mirrored, so the strip uncovered by the move shows the mirrored copy,
+// and the x wrap flag (one whole picture more) turns the moved picture into its mirror image.
 TEST_F(BackgroundCopyTest, EffectDrawsThePictureMovedByTheOffset) {
-  for (int32_t wrap : {0, 1}) {
+  constexpr uint32_t kRed = 0xFF0000u, kBlue = 0x0000FFu;
+  struct Case {
+    int32_t wrap;
+    uint32_t at30, at70, at180, at200;
+  };
+  for (const Case& c : {Case{0, kRed, kRed, kRed, kBlue}, Case{1, kBlue, kBlue, kBlue, kRed}}) {
+    const int32_t wrap = c.wrap;
     SCOPED_TRACE(wrap);
     auto description = ReadRegistered<DS_BackgroundCopy>(CopyRecord({{0, 0, 0, 0, 64, 0}, 0, wrap}));
     ASSERT_TRUE(description);
@@ -112,10 +120,10 @@ TEST_F(BackgroundCopyTest, EffectDrawsThePictureMovedByTheOffset) {
     device_->EndScene();
     const std::vector<uint32_t> pixels = ReadBackBuffer();
     for (int y : {5, 128, 250}) {
-      EXPECT_EQ(At(pixels, 30, y), 0x0000FFu);
-      EXPECT_EQ(At(pixels, 70, y), 0xFF0000u);
-      EXPECT_EQ(At(pixels, 180, y), 0xFF0000u);
-      EXPECT_EQ(At(pixels, 200, y), 0x0000FFu);
+      EXPECT_EQ(At(pixels, 30, y), c.at30);
+      EXPECT_EQ(At(pixels, 70, y), c.at70);
+      EXPECT_EQ(At(pixels, 180, y), c.at180);
+      EXPECT_EQ(At(pixels, 200, y), c.at200);
     }
   }
 }
@@ -130,7 +138,7 @@ TEST_F(BackgroundCopyTest, MaskKeepsThePlainPictureWhereItIsBlack) {
   layer.background = MakePicture(16, 16, [](UINT x, UINT) { return x < 8 ? 0xFF0000u : 0x0000FFu; });
   const std::vector<uint32_t> pixels = Draw(brush, layer);
   EXPECT_EQ(At(pixels, 40, 60), 0xFF0000u);   // top: unmasked, unmoved
-  EXPECT_EQ(At(pixels, 40, 200), 0x0000FFu);  // bottom: moved by half the picture
+  EXPECT_EQ(At(pixels, 40, 200), 0xFF0000u);  // bottom: moved by half the picture, the mirrored copy beside it
   EXPECT_EQ(At(pixels, 220, 60), 0x0000FFu);
   EXPECT_EQ(At(pixels, 220, 200), 0xFF0000u);
 }

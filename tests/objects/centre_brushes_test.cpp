@@ -14,6 +14,7 @@
 #include "screen_brush_fixture.h"
 #include "slideshow/view_2d.h"
 #include "tests/support/builder_stream.h"
+#include "tests/support/effect_files.h"
 
 namespace brush_test {
 namespace {
@@ -21,17 +22,6 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 constexpr int64_t kRotationEffectId = 110;
 
-const char kExpandEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter float2 amplitude\nparameter float2 center\n"
-    "technique Main\npass P0\nprogram radial_expand\nsampler 0 Background\nsampler 1 Mask\n"
-    "technique MainFX\npass P0\nprogram radial_expand\nsampler 0 Background\nsampler 1 Mask\n";
-const char kRadialWavesEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter float2 bg_scale_factor 1 1\nparameter float2 center\nparameter float frequency\n"
-    "parameter float amplitude\nparameter float time\n"
-    "technique Main\npass P0\nprogram radial_waves\nsampler 0 Background\nsampler 1 Mask\n"
-    "technique MainFX\npass P0\nprogram radial_waves\nsampler 0 Background\nsampler 1 Mask\n";
 const char kRotationEffect[] =
     "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
     "parameter float4 coord_transf 1 0 0 1\nparameter float2 offset\n"
@@ -64,12 +54,13 @@ class CentreBrushTest : public ScreenBrushTest {
     saved_ = g_LayerView;
     SetPicture(800, 600);
     // A document of this fixture's own: the three centre-based effects.
-    using docbuild::LibraryCopy;
+    using docbuild::EffectFile;
+  using docbuild::LibraryCopy;
     auto text = [](const char* s) { return doc_res_test::Bytes(s, s + std::strlen(s)); };
     docbuild::DocumentBuilder doc;
     doc.DocResManager(3, {}, {},
-                      {{u"vaultkit.dll", 102, {LibraryCopy(102, u"vaultkit.dll", text(kExpandEffect))}},
-                       {u"vaultkit.dll", 103, {LibraryCopy(103, u"vaultkit.dll", text(kRadialWavesEffect))}},
+                      {{u"vaultkit.dll", 102, {LibraryCopy(102, u"vaultkit.dll", EffectFile("expand.fx"))}},
+                       {u"vaultkit.dll", 103, {LibraryCopy(103, u"vaultkit.dll", EffectFile("radial_waves.fx"))}},
                        {u"vaultkit.dll",
                         kRotationEffectId,
                         {LibraryCopy(int32_t(kRotationEffectId), u"vaultkit.dll", text(kRotationEffect))}}},
@@ -447,12 +438,12 @@ TEST_F(CentreBrushPixelTest, RotationTurnsAboutTheCentre) {
 TEST_F(CentreBrushPixelTest, RadialWavesMoveTheSquaresEdge) {
   DS_RadialWaveFX brush;
   brush.amplitude.SetAndNotify(200);  // 0.05 of the picture
-  brush.frequency.SetAndNotify(990);  // derived 0.1: phase 10 x r + time
+  brush.frequency.SetAndNotify(990);  // derived 0.1: phase 10 x r - time
   brush.Load(nullptr);
   DrawingLayer layer(256, 256);
   layer.background = Square();
-  // The time that puts the crest (sin = 1) at r = 0.24.
-  brush.speed.accumulated = (kPi / 2 - 2.4f) / -0.08f;
+  // The time that puts the crest (sin = 1) at r = 0.24 (inward rings: time = -0.08 x clock).
+  brush.speed.accumulated = (2.4f - kPi / 2) / -0.08f;
   const std::vector<uint32_t> pixels = Draw(brush, layer);
   // uv 0.26 from the left edge: r = 0.24, the lookup moved 0.05 outward to 0.21 (blue).
   EXPECT_EQ(At(pixels, 67, 128), 0x0000FFu);

@@ -247,6 +247,7 @@ struct BoltRows {
   uint32_t jitter = 20, flicker = 0, morph = 100;
   int32_t style = 0;
   uint32_t glowColor = 0x00123456u, intensity = 50;
+  uint32_t count = SpriteRows{}.count;
 };
 
 void BoltRecord(docbuild::DocumentBuilder& doc, const BoltRows& r) {
@@ -256,7 +257,9 @@ void BoltRecord(docbuild::DocumentBuilder& doc, const BoltRows& r) {
   doc.U32(r.jitter).I32(r.style).U32(r.flicker).U32(r.morph);
   doc.Header(u"DS_GlowEffectCtrl", 1).U32(r.glowColor).U32(r.intensity);
   doc.Header(u"DS_FXParticleSystemCtrl", 1).Link(u"vaultkit.dll", 97);
-  SpriteRecord(doc, SpriteRows{});
+  SpriteRows sprites;
+  sprites.count = r.count;
+  SpriteRecord(doc, sprites);
 }
 
 TEST_F(DischargeBoltTest, ARecordIsReadWithItsDerivedSettingsAndWrittenBackUnchanged) {
@@ -289,6 +292,28 @@ TEST_F(DischargeBoltTest, ARecordIsReadWithItsDerivedSettingsAndWrittenBackUncha
   DS_IOF_Virtual* stream = &out;
   EXPECT_TRUE(read->Save(&stream));
   EXPECT_EQ(out.Written(), doc.Document());
+}
+
+// A stored segment count beyond what a picture can show (up to 0xFFFFFFFF, which would not fit in
+// memory) is held at the most segments a bolt has; the shapes never grow beyond it either.
+TEST_F(DischargeBoltTest, AHugeStoredCountIsHeldAtTheMostSegmentsABoltHas) {
+  for (uint32_t count : {DS_DischargeFXConstructor::kMaxSegments, DS_DischargeFXConstructor::kMaxSegments + 1,
+                         0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(count);
+    docbuild::DocumentBuilder doc;
+    BoltRows rows;
+    rows.count = count;
+    BoltRecord(doc, rows);
+    bool consumedAll = false;
+    auto object = ReadObject(doc.Document(), &consumedAll);
+    auto* read = dynamic_cast<DS_DischargeFXConstructor*>(object.get());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->count.value, DS_DischargeFXConstructor::kMaxSegments);
+  }
+  bolt.count.value = 0xFFFFFFFFu;
+  Spawn(bolt);
+  EXPECT_EQ(bolt.currentBolt.size(), DS_DischargeFXConstructor::kMaxSegments);
+  EXPECT_EQ(bolt.nextBolt.size(), DS_DischargeFXConstructor::kMaxSegments);
 }
 
 TEST_F(DischargeBoltTest, ATruncatedRecordIsNotTakenAsWhole) {

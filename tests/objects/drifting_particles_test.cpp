@@ -181,6 +181,30 @@ TEST_F(DriftingTest, ASparkleIsASquareThatGrowsWithItsAlpha) {
   }
 }
 
+// Without a fade (alpha rate 0, the default) a sparkle that drifts past any side of the element
+// comes back inside it, rather than drifting away for ever.
+TEST_F(DriftingTest, ASparkleThatDriftsOutWithoutFadingComesBackInside) {
+  const D3DXVECTOR3 velocities[] = {{-25, 0, 0}, {25, 0, 0}, {0, -25, 0}, {0, 25, 0}};
+  const D3DXVECTOR3 starts[] = {{1, 250, 0}, {999, 250, 0}, {500, 1, 0}, {500, 499, 0}};
+  for (int side = 0; side < 4; ++side) {
+    SCOPED_TRACE(side);
+    DS_SparkleConstructor d;
+    d.size = 20;
+    auto live = Live(d);
+    Particle p = Spawn(*live);
+    p.alphaRate = 0.0f;
+    p.position = starts[side];
+    p.velocity = velocities[side];
+    for (int frame = 0; frame < 20; ++frame) {
+      Frame(*live, p, 0.1f);
+      ASSERT_GE(p.position.x, 0.0f);
+      ASSERT_LE(p.position.x, 1000.0f);
+      ASSERT_GE(p.position.y, 0.0f);
+      ASSERT_LE(p.position.y, 500.0f);
+    }
+  }
+}
+
 TEST_F(DriftingTest, TheSparkleRecordIsTheSpriteRecordAlone) {
   docbuild::DocumentBuilder doc;
   doc.Header(u"DS_SparkleConstructor", 1);

@@ -12,6 +12,7 @@
 #include "document/iof_reader.h"
 #include "objects/explosion.h"
 #include "render/particle.h"
+#include "render/random.h"
 #include "tests/objects/static_text_fixture.h"
 #include "tests/support/builder_stream.h"
 
@@ -63,15 +64,18 @@ class RecordingEffect final : public ID3DXEffect {
   ULONG references_ = 1;
 };
 
-// The pairs the replay must give: draws 2k-1 and 2k after srand(seed), as fractions of 32767.
+// The pairs the replay must give: draws 2k-1 and 2k of the system's generator after seeding it, as
+// fractions of 32767. The draws were worked out from the generator's definition
+// (state := state x 214013 + 2531011 modulo 2^32, draw := bits 16 to 30 of the state):
+// seed 3 gives 48, 7196, 9294, 9091; seed 7 gives 61, 17422, 15215, 7040, 15521, 6516; seed 11
+// gives 74, 27648, 21136, 4989.
 std::vector<std::pair<float, float>> SeededPairs(unsigned seed, int count) {
-  std::srand(seed);
+  static const std::map<unsigned, std::vector<int>> kDraws = {
+      {3, {48, 7196, 9294, 9091}}, {7, {61, 17422, 15215, 7040, 15521, 6516}}, {11, {74, 27648, 21136, 4989}}};
+  const std::vector<int>& draws = kDraws.at(seed);
   std::vector<std::pair<float, float>> pairs;
-  for (int i = 0; i < count; ++i) {
-    const float x = static_cast<float>(std::rand()) / 32767.0f;
-    const float y = static_cast<float>(std::rand()) / 32767.0f;
-    pairs.emplace_back(x, y);
-  }
+  for (int i = 0; i < count && 2 * i + 1 < static_cast<int>(draws.size()); ++i)
+    pairs.emplace_back(static_cast<float>(draws[2 * i]) / 32767.0f, static_cast<float>(draws[2 * i + 1]) / 32767.0f);
   return pairs;
 }
 
@@ -169,17 +173,18 @@ TEST(ExplosionLoop, AllDurationsZeroRestartEveryUpdateAtFullSize) {
   d.effect.Release();
 }
 
-// The timeline counts the real step (clipped at 100 ms) once per particle.
-TEST(ExplosionLoop, TimelineAdvancesInMillisecondsPerParticle) {
+// The timeline counts the real step (clipped at 100 ms) once per frame, however many particles the
+// element has: three particles do not run the loop three times too fast.
+TEST(ExplosionLoop, TimelineAdvancesInMillisecondsOncePerFrame) {
   DS_ExplosionConstructor d;
   d.delay = 100000u;
-  Particle particles[2];
+  Particle particles[3];
   d.TimeStep(0.05f);
   for (Particle& p : particles) d.UpdateParticle(p);
-  EXPECT_NEAR(d.timeline, 100.0f, 1e-3f);
+  EXPECT_NEAR(d.timeline, 50.0f, 1e-3f);
   d.TimeStep(3.0f);
-  d.UpdateParticle(particles[0]);
-  EXPECT_NEAR(d.timeline, 200.0f, 1e-3f);
+  for (Particle& p : particles) d.UpdateParticle(p);
+  EXPECT_NEAR(d.timeline, 150.0f, 1e-3f);
 }
 
 TEST(ExplosionLoop, RestartResetsLoopReplayAndNoiseClockButNotLastWholeTime) {
@@ -208,7 +213,7 @@ TEST(ExplosionShifts, SeededReplayGivesTheSequencePairByPairInEveryLoop) {
     SCOPED_TRACE(loop);
     d.Restart();
     for (int k = 0; k < 3; ++k) {
-      std::rand();  // another user of the generator between shifts changes nothing
+      Rand();  // another user of the generator between shifts changes nothing
       d.NextNoiseShift();
       EXPECT_EQ(d.nextShift[0], expected[k].first);
       EXPECT_EQ(d.nextShift[1], expected[k].second);
@@ -226,7 +231,7 @@ TEST(ExplosionShifts, RandomShiftsDrawOnWithoutReseeding) {
   DS_ExplosionConstructor d;
   d.seed = 7u;
   d.randomShifts = 1;
-  std::srand(11);
+  SRand(11);
   d.NextNoiseShift();
   d.NextNoiseShift();
   EXPECT_EQ(d.nextShift[0], expected[1].first);

@@ -11,15 +11,11 @@
 #include "render/noise.h"
 #include "screen_brush_fixture.h"
 #include "tests/support/builder_stream.h"
+#include "tests/support/effect_files.h"
 
 namespace brush_test {
 namespace {
 
-const char kMoveEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter float2 Direction\n"
-    "technique Main\npass P0\nprogram background_move\nsampler 0 Background\nsampler 1 Mask\n"
-    "technique MainFX\npass P0\nprogram background_move\nsampler 0 Background\nsampler 1 Mask\n";
 
 docbuild::Bytes MoveRecord(int32_t mode, uint32_t amplitude, uint32_t angle, uint32_t speed = 50) {
   docbuild::DocumentBuilder doc;
@@ -45,10 +41,9 @@ class MoveFXTest : public ScreenBrushTest {
   void SetUp() override {
     doc_res_test::DeviceTest::SetUp();
     g_Device = device_.Get();
-    auto text = [](const char* s) { return doc_res_test::Bytes(s, s + std::strlen(s)); };
     docbuild::DocumentBuilder doc;
-    doc.DocResManager(3, {}, {}, {{u"vaultkit.dll", 91, {docbuild::LibraryCopy(91, u"vaultkit.dll", text(kMoveEffect))}}},
-                      {});
+    const docbuild::Bytes effect = docbuild::EffectFile("move.fx");
+    doc.DocResManager(3, {}, {}, {{u"vaultkit.dll", 91, {docbuild::LibraryCopy(91, u"vaultkit.dll", effect)}}}, {});
     bytes_ = doc.Document();
     ResourceBuffer buffer(bytes_.data(), bytes_.size());
     DS_IOF_R<ResourceBuffer> reader(&buffer);

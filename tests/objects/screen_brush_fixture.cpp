@@ -3,31 +3,9 @@
 #include <cstring>
 
 #include "render/device.h"
+#include "tests/support/effect_files.h"
 
 namespace brush_test {
-
-const char kBackgroundCopyEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter float2 offset\n"
-    "technique Main\npass P0\nprogram background_copy\nsampler 0 Background\nsampler 1 Mask\n"
-    "technique MainFX\npass P0\nprogram background_copy\nsampler 0 Background\nsampler 1 Mask\n";
-const char kLightEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter float multiplier\n"
-    "technique Main\npass P0\nprogram light_pulse\nsampler 0 Background\nsampler 1 Mask\n"
-    "technique MainFX\npass P0\nprogram light_pulse\nsampler 0 Background\nsampler 1 Mask\n";
-const char kWavesEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter float2 direction\nparameter float2 direction_n\nparameter float frequency\n"
-    "parameter float amplitude\nparameter float time\n"
-    "technique Main\npass P0\nprogram straight_waves\nsampler 0 Background\nsampler 1 Mask\n"
-    "technique MainFX\npass P0\nprogram straight_waves\nsampler 0 Background\nsampler 1 Mask\n";
-const char kPatternEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter texture Pattern\nparameter float2 scale 1 1\nparameter float2 offset\n"
-    "parameter float4 coord_transf 1 0 0 1\n"
-    "technique Main\npass P0\nprogram tiled_pattern\nsampler 0 Background\nsampler 1 Mask\nsampler 2 Pattern\n"
-    "technique MainFX\npass P0\nprogram tiled_pattern\nsampler 0 Background\nsampler 1 Mask\nsampler 2 Pattern\n";
 
 void BrushBaseLevel(docbuild::DocumentBuilder& doc, int64_t effectId, uint32_t speed) {
   static constexpr uint8_t kData4[8] = {9, 8, 7, 6, 5, 4, 3, 2};
@@ -42,9 +20,9 @@ void ScreenBrushTest::SetUp() {
   doc_res_test::DeviceTest::SetUp();
   g_Device = device_.Get();
   using docbuild::Embedded;
+  using docbuild::EffectFile;
   using docbuild::LibraryCopy;
   using doc_res_test::Png;
-  auto text = [](const char* s) { return doc_res_test::Bytes(s, s + std::strlen(s)); };
   docbuild::DocumentBuilder doc;
   doc.DocResManager(3,
                     {{u"tile.png", 1, {Embedded(u"tile.png", Png(64, 32, 0xFF0000))}},
@@ -54,10 +32,10 @@ void ScreenBrushTest::SetUp() {
                       {Embedded(u"f0.png", Png(4, 4, 0xFF0000)), Embedded(u"f1.png", Png(4, 4, 0x00FF00)),
                        Embedded(u"f2.png", Png(4, 4, 0x0000FF))}}},
                     {{u"frames.png", 1, {0.5f, 0.5f, 0.5f}}},
-                    {{u"vaultkit.dll", 75, {LibraryCopy(75, u"vaultkit.dll", text(kBackgroundCopyEffect))}},
-                     {u"vaultkit.dll", 76, {LibraryCopy(76, u"vaultkit.dll", text(kLightEffect))}},
-                     {u"vaultkit.dll", 77, {LibraryCopy(77, u"vaultkit.dll", text(kWavesEffect))}},
-                     {u"vaultkit.dll", 78, {LibraryCopy(78, u"vaultkit.dll", text(kPatternEffect))}}},
+                    {{u"vaultkit.dll", 75, {LibraryCopy(75, u"vaultkit.dll", EffectFile("background_copy.fx"))}},
+                     {u"vaultkit.dll", 76, {LibraryCopy(76, u"vaultkit.dll", EffectFile("light.fx"))}},
+                     {u"vaultkit.dll", 77, {LibraryCopy(77, u"vaultkit.dll", EffectFile("waves.fx"))}},
+                     {u"vaultkit.dll", 78, {LibraryCopy(78, u"vaultkit.dll", EffectFile("pattern.fx"))}}},
                     {});
   bytes_ = doc.Document();
   ResourceBuffer buffer(bytes_.data(), bytes_.size());

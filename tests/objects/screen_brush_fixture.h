@@ -1,5 +1,5 @@
-// Screen brushes (background copy, light, waves, pattern) on the software device: a document whose
-// library effects 75 to 78 are the tests' own effects for the brushes' native programs, pictures made
+// Screen brushes (background copy, light, waves, pattern) on the software device: a document that
+// carries copies of the library effects 75 to 78 (the shipped effect texts), pictures made
 // on the device, and a helper that draws a brush onto the cleared back buffer.
 #pragma once
 #include <gtest/gtest.h>
@@ -14,12 +14,6 @@
 #include "tests/support/document_builder.h"
 
 namespace brush_test {
-
-// The document's effects for the library ids 75 to 78: "Main" and "MainFX" run the brush's program.
-extern const char kBackgroundCopyEffect[];
-extern const char kLightEffect[];
-extern const char kWavesEffect[];
-extern const char kPatternEffect[];
 
 // The brush base level that ends every brush record: the given speed, no MainFX, effect `effectId`
 // of "vaultkit.dll", zoom 50, element name "screen".

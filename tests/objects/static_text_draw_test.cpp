@@ -242,5 +242,57 @@ TEST_F(StaticTextDrawTest, WithoutAFontTheTargetIsOnlyCleared) {
   EXPECT_EQ(journal_->Entries(), expected);
 }
 
+// The target keeps the drawn text: while text, colour, box and font stay the same it is not drawn
+// again (a long text would otherwise cost every frame); a new alpha, a new text or a device reset
+// draws it anew.
+TEST_F(StaticTextDrawTest, TheTextIsDrawnAgainOnlyWhenItChanges) {
+  auto d = MakeText(u"Hi", 32, 16);
+  Load(*d);
+  LoggingLayer layer(*journal_);
+  const auto draws = [&] {
+    int count = 0;
+    for (const std::string& entry : journal_->Entries()) count += entry.find("DrawText") == 0;
+    return count;
+  };
+  const auto step = [&](const char* what, auto change, int expected) {
+    SCOPED_TRACE(what);
+    change();
+    d->SetEffectParameters(&layer);
+    EXPECT_EQ(draws(), expected);
+    EXPECT_EQ(journal_->Entries().back(), "SetTexture Texture1 target");
+  };
+  step("first frame", [] {}, 1);
+  step("nothing changed", [] {}, 1);
+  step("a new fade alpha", [&] { d->alpha = 0.5f; }, 2);
+  step("the same alpha", [] {}, 2);
+  step("a new text", [&] { d->text = u"Ho"; }, 3);
+  step("a device reset", [&] {
+    d->ReleaseDeviceResources();
+    d->RestoreDeviceResources();
+  }, 4);
+}
+
+// A text box beyond the picture (16384 pixels, or 4294967295 from a hostile document) is held to
+// the picture it lies on, so that its target can be made and its quad does not cover the slide.
+TEST_F(StaticTextDrawTest, ATextBoxIsHeldWithinThePicture) {
+  const LayerView saved = g_LayerView;
+  g_LayerView.pictureWidth = 200;
+  g_LayerView.pictureHeight = 100;
+  struct Case {
+    UINT width, height, heldWidth, heldHeight;
+  };
+  const Case cases[] = {{120, 40, 120, 40}, {16384, 16384, 200, 100}, {4294967295u, 4294967295u, 200, 100}, {300, 20, 200, 20}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+    auto d = MakeText(u"x", c.width, c.height);
+    Load(*d);
+    EXPECT_EQ(d->width.value, c.heldWidth);
+    EXPECT_EQ(d->height.value, c.heldHeight);
+    ASSERT_NE(d->textTarget->Current(), nullptr);
+    EXPECT_EQ(d->textTarget->Width(), c.heldWidth);
+  }
+  g_LayerView = saved;
+}
+
 }  // namespace
 }  // namespace static_text_test

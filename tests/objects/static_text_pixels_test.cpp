@@ -197,5 +197,36 @@ TEST_F(StaticTextPixelsTest, HostileFontHeightsKeepTheDrawingInsideTheTarget) {
   }
 }
 
+// A font height beyond the tallest one is drawn as the tallest, the glyphs' own heights (negative)
+// likewise: the text looks the same and takes the time that one takes.
+TEST_F(StaticTextPixelsTest, FontHeightsBeyondTheTallestDrawAsTheTallest) {
+  const auto draw = [&](INT height) {
+    // Centred both ways, so that the middle of the stem shows in the box.
+    auto d = MakeText(u"I", 64, 32);
+    d->horizontalAlignment = 1;
+    d->verticalAlignment = 1;
+    d->font.height = height;
+    d->LoadResources();
+    DS_2D_Light layer;
+    d->SetEffectParameters(&layer);
+    UINT width = 0, targetHeight = 0;
+    return TargetPixels(*d, &width, &targetHeight);
+  };
+  const auto lit = [](const std::vector<uint32_t>& pixels) {
+    int count = 0;
+    for (uint32_t pixel : pixels) count += (pixel >> 24) != 0;
+    return count;
+  };
+  constexpr INT kTallest = DS_StaticTextConstructor::kMaxFontHeight;
+  for (INT sign : {1, -1}) {
+    const std::vector<uint32_t> tallest = draw(sign * kTallest);
+    EXPECT_GT(lit(tallest), 64 * 4);
+    for (INT height : {kTallest + 1, 20000, INT_MAX}) {
+      SCOPED_TRACE(sign * height);
+      EXPECT_EQ(draw(sign * height), tallest);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace static_text_test

@@ -7,19 +7,10 @@
 #include "render/device.h"
 #include "slideshow/view_2d.h"
 #include "tests/support/document_builder.h"
+#include "tests/support/effect_files.h"
 
 namespace underwater_test {
 
-const char kUnderwaterEffect[] =
-    "copperleaf-effect 1\n"
-    "parameter float2 frequency\n"
-    "parameter float amplitude\n"
-    "parameter float time\n"
-    "parameter float2 Scale 1 1\n"
-    "parameter texture Mask\n"
-    "parameter texture Background\n"
-    "technique Main\npass P0\nprogram underwater_wobble\nsampler 0 Background\nsampler 1 Mask\n"
-    "technique MainFX\npass P0\nprogram underwater_wobble\nsampler 0 Background\nsampler 1 Mask\n";
 
 void UnderwaterSceneTest::SetUp() {
   DeviceTest::SetUp();
@@ -27,7 +18,7 @@ void UnderwaterSceneTest::SetUp() {
   g_View2D = InitView2D();
   g_TargetSizeStack.clear();
   docbuild::DocumentBuilder doc;
-  const doc_res_test::Bytes effect = doc_res_test::TextBytes(kUnderwaterEffect);
+  const doc_res_test::Bytes effect = docbuild::EffectFile("underwater.fx");
   doc.DocResManager(3, {{u"sea.png", 1, {docbuild::Embedded(u"sea.png", doc_res_test::Png(4, 4, 0x0000FF))}}}, {},
                     {{u"vaultkit.dll", 88, {docbuild::LibraryCopy(88, u"vaultkit.dll", effect)}}}, {});
   bytes_ = doc.Document();

@@ -15,8 +15,6 @@
 
 namespace underwater_test {
 
-// "Main" and "MainFX" run the wobble over "Background", the mask on stage 1.
-extern const char kUnderwaterEffect[];
 
 class UnderwaterSceneTest : public doc_res_test::DeviceTest {
  protected:

@@ -10,17 +10,11 @@
 #include "objects/brush_obj.h"
 #include "screen_brush_fixture.h"
 #include "tests/support/builder_stream.h"
+#include "tests/support/effect_files.h"
 
 namespace brush_test {
 namespace {
 
-const char kWaterEffect[] =
-    "copperleaf-effect 1\nparameter float2 Scale 1 1\nparameter texture Mask\nparameter texture Background\n"
-    "parameter texture BumpMap\nparameter float4 BampTrans\nparameter float3 P1\nparameter float3 P2\n"
-    "parameter float Time\nparameter float2 Direction1\nparameter float2 Direction2\nparameter float Shadows\n"
-    "parameter float3 Vhalf\nparameter float3 Color 1 1 1\n"
-    "technique Main\npass P0\nprogram water_surface\nsampler 0 Background\nsampler 1 Mask\nsampler 2 BumpMap\n"
-    "technique MainFX\npass P0\nprogram water_surface\nsampler 0 Background\nsampler 1 Mask\nsampler 2 BumpMap\n";
 
 constexpr float kPi = 3.14159265358979f;
 
@@ -48,7 +42,7 @@ class WaterFXTest : public ScreenBrushTest {
     g_Device = device_.Get();
     using docbuild::LibraryCopy;
     using doc_res_test::Png;
-    const doc_res_test::Bytes effect(kWaterEffect, kWaterEffect + std::strlen(kWaterEffect));
+    const doc_res_test::Bytes effect = docbuild::EffectFile("water.fx");
     docbuild::DocumentBuilder doc;
     doc.DocResManager(3, {{u"vaultkit.dll", 89, {LibraryCopy(89, u"vaultkit.dll", Png(4, 4, 0x808080))}}}, {},
                       {{u"vaultkit.dll", 90, {LibraryCopy(90, u"vaultkit.dll", effect)}}}, {});
@@ -293,7 +287,7 @@ TEST_F(WaterFXTest, MissingBumpPictureDrawsFlat) {
 
 // Through the device: a bump slope turned by the bump transform moves the lookup (at clock 0 the
 // transform is k x identity, so a slope along +u reads the picture k further right); shadows darken
-// where the surface faces away from the half vector.
+// where the surface turns away from the light.
 TEST_F(WaterFXTest, BumpSlopeMovesTheLookupAndShadowsDarken) {
   {
     DS_WaterFX brush;
@@ -307,22 +301,29 @@ TEST_F(WaterFXTest, BumpSlopeMovesTheLookupAndShadowsDarken) {
     EXPECT_EQ(At(pixels, 100, 128), 0x0000FFu);  // u 0.39 reads 0.59
     EXPECT_EQ(At(pixels, 60, 128), 0xFF0000u);   // u 0.23 reads 0.43
   }
+  // Shadows darken a slope by how far it turns away from the light, (1, 2) in the plane: a slope
+  // along -u turns away by 1 / sqrt 5 of a full turn. A flat surface keeps its colour whatever the
+  // shadows, and so does a slope facing the light.
   struct Case {
     UINT shadows;
-    UINT height;
+    uint32_t bump;
     int grey;
   };
-  for (const Case& c : {Case{0, 0, 255}, Case{50, 0, 128}, Case{100, 0, 0}, Case{50, 1000, 255}}) {
-    SCOPED_TRACE(testing::Message() << "shadows " << c.shadows << " height " << c.height);
+  const uint32_t kFlat = 0x808080u, kAway = 0x008080u, kFacing = 0xFF8080u;
+  for (const Case& c : {Case{0, kAway, 255}, Case{100, kFlat, 255}, Case{50, kFlat, 255}, Case{100, kAway, 141},
+                        Case{50, kAway, 198}, Case{100, kFacing, 255}}) {
+    SCOPED_TRACE(testing::Message() << "shadows " << c.shadows << " bump " << std::hex << c.bump);
     DS_WaterFX brush;
     brush.shadows.SetAndNotify(c.shadows);
-    brush.halfVectorHeight.SetAndNotify(c.height);
+    brush.bumpRotationScale.SetAndNotify(200);
     brush.Load(nullptr);
+    brush.bumpTexture = MakePicture(1, 1, [&](UINT, UINT) { return c.bump; });
+    RunFor(brush, 0.0f);
     DrawingLayer layer(256, 256);
     layer.background = MakePicture(1, 1, [](UINT, UINT) { return 0xFFFFFFu; });
     const uint32_t centre = At(Draw(brush, layer), 128, 128);
-    EXPECT_NEAR(Red(centre), c.grey, 2);
-    EXPECT_NEAR(Blue(centre), c.grey, 2);
+    EXPECT_NEAR(Red(centre), c.grey, 3);
+    EXPECT_NEAR(Blue(centre), c.grey, 3);
   }
 }
 

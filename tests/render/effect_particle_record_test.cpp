@@ -85,7 +85,10 @@ docbuild::Bytes Saved(D& d) {
   return out.Written();
 }
 
-class EffectParticleRecordTest : public ParticleSceneTest {};
+class EffectParticleRecordTest : public ParticleSceneTest {
+ protected:
+  d3dx9::EffectRecording effectRecording_;
+};
 
 TEST_F(EffectParticleRecordTest, GlowRecordReadsEveryLevelAndIsWrittenBackUnchanged) {
   const StoredGlow stored;

@@ -18,6 +18,7 @@ ULONG References(IUnknown* object) {
 
 class EffectParticleObjTest : public ParticleSceneTest {
  protected:
+  d3dx9::EffectRecording effectRecording_;
   std::unique_ptr<DS_GlowingObj> MakeGlow(int blendMode, const char16_t* effect = u"glow.fx") {
     TestGlow d(log_);
     d.imageLink = Image(u"wide.png");

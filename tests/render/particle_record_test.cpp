@@ -93,6 +93,10 @@ TEST_F(ParticleRecordTest, ColourTakesTheTintAndTheScaledAlpha) {
       {50, 1.0f, 0x7F563412u},  // 255 - 127.5 truncated to a byte
       {0, 0.0f, 0x00563412u},
       {100, 1.0f, 0x00563412u},
+      // An alpha beyond 0 to 1 is held there rather than wrapping its byte.
+      {0, 1.5f, 0xFF563412u},
+      {50, 3.0f, 0xFF563412u},
+      {0, -0.5f, 0x00563412u},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.transparency << " " << c.alpha);

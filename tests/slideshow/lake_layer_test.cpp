@@ -143,6 +143,9 @@ TEST_F(LakeLayerTest, LakeGeometryFollowsTheLakeHeight) {
       {25, 187.5f, 0.625f, 0.25f},
       {100, 300.0f, 1.0f, 1.0f},
       {60, 240.0f, 0.8f, 0.6f},
+      // Beyond 100 the lake would turn upside down over the sky: held at the flat horizon.
+      {300, 300.0f, 1.0f, 1.0f},
+      {4000000000u, 300.0f, 1.0f, 1.0f},
   };
   MakeManager(400, 300, [](int, int) { return 0x808080u; });
   for (const Case& c : cases) {
@@ -164,8 +167,9 @@ TEST_F(LakeLayerTest, LakeGeometryFollowsTheLakeHeight) {
       EXPECT_EQ(mesh[i].z, 0.0f);
       EXPECT_FLOAT_EQ(mesh[i].u, xs[i] / 400.0f);
       EXPECT_NEAR(mesh[i].v, upper[i] ? c.vHorizon : c.vLower, 1e-6f);
-      EXPECT_FLOAT_EQ(mesh[i].bumpU, xs[i] > 0 ? 3.0f : 0.01f);
-      EXPECT_FLOAT_EQ(mesh[i].bumpV, upper[i] ? 0.01f : 3.0f);
+      // A stored tiling of 300 would run the clamped bump map three times over: held at once.
+      EXPECT_FLOAT_EQ(mesh[i].bumpU, xs[i] > 0 ? 1.0f : 0.01f);
+      EXPECT_FLOAT_EQ(mesh[i].bumpV, upper[i] ? 0.01f : 1.0f);
     }
 
     const std::vector<ColorVertex> tint = QuadVertices(lake.tintQuad);

@@ -38,10 +38,16 @@ TEST(GlyphGridTest, GridSizeFollowsPictureAndCell) {
   };
   const Case cases[] = {
       {640, 480, 16, 41, 31},
-      {640, 480, 0, 641, 481},  // a cell size of 0 is used as 1
+      {64, 48, 0, 65, 49},  // a cell size of 0 is used as 1
       {15, 15, 16, 1, 1},
       {16, 31, 16, 2, 2},
       {0, 0, 16, 1, 1},  // no picture yet
+      // Cells too small to read on a large picture grow until the grid holds at most 65536 cells.
+      {640, 480, 0, 214, 161},
+      {1920, 1080, 1, 321, 181},
+      {1920, 1080, 6, 321, 181},
+      {1920, 1080, 7, 275, 155},
+      {100000, 1, 1, 50001, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " cell " << c.cell);

@@ -147,6 +147,9 @@ TEST_F(WaterRingLayerTest, StoredValuesTuneTheGrid) {
       {0, 0, 0, 100, 25, 0, 48, 48, 1.0f, 0.8f, 0.945f, 0.0f, 30.0f, 128, 128},
       {0, 0, 0, 50, 49, 20, 48, 64, 1.0f, 0.45f, 0.9882f, 0.2f, 22.5f, 128, 170},
       {0, 0, 0, 50, 100, 20, 64, 48, 1.0f, 0.45f, 0.999f, 0.2f, 40.0f, 128, 96},
+      // Beyond 100 the damping would pass 1 and the water would grow without end: held at 100.
+      {0, 0, 0, 50, 1000, 20, 64, 48, 1.0f, 0.45f, 0.999f, 0.2f, 40.0f, 128, 96},
+      {0, 0, 0, 50, 4000000000u, 20, 64, 48, 1.0f, 0.45f, 0.999f, 0.2f, 40.0f, 128, 96},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "damping " << c.damping << " picture " << c.pictureWidth << "x"

@@ -1,4 +1,12 @@
 #include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include "slideshow/audio_file.h"
 #include "tests/sound/temp_folder.h"
@@ -68,14 +76,57 @@ TEST(ExtractToTemp, ExistingStoredPathWritesNothing) {
   EXPECT_EQ(temp.Count(), 1u);
 }
 
-// A file that cannot be written loses nothing: the entry keeps its path and its bytes.
+// A file that cannot be written loses nothing: the entry keeps its path and its bytes, whether the
+// run's folder cannot be made or cannot be written.
 TEST(ExtractToTemp, FailedWriteKeepsTheBytes) {
   TempFolder temp;
-  setenv("TMPDIR", (temp.Path() + "/absent").c_str(), 1);
+  chmod(temp.Path().c_str(), 0500);
+  DS_AudioFile locked = Entry(u"C:\\Music\\song.mp3", {1, 2, 3});
+  locked.ExtractToTemp();
+  chmod(temp.Path().c_str(), 0700);
+  // Root writes into any folder; only where the mode holds is there a failure to see.
+  if (geteuid() != 0) {
+    EXPECT_EQ(locked.file.name, u"C:\\Music\\song.mp3");
+    EXPECT_EQ(locked.file.Size(), 3u);
+  }
+
+  setenv("TMPDIR", (temp.Base() + "/absent").c_str(), 1);
+  win32::ForgetRunTempFolder();
   DS_AudioFile entry = Entry(u"C:\\Music\\song.mp3", {1, 2, 3});
   entry.ExtractToTemp();
   EXPECT_EQ(entry.file.name, u"C:\\Music\\song.mp3");
   EXPECT_EQ(entry.file.Size(), 3u);
+}
+
+// The bytes go into the run's own folder, never to the shared temporary folder: a user's file of
+// the same name there stays as it is, and a link planted there under that name leads nowhere.
+TEST(ExtractToTemp, SharedFolderFilesAndLinksAreLeftAlone) {
+  TempFolder temp;
+  const std::string shared = temp.Base() + "/song.mp3";
+  const std::string victim = temp.Base() + "/victim";
+  { std::ofstream(shared) << "mine"; }
+  { std::ofstream(victim) << "precious"; }
+  ASSERT_EQ(symlink(victim.c_str(), (temp.Base() + "/tune.mp3").c_str()), 0);
+  DS_AudioFile song = Entry(u"C:\\Music\\song.mp3", {1, 2, 3});
+  DS_AudioFile tune = Entry(u"C:\\Music\\tune.mp3", {4, 5});
+  song.ExtractToTemp();
+  tune.ExtractToTemp();
+  EXPECT_EQ(song.file.name, temp.Wide("song.mp3"));
+  EXPECT_EQ(tune.file.name, temp.Wide("tune.mp3"));
+  EXPECT_EQ(temp.Read("song.mp3"), (Bytes{1, 2, 3}));
+  std::string text;
+  std::getline(std::ifstream(shared), text);
+  EXPECT_EQ(text, "mine");
+  std::getline(std::ifstream(victim), text);
+  EXPECT_EQ(text, "precious");
+
+  // Inside the run's folder too, a name taken by anything else is not written through.
+  ASSERT_EQ(symlink(victim.c_str(), (temp.Path() + "/clip.mp3").c_str()), 0);
+  DS_AudioFile clip = Entry(u"C:\\Music\\clip.mp3", {6});
+  clip.ExtractToTemp();
+  EXPECT_EQ(clip.file.name, temp.Wide("2-clip.mp3"));
+  std::getline(std::ifstream(victim), text);
+  EXPECT_EQ(text, "precious");
 }
 
 // Two entries with the same file name but other bytes each keep their own file; the same entry
@@ -94,6 +145,39 @@ TEST(ExtractToTemp, SameNameOtherBytesGetTheirOwnFiles) {
   EXPECT_EQ(temp.Read("theme.mp3"), (Bytes{1, 1, 1}));
   const std::u16string secondName = second.file.name.substr(temp.Wide("").size());
   EXPECT_EQ(temp.Read(std::string(secondName.begin(), secondName.end())), (Bytes{2, 2}));
+}
+
+}  // namespace
+
+namespace {
+
+// The run's folder and the files written into it go when the process ends by its normal exit path.
+// The test runs itself again as the run: the child writes an entry out, notes where, and returns.
+TEST(ExtractToTemp, TheRunsFilesAndFolderGoWhenTheProcessEnds) {
+  if (const char* note = std::getenv("COPPERLEAF_EXTRACT_NOTE")) {
+    DS_AudioFile entry = Entry(u"C:\\Music\\song.mp3", {1, 2, 3});
+    entry.ExtractToTemp();
+    const std::u16string& name = entry.file.name;
+    std::ofstream(note) << std::string(name.begin(), name.end()) << "\n" << (PathFileExistsW(name.c_str()) ? "there" : "missing");
+    return;
+  }
+  char pattern[] = "/tmp/copperleaf-exit-XXXXXX";
+  const std::string base = mkdtemp(pattern);
+  const std::string note = base + "/note";
+  const std::string filter = "--gtest_filter=ExtractToTemp.TheRunsFilesAndFolderGoWhenTheProcessEnds";
+  const std::string command = "TMPDIR=" + base + " COPPERLEAF_EXTRACT_NOTE=" + note + " /proc/" +
+                              std::to_string(getpid()) + "/exe " + filter + " > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(note);
+  std::string written;
+  std::string state;
+  std::getline(in, written);
+  std::getline(in, state);
+  EXPECT_EQ(written.rfind(base + "/copperleaf-", 0), 0u) << written;
+  EXPECT_EQ(state, "there");
+  EXPECT_FALSE(std::filesystem::exists(written));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(written).parent_path()));
+  std::filesystem::remove_all(base);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <windows.h>
 
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include "platform/win32/command_line.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/process.h"
+#include "platform/win32/run_temp_folder.h"
 #include "platform/win32/system_parameters.h"
 
 namespace {
@@ -35,20 +38,49 @@ TEST(KernelTest, CommandLineFromArgumentsSplitsBackIntoTheSameArguments) {
   EXPECT_EQ(win32::CommandLineFromArguments(2, plain), u"copperleaf /s");
 }
 
-TEST(KernelTest, TemporaryPathEndsInASlashAndReportsTheSizeNeeded) {
+// The temporary path is a folder of the run's own, private to the user, under $TMPDIR: the same
+// for every call of the run, another for the next run, gone when the run ends with it empty.
+TEST(KernelTest, TemporaryPathIsAPrivateFolderOfTheRun) {
   const char* saved = std::getenv("TMPDIR");
   const std::string restore = saved != nullptr ? saved : "";
+  char pattern[] = "/tmp/copperleaf-kernel-XXXXXX";
+  const std::string base = mkdtemp(pattern);
+  setenv("TMPDIR", (base + "/").c_str(), 1);
+  win32::ForgetRunTempFolder();
+
   WCHAR buffer[MAX_PATH + 1];
-  setenv("TMPDIR", "/var/tmp/copperleaf", 1);
-  ASSERT_EQ(GetTempPathW(MAX_PATH + 1, buffer), 20u);
-  EXPECT_EQ(std::u16string(buffer), u"/var/tmp/copperleaf/");
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  const std::u16string path(buffer, length);
+  const std::string folder = base + "/copperleaf-";
+  ASSERT_EQ(path.size(), folder.size() + 7);
+  EXPECT_EQ(path.substr(0, folder.size()), std::u16string(folder.begin(), folder.end()));
+  EXPECT_EQ(path.back(), u'/');
+  const std::string made(path.begin(), path.end() - 1);
+  struct stat status {};
+  ASSERT_EQ(lstat(made.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISDIR(status.st_mode));
+  EXPECT_EQ(status.st_mode & 0777, 0700u);
+
+  // The same folder for the whole run; no room for the NUL writes nothing.
+  EXPECT_EQ(GetTempPathW(MAX_PATH + 1, buffer), length);
+  EXPECT_EQ(std::u16string(buffer, length), path);
   buffer[0] = u'x';
-  EXPECT_EQ(GetTempPathW(20, buffer), 21u);  // no room for the NUL: nothing written
+  EXPECT_EQ(GetTempPathW(length, buffer), length + 1);
   EXPECT_EQ(buffer[0], u'x');
-  unsetenv("TMPDIR");
-  ASSERT_EQ(GetTempPathW(MAX_PATH + 1, buffer), 5u);
-  EXPECT_EQ(std::u16string(buffer), u"/tmp/");
+
+  // The next run gets a folder of its own; the run's folder goes when it ends.
+  win32::ForgetRunTempFolder();
+  EXPECT_NE(lstat(made.c_str(), &status), 0);
+  ASSERT_EQ(GetTempPathW(MAX_PATH + 1, buffer), length);
+  EXPECT_NE(std::u16string(buffer, length), path);
+  win32::ForgetRunTempFolder();
+
+  // A temporary folder that cannot hold a new folder gives no path.
+  setenv("TMPDIR", (base + "/absent").c_str(), 1);
+  EXPECT_EQ(GetTempPathW(MAX_PATH + 1, buffer), 0u);
   if (saved != nullptr) setenv("TMPDIR", restore.c_str(), 1);
+  else unsetenv("TMPDIR");
+  rmdir(base.c_str());
 }
 
 TEST(KernelTest, CreateProcessStartsAnExistingProgramAndRecordsEveryLine) {

@@ -1,6 +1,11 @@
 // The registry as the screensaver's settings use it: kept across runs in its file, keys created on a
-// read, values returned byte for byte, and a damaged file kept aside instead of lost.
+// read, values returned byte for byte, a damaged or strange file kept aside instead of lost, and
+// writers in several processes at once losing nothing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -256,6 +261,144 @@ TEST_F(RegistryTest, ADamagedFileIsKeptAsideAndTheRegistryStartsEmpty) {
   EXPECT_EQ(ReadText(File().string() + ".corrupt-1"), "first");
   EXPECT_EQ(ReadText(File().string() + ".corrupt-2"), "second");
   EXPECT_NE(ReadText(File()).find("Software"), std::string::npos);
+}
+
+// A registry file that is no regular file, or too large for settings, would block the start (a FIFO),
+// read for ever (/dev/zero) or fail in the middle: it is set aside unread and the run goes on.
+TEST_F(RegistryTest, AFileThatIsNoSettingsFileIsSetAsideUnread) {
+  const struct {
+    const char* what;
+    void (*make)(const fs::path& file);
+  } cases[] = {
+      {"directory", [](const fs::path& file) { fs::create_directories(file / "inside"); }},
+      {"FIFO", [](const fs::path& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }},
+      {"link to /dev/zero", [](const fs::path& file) { fs::create_symlink("/dev/zero", file); }},
+      {"file larger than any settings", [](const fs::path& file) {
+         std::ofstream out(file, std::ios::binary);
+         out << R"({"HKEY_CURRENT_USER": {"values": {"x": {"type": 3, "data": ")";
+         out << std::string(16 << 20, '0') << R"("}}}})";
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::create_directories(File().parent_path());
+    c.make(File());
+    win32::RestartRegistry();
+    testing::internal::CaptureStderr();
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("corrupt-1"), std::string::npos) << message;
+    const fs::path aside = File().string() + ".corrupt-1";
+    EXPECT_TRUE(fs::exists(fs::symlink_status(aside)));
+    // The run goes on and saves its settings in a new file.
+    key = Create(HKEY_CURRENT_USER, kSettings);
+    SetDword(key, u"\"PicPos\"", 1);
+    RegCloseKey(key);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(File())));
+    fs::remove_all(aside);
+    fs::remove(File());
+  }
+}
+
+// The next start would set a file too large aside with every setting in it, so a change that makes
+// it so is refused and the settings saved before stay.
+TEST_F(RegistryTest, AValueThatWouldMakeTheFileTooLargeIsRefused) {
+  HKEY key = Create(HKEY_CURRENT_USER, kSettings);
+  SetDword(key, u"\"PicPos\"", 1);
+  const std::vector<BYTE> huge(8 << 20, 0xAB);
+  testing::internal::CaptureStderr();
+  EXPECT_NE(RegSetValueExW(key, u"Huge", 0, REG_BINARY, huge.data(), DWORD(huge.size())), ERROR_SUCCESS);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("registry"), std::string::npos);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(key, u"Huge", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+  win32::RestartRegistry();
+  key = Create(HKEY_CURRENT_USER, kSettings);
+  DWORD value = 0;
+  size = 4;
+  EXPECT_EQ(RegQueryValueExW(key, u"\"PicPos\"", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(value, 1u);
+  RegCloseKey(key);
+}
+
+// Two programs saving at once (the settings dialog and a running saver, say): every value either
+// one reported as saved is in the file afterwards.
+TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNoValue) {
+  constexpr int kWriters = 2;
+  constexpr int kValues = 100;
+  Create(HKEY_CURRENT_USER, kSettings);
+  pid_t writers[kWriters];
+  for (int w = 0; w < kWriters; ++w) {
+    writers[w] = fork();
+    ASSERT_GE(writers[w], 0);
+    if (writers[w] == 0) {
+      win32::RestartRegistry();
+      HKEY key = nullptr;
+      int failed = RegOpenKeyExW(HKEY_CURRENT_USER, kSettings, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS;
+      for (int i = 0; i < kValues && !failed; ++i) {
+        const std::string name = "writer " + std::to_string(w) + " value " + std::to_string(i);
+        const std::u16string wide(name.begin(), name.end());
+        const DWORD value = DWORD(i);
+        failed |= RegSetValueExW(key, wide.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4) !=
+                  ERROR_SUCCESS;
+      }
+      _exit(failed);
+    }
+  }
+  for (pid_t writer : writers) {
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer's change was refused";
+  }
+  win32::RestartRegistry();
+  HKEY key = Create(HKEY_CURRENT_USER, kSettings);
+  int found = 0;
+  for (int w = 0; w < kWriters; ++w) {
+    for (int i = 0; i < kValues; ++i) {
+      const std::string name = "writer " + std::to_string(w) + " value " + std::to_string(i);
+      const std::u16string wide(name.begin(), name.end());
+      DWORD value = 0xFFFF, size = 4;
+      if (RegQueryValueExW(key, wide.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+              ERROR_SUCCESS &&
+          value == DWORD(i))
+        ++found;
+    }
+  }
+  EXPECT_EQ(found, kWriters * kValues);
+  RegCloseKey(key);
+}
+
+// A program killed while saving leaves its temporary file behind; the next one to use the registry
+// removes it, unless a save may be under way (its lock is held).
+TEST_F(RegistryTest, TemporaryFilesOfKilledWritersAreRemoved) {
+  const fs::path stale[] = {File().string() + ".tmp-4194303", File().string() + ".tmp-1"};
+  const fs::path kept = File().string() + ".tmp-notes";
+  auto makeTemporaries = [&] {
+    for (const fs::path& file : stale) WriteText(file, "{\"HKEY_CURRENT_USER\": ");
+    WriteText(kept, "mine");
+  };
+  makeTemporaries();
+  const int lock = ::open((File().string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  win32::RestartRegistry();
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  for (const fs::path& file : stale) EXPECT_TRUE(fs::exists(file)) << file << " while a save may be under way";
+  ASSERT_EQ(flock(lock, LOCK_UN), 0);
+  ::close(lock);
+
+  // Reading at the start removes them, and so does every save.
+  win32::RestartRegistry();
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+  for (const fs::path& file : stale) EXPECT_FALSE(fs::exists(file)) << file;
+  makeTemporaries();
+  key = Create(HKEY_CURRENT_USER, kSettings);
+  RegCloseKey(key);
+  for (const fs::path& file : stale) EXPECT_FALSE(fs::exists(file)) << file;
+  EXPECT_EQ(ReadText(kept), "mine");
 }
 
 }  // namespace

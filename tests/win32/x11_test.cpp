@@ -1,65 +1,33 @@
 // The windows on a real X server: an Xvfb this test starts itself (skipped when Xvfb is absent).
 #include "window_fixture.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <memory>
 #include <string>
 
 #include "platform/win32/desktop_machine.h"
+#include "platform/win32/given_window.h"
 #include "platform/win32/surface.h"
+#include "tests/support/xvfb_server.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-extern char** environ;
-
 namespace {
-
-constexpr const char* kXvfb = "/usr/bin/Xvfb";
 
 class X11Test : public WindowTest {
  protected:
-  static void SetUpTestSuite() {
-    if (access(kXvfb, X_OK) != 0) return;
-    // The server picks a free display and writes its number to the pipe, so that test processes
-    // run side by side never collide.
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return;
-    const std::string fd = std::to_string(pipeEnds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    const bool started = posix_spawn(&server_, kXvfb, &actions, nullptr, const_cast<char**>(argv), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    std::string number;
-    char c = 0;
-    while (started && read(pipeEnds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(pipeEnds[0]);
-    if (!started) server_ = 0;
-    if (!number.empty()) display_ = ":" + number;
-  }
-
-  static void TearDownTestSuite() {
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
-    }
-    server_ = 0;
-  }
+  static void SetUpTestSuite() { server_ = std::make_unique<XvfbServer>(); }
+  static void TearDownTestSuite() { server_.reset(); }
 
   void SetUp() override {
     WindowTest::SetUp();
-    if (display_.empty()) GTEST_SKIP() << "Xvfb is not available";
-    setenv("DISPLAY", display_.c_str(), 1);
+    if (server_->display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    setenv("DISPLAY", server_->display().c_str(), 1);
     machine::clock::UseReal();
-    viewer_ = XOpenDisplay(display_.c_str());
+    viewer_ = XOpenDisplay(server_->display().c_str());
     ASSERT_NE(viewer_, nullptr);
   }
 
@@ -106,8 +74,7 @@ class X11Test : public WindowTest {
     XFlush(viewer_);
   }
 
-  static inline pid_t server_ = 0;
-  static inline std::string display_;
+  static inline std::unique_ptr<XvfbServer> server_;
   ::Display* viewer_ = nullptr;
 };
 
@@ -226,6 +193,70 @@ TEST_F(X11Test, DesktopMachineTakesTheScreenSize) {
   bool listed = false;
   for (const auto& mode : desktop.adapters.at(0).modes) listed = listed || (mode.width == 640 && mode.height == 480);
   EXPECT_TRUE(listed);
+}
+
+TEST_F(X11Test, GivenWindowIsDrawnInButNeverMovedDestroyedOrReadForInput) {
+  const Window given = XCreateSimpleWindow(viewer_, DefaultRootWindow(viewer_), 40, 30, 160, 120, 0, 0, 0);
+  XSelectInput(viewer_, given, KeyPressMask | ButtonPressMask);  // the manager's own input
+  XMapWindow(viewer_, given);
+  XSync(viewer_, False);
+  win32::SetGivenWindow(given);
+  const machine::Machine desktop = win32::DesktopMachine();  // its monitor is the given window
+  EXPECT_EQ(desktop.displays.at(0).current.width, 160u);
+  EXPECT_EQ(desktop.displays.at(0).current.height, 120u);
+  HWND window = Make(WS_POPUP | WS_VISIBLE, {0, 0, 1024, 768}, nullptr, WS_EX_TOPMOST);
+  ASSERT_NE(window, nullptr);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 160);  // the given window's size, not the one asked for
+  EXPECT_EQ(client.bottom, 120);
+  // A second popup (another monitor's) gets a window of its own.
+  HWND second = Make(WS_POPUP | WS_VISIBLE, {200, 0, 264, 48});
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(WindowAt(200, 0), 0u);
+
+  win32::Surface* surface = win32::WindowSurface(window);
+  std::fill(surface->pixels.begin(), surface->pixels.end(), 0x3366CCu);
+  win32::PresentWindow(window);
+  XImage* image = XGetImage(viewer_, given, 159, 119, 1, 1, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, 0x3366CCu);
+  XDestroyImage(image);
+
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 1024, 768, 0);
+  XSync(viewer_, False);
+  XWindowAttributes attributes{};
+  ASSERT_TRUE(XGetWindowAttributes(viewer_, given, &attributes));
+  EXPECT_EQ(attributes.width, 160);
+  EXPECT_EQ(attributes.x, 40);
+
+  // A key the manager gets, then a resize: once the resize is followed, the key would have come.
+  XEvent key{};
+  key.xkey.type = KeyPress;
+  key.xkey.display = viewer_;
+  key.xkey.keycode = XKeysymToKeycode(viewer_, XK_a);
+  key.xkey.same_screen = True;
+  Send(given, key, KeyPressMask);
+  XResizeWindow(viewer_, given, 180, 130);
+  XSync(viewer_, False);
+  MSG message{};
+  for (int attempt = 0; attempt < 500 && win32::FollowedSizeChanges(window) == 0; ++attempt) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    usleep(10'000);
+  }
+  EXPECT_EQ(win32::FollowedSizeChanges(window), 1u);
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 180);
+  EXPECT_EQ(client.bottom, 130);
+  ASSERT_EQ(Seen(WM_SIZE).size(), 1u);
+  EXPECT_EQ(Seen(WM_SIZE)[0].lParam, MAKELPARAM(180, 130));
+  EXPECT_TRUE(Seen(WM_KEYDOWN).empty());
+  EXPECT_EQ(win32::FollowedSizeChanges(second), 0u);
+
+  DestroyWindow(window);
+  XSync(viewer_, False);
+  EXPECT_TRUE(XGetWindowAttributes(viewer_, given, &attributes));
+  XDestroyWindow(viewer_, given);
 }
 
 }  // namespace

@@ -39,12 +39,50 @@ Palette PaletteOf(const std::string& kind) {
   if (kind == "night")
     return {{0.01f, 0.02f, 0.08f}, {0.10f, 0.15f, 0.30f}, {0.95f, 0.95f, 0.85f}, {0.08f, 0.10f, 0.20f},
             {0.02f, 0.03f, 0.06f}, {0.02f, 0.03f, 0.05f}, {0.04f, 0.06f, 0.14f}, 0.7f, 0.2f, 0.045f, 2, 0.68f, true, true, false, 0.2f};
+  if (kind == "meadow")
+    return {{0.30f, 0.55f, 0.90f}, {0.85f, 0.92f, 0.98f}, {1.0f, 1.0f, 0.92f}, {0.45f, 0.62f, 0.45f},
+            {0.20f, 0.45f, 0.12f}, {0.35f, 0.60f, 0.18f}, {}, 1.3f, 0.14f, 0.045f, 3, 0.52f, false, false, true, 0.16f};
+  if (kind == "storm")
+    return {{0.10f, 0.11f, 0.15f}, {0.42f, 0.45f, 0.50f}, {0.5f, 0.52f, 0.56f}, {0.22f, 0.24f, 0.30f},
+            {0.08f, 0.09f, 0.11f}, {0.1f, 0.1f, 0.1f}, {0.14f, 0.17f, 0.22f}, 0.4f, 0.1f, 0.0f, 3, 0.6f, true, false, true, 0.22f};
+  if (kind == "campfire")
+    return {{0.01f, 0.01f, 0.05f}, {0.12f, 0.10f, 0.22f}, {0.95f, 0.92f, 0.8f}, {0.07f, 0.07f, 0.15f},
+            {0.02f, 0.02f, 0.04f}, {0.10f, 0.06f, 0.04f}, {}, 0.25f, 0.16f, 0.035f, 2, 0.62f, false, true, true, 0.2f};
   return {};
+}
+
+// Under the sea: deep blue fading up to the lit surface, wavering bands of light, a sandy floor with
+// dark rocks and swaying weed.
+Image PaintUnderwater(int width, int height, uint32_t seed) {
+  Image image(width, height);
+  const Noise noise(seed);
+  const float h = static_cast<float>(height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const float u = x / h, v = y / h;
+      Color c = Mix({0.25f, 0.62f, 0.78f}, {0.02f, 0.12f, 0.28f}, std::pow(v, 0.8f));
+      const float caustic = std::fabs(std::sin((u + noise.At(u * 3.0f, v * 2.0f) * 0.6f) * 22.0f));
+      c = Mix(c, {0.7f, 0.95f, 1.0f}, std::pow(caustic, 16.0f) * 0.35f * (1.0f - v));
+      const float floor = 0.8f + 0.06f * noise.Fractal(u * 2.0f, 3.0f, 4);
+      if (v > floor) {
+        const float grain = noise.Fractal(u * 40.0f, v * 40.0f, 4);
+        c = Mix({0.72f, 0.62f, 0.42f}, {0.35f, 0.3f, 0.22f}, grain * 0.6f + (v - floor) * 1.5f);
+        c = Mix(c, {0.05f, 0.2f, 0.3f}, 0.35f);
+      }
+      const float rock = noise.Fractal(u * 3.0f + 7.0f, 1.0f, 3);
+      if (v > floor - 0.12f * rock + 0.02f && rock > 0.55f) c = Mix({0.06f, 0.1f, 0.14f}, c, 0.2f);
+      const float weed = std::fabs(std::fmod(u * 9.0f + 0.08f * std::sin(v * 14.0f) + noise.At(u * 9.0f, 0.5f), 1.0f) - 0.5f);
+      if (weed < 0.04f && v > floor - 0.3f * noise.At(u * 9.0f, 2.0f)) c = Mix({0.08f, 0.35f, 0.18f}, c, 0.25f);
+      image.At(x, y) = c;
+    }
+  }
+  return image;
 }
 
 }  // namespace
 
 std::optional<Image> PaintLandscape(const std::string& kind, int width, int height, uint32_t seed) {
+  if (kind == "underwater") return PaintUnderwater(width, height, seed);
   const Palette p = PaletteOf(kind);
   if (p.ridges == 0) return std::nullopt;
   Image image(width, height);

@@ -10,7 +10,8 @@
 
 namespace picture {
 
-// One of "mountains", "sunset", "forest", "lake", "desert", "night"; nothing for another name.
+// One of "mountains", "sunset", "forest", "lake", "desert", "night", "meadow", "storm", "campfire",
+// "underwater"; nothing for another name.
 std::optional<Image> PaintLandscape(const std::string& kind, int width, int height, uint32_t seed);
 
 }  // namespace picture

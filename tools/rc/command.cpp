@@ -39,7 +39,7 @@ std::string Escaped(const std::filesystem::path& path) {
 
 int RunCompiler(const std::filesystem::path& script, const std::filesystem::path& output,
                 const std::optional<std::filesystem::path>& depfile, std::ostream& errors,
-                const std::vector<std::filesystem::path>& searchFolders) {
+                const std::vector<std::filesystem::path>& searchFolders, ModuleKind kind) {
   std::error_code ignored;
   std::filesystem::remove(output, ignored);
   std::ifstream in(script, std::ios::binary);
@@ -63,7 +63,7 @@ int RunCompiler(const std::filesystem::path& script, const std::filesystem::path
       return 1;
     }
   }
-  if (!WriteFile(output, WriteSource(compiled.resources, script.filename().string()))) {
+  if (!WriteFile(output, WriteSource(compiled.resources, script.filename().string(), kind))) {
     errors << output.string() << ": error: cannot write the generated source\n";
     return 1;
   }

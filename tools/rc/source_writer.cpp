@@ -23,9 +23,9 @@ std::string KeyExpression(const Key& key, std::string& arrays, int& counter) {
 
 }  // namespace
 
-std::string WriteSource(const std::vector<CompiledResource>& resources, const std::string& scriptName) {
+std::string WriteSource(const std::vector<CompiledResource>& resources, const std::string& scriptName, ModuleKind kind) {
   std::string out = "// Made from " + scriptName +
-                    " by the resource compiler when the executable is built; edit the script, not this file.\n"
+                    " by the resource compiler when the module is built; edit the script, not this file.\n"
                     "#include \"platform/win32/resource_table.h\"\n\nnamespace {\n\n";
   std::string table = "constexpr win32::Resource kResources[] = {\n";
   int names = 0;
@@ -49,7 +49,17 @@ std::string WriteSource(const std::vector<CompiledResource>& resources, const st
     table += "    {" + type + ", " + name + ", " + data + "},\n";
   }
   table += "};\n";
-  out += "\n" + table + "\nconst win32::ExecutableResources kRegistration(kResources);\n\n}  // namespace\n";
+  out += "\n" + table;
+  if (kind == ModuleKind::Executable) {
+    out += "\nconst win32::ExecutableResources kRegistration(kResources);\n\n}  // namespace\n";
+    return out;
+  }
+  out += "\n}  // namespace\n\n"
+         "extern \"C\" __attribute__((visibility(\"default\"))) const win32::Resource* CopperleafModuleResources(\n"
+         "    size_t* count) {\n"
+         "  *count = sizeof kResources / sizeof kResources[0];\n"
+         "  return kResources;\n"
+         "}\n";
   return out;
 }
 

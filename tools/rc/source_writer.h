@@ -1,5 +1,6 @@
-// The C++ source that gives the executable its resource table: the bytes of every resource, the
-// table over them and the static object that installs the table before main (resource_table.h).
+// The C++ source that gives a module its resource table: the bytes of every resource and the table
+// over them. For the executable a static object installs the table before main (resource_table.h);
+// a library file exports the function that LoadLibraryW asks for the table (module_file.h).
 #pragma once
 #include <string>
 #include <vector>
@@ -8,6 +9,9 @@
 
 namespace rc {
 
-std::string WriteSource(const std::vector<CompiledResource>& resources, const std::string& scriptName);
+enum class ModuleKind { Executable, Library };
+
+std::string WriteSource(const std::vector<CompiledResource>& resources, const std::string& scriptName,
+                        ModuleKind kind = ModuleKind::Executable);
 
 }  // namespace rc

@@ -1,116 +1,90 @@
 #include "scene_document.h"
 
-#include <cstdio>
-#include <map>
+#include <memory>
+#include <set>
 #include <stdexcept>
-#include <utility>
-#include <vector>
 
-#include "scene_records.h"
+#include "byte_stream.h"
+#include "class_fields.h"
+#include "objects/effect_brush.h"
+#include "objects/static_text.h"
+#include "slideshow/glass_ball_light.h"
 
 namespace scene_writer {
 
 namespace {
 
-// Files embedded under their own names, keyed by the path an authoring tool would have linked and
-// stamped with their place in their table (1, 2, ...).
-class EmbeddedFiles {
- public:
-  explicit EmbeddedFiles(std::string folder) : folder_(std::move(folder)) {}
-  const LinkKey& Add(const std::string& file) {
-    auto found = keys_.find(file);
-    if (found != keys_.end()) return found->second;
-    order_.push_back(file);
-    return keys_[file] = {folder_ + "\\" + file, static_cast<int64_t>(order_.size())};
-  }
-  const LinkKey& At(const std::string& file) const {
-    auto found = keys_.find(file);
-    if (found == keys_.end()) throw std::runtime_error(file + " is not among the files the description embeds");
-    return found->second;
-  }
-  const std::vector<std::string>& Order() const { return order_; }
-
- private:
-  std::string folder_;
-  std::map<std::string, LinkKey> keys_;
-  std::vector<std::string> order_;
-};
-
-// Identities of the objects and the lakes' bump pictures: fixed, so that the document is the same on
-// every build.
-std::string GuidText(uint32_t serial) {
-  char text[39];
-  std::snprintf(text, sizeof text, "{5CE7E000-C0DE-4000-8000-%012X}", serial);
-  return text;
+// Identities of the brushes and texts: fixed, so that the document is the same on every build.
+GUID Identity(uint32_t serial) {
+  GUID guid{};
+  guid.Data1 = 0x5CE7E100u + serial;
+  guid.Data2 = 0xC0DE;
+  guid.Data3 = 0x4000;
+  guid.Data4[0] = 0x80;
+  return guid;
 }
 
-struct GuidPicture {
-  std::string guid;
-  std::string file;
-};
+void Save(DS_IOF_Item& item, ByteStream& stream) {
+  DS_IOF_Virtual* base = &stream;
+  item.Save(&base);
+}
 
-void WriteSlide(DocumentWriter& out, const SlideDescription& slide, const LinkKey& picture, const std::string& bumpGuid,
-                const EmbeddedFiles& effects, uint32_t& serial) {
-  out.Header("DS_SlideContainer", 2).U32(slide.fadeIn).U32(slide.fadeOut).U32(slide.show).I32(0).String(slide.name);
-  WriteLayer(out, slide, picture, bumpGuid);
-  out.U32(static_cast<uint32_t>(slide.objects.size()));
-  for (const auto& object : slide.objects) {
-    const bool text = object.kind == ObjectDescription::Kind::kText;
-    WriteObject(out, object, text ? effects.At(object.text.effect) : LinkKey{}, GuidText(++serial));
+std::unique_ptr<DS_2D_Light> SlideLayer(const SlideDescription& slide, Assets& assets) {
+  nlohmann::json layer = slide.layer;
+  auto made = MakeLayer(layer, assets);
+  if (!layer.contains("picture")) made->pictureLink = assets.Link(slide.picture);
+  made->camera.enabled.value = slide.camera.enabled ? 1 : 0;
+  made->camera.zoom.value = slide.camera.zoom;
+  made->camera.speed.value = slide.camera.speed;
+  // Without a border picture the quads around a fitted picture stay black.
+  if (!layer.contains("border")) made->camera.borderPicture = DS_ImageFileLink();
+  // The glass ball's background picture is off; its link names the slide's own picture so that it
+  // resolves to something the document holds.
+  if (auto* ball = dynamic_cast<DS_GlassBallLight*>(made.get()); ball && !layer.contains("background"))
+    ball->backgroundLink = made->pictureLink;
+  return made;
+}
+
+void WriteObjects(const std::vector<nlohmann::json>& list, Assets& assets, ByteStream& stream, DocumentWriter& out,
+                  uint32_t& serial) {
+  out.U32(static_cast<uint32_t>(list.size()));
+  for (const auto& description : list) {
+    auto object = MakeObject(description, assets);
+    if (auto* brush = dynamic_cast<DS_FX_Constructor*>(object.get())) brush->identity.guid = Identity(++serial);
+    if (auto* text = dynamic_cast<DS_StaticTextConstructor*>(object.get())) text->identity = Identity(++serial);
+    Save(*object, stream);
   }
-  out.U32(0);  // no sounds
 }
 
 }  // namespace
 
-Bytes WriteSceneDocument(const SceneDescription& scene, const ReadFile& readPicture, const ReadFile& readEffect) {
-  EmbeddedFiles pictures("pictures");
-  for (const auto& slide : scene.slides) pictures.Add(slide.picture);
-  EmbeddedFiles effects("effects");
-  for (const auto& effect : scene.effects) effects.Add(effect);
-
+SceneDocument WriteSceneDocument(const SceneDescription& scene, Assets& assets) {
   DocumentWriter out;
+  ByteStream stream(out);
   out.String(scene.header);
   out.Header("DS_SlideShow_Light", 1).U32(static_cast<uint32_t>(scene.slides.size()));
   uint32_t serial = 0;
-  std::vector<GuidPicture> bumps;
   for (const auto& slide : scene.slides) {
-    std::string bumpGuid;
-    if (slide.layer == LayerKind::kLake) {
-      bumpGuid = GuidText(++serial);
-      bumps.push_back({bumpGuid, slide.lake.bump});
+    try {
+      out.Header("DS_SlideContainer", 2).U32(slide.fadeIn).U32(slide.fadeOut).U32(slide.show).I32(0).String(slide.name);
+      auto layer = SlideLayer(slide, assets);
+      Save(*layer, stream);
+      WriteObjects(slide.objects, assets, stream, out, serial);
+      WriteObjects(slide.sounds, assets, stream, out, serial);
+    } catch (const std::exception& e) {
+      throw std::runtime_error("slide \"" + slide.name + "\": " + e.what());
     }
-    WriteSlide(out, slide, pictures.Add(slide.picture), bumpGuid, effects, serial);
   }
-  out.U32(0);  // no music
-
-  out.Header("DS_DocResManager", 3);
-  uint32_t libraryPictures = 0, libraryEffects = 0;
-  for (const auto& resource : scene.library) ++(resource.picture.empty() ? libraryEffects : libraryPictures);
-  out.U32(static_cast<uint32_t>(pictures.Order().size()) + libraryPictures);
-  for (const auto& file : pictures.Order()) {
-    const LinkKey& key = pictures.At(file);
-    out.Link(key.path, key.stamp).U32(1).Record(0, "", readPicture(file), key.path);
+  out.U32(static_cast<uint32_t>(scene.music.size()));
+  for (const auto& music : scene.music) {
+    // The player writes the file under this name to the temporary folder.
+    out.Header("DS_AudioFile", 1).String(music.title).Blob(assets.Read(music.file), music.file);
   }
-  for (const auto& resource : scene.library)
-    if (!resource.picture.empty())
-      out.Link(kLibrary, resource.id).U32(1).Record(resource.id, kLibrary, readPicture(resource.picture), "");
-  out.U32(0);  // no frame times
-
-  out.U32(static_cast<uint32_t>(effects.Order().size()) + libraryEffects);
-  for (const auto& file : effects.Order()) {
-    const LinkKey& key = effects.At(file);
-    out.Link(key.path, key.stamp).U32(1).Record(0, "", readEffect(file), key.path);
-  }
-  for (const auto& resource : scene.library)
-    if (!resource.effect.empty())
-      out.Link(kLibrary, resource.id).U32(1).Record(resource.id, kLibrary, readEffect(resource.effect), "");
-
-  out.U32(static_cast<uint32_t>(bumps.size()));
-  for (const auto& bump : bumps) {
-    out.String(bump.guid).String(bump.file).U8(1).Blob(readPicture(bump.file), bump.file);
-  }
-  return out.bytes();
+  if (stream.Failed()) throw std::runtime_error("a save operation tried to read");
+  std::set<int64_t> libraryIds = stream.LibraryIds();
+  libraryIds.insert(scene.carried.begin(), scene.carried.end());
+  assets.WriteTables(out, libraryIds);
+  return {out.bytes(), assets.Uncarried(libraryIds)};
 }
 
 }  // namespace scene_writer

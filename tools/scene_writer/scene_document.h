@@ -1,20 +1,22 @@
-// Lays a scene description out as a scene document: the slide show with its slides (each a layer
-// with its camera, and its objects), no music, and a resource manager whose tables embed every
-// picture and effect once: slide pictures and effects under their own names, copies of library
-// resources under the library and id, and each lake's bump picture under the lake's GUID.
+// Lays a scene description out as a scene document: the slide show with its slides (each a layer with
+// its camera, its drawn objects and its sounds), the soundtrack, and a resource manager whose tables
+// embed every file the records link, once.
 #pragma once
-#include <functional>
-#include <string>
+#include <cstdint>
+#include <vector>
 
+#include "assets.h"
 #include "document_writer.h"
 #include "scene_description.h"
 
 namespace scene_writer {
 
-using ReadFile = std::function<Bytes(const std::string&)>;
+struct SceneDocument {
+  Bytes bytes;
+  // Library resources the records name but the document carries no copy of.
+  std::vector<int64_t> uncarried;
+};
 
-// `readPicture` gives the bytes of a picture file named by the description, `readEffect` those of
-// an effect file.
-Bytes WriteSceneDocument(const SceneDescription& scene, const ReadFile& readPicture, const ReadFile& readEffect);
+SceneDocument WriteSceneDocument(const SceneDescription& scene, Assets& assets);
 
 }  // namespace scene_writer

@@ -1,0 +1,236 @@
+// The speakers: a real sound server, started by the test with a null sink, receives the mix, which
+// is then found in a recording of the sink's monitor; one process of a user plays at a time; with no
+// server the run goes on silently, saying so in one line.
+#include <gtest/gtest.h>
+#include <pulse/error.h>
+#include <pulse/sample.h>
+#include <pulse/simple.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/audio/mixer.h"
+#include "platform/audio/pcm_stream.h"
+#include "platform/audio/sound_lock.h"
+
+extern char** environ;
+
+namespace {
+
+// A folder of its own for the lock file and the server's socket, as $XDG_RUNTIME_DIR.
+class RuntimeFolder {
+ public:
+  RuntimeFolder() {
+    char pattern[] = "/tmp/copperleaf-runtime-XXXXXX";
+    path_ = mkdtemp(pattern);
+    setenv("XDG_RUNTIME_DIR", path_.c_str(), 1);
+  }
+  ~RuntimeFolder() {
+    unsetenv("XDG_RUNTIME_DIR");
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// A tone of `hertz` at half scale, one second, stereo 16-bit at 44.1 kHz.
+std::unique_ptr<audio::PcmStream> Tone(double hertz) {
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < 44100; ++i) {
+    const auto value = static_cast<int16_t>(16384 * std::sin(2 * M_PI * hertz * i / 44100.0));
+    for (int c = 0; c < 2; ++c) {
+      bytes.push_back(static_cast<uint8_t>(value));
+      bytes.push_back(static_cast<uint8_t>(static_cast<uint16_t>(value) >> 8));
+    }
+  }
+  return std::make_unique<audio::PcmStream>(audio::PcmFormat{audio::SampleType::Signed16, 2, 44100, 4},
+                                            std::move(bytes));
+}
+
+class SoundServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string socket = runtime_.Path() + "/native";
+    const std::string home = runtime_.Path() + "/home";
+    mkdir(home.c_str(), 0700);
+    std::vector<std::string> args = {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                                     "--use-pid-file=no", "--log-target=stderr", "--log-level=0",
+                                     "-L", "module-null-sink sink_name=copperleaf",
+                                     "-L", "module-native-protocol-unix socket=" + socket + " auth-anonymous=1"};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    if (posix_spawnp(&server_, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0) {
+      server_ = 0;
+      GTEST_SKIP() << "no PulseAudio server could be started: the pulseaudio program is missing";
+    }
+    for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!std::filesystem::exists(socket))
+      GTEST_SKIP() << "no PulseAudio server could be started: its socket never appeared";
+    server_address_ = "unix:" + socket;
+    setenv("PULSE_SERVER", server_address_.c_str(), 1);
+  }
+  void TearDown() override {
+    audio::Mixer::Instance().CloseOutput();
+    unsetenv("PULSE_SERVER");
+    if (server_ > 0) {
+      kill(server_, SIGTERM);
+      int status = 0;
+      waitpid(server_, &status, 0);
+    }
+  }
+
+  // Records the null sink's monitor for `seconds` while `during` runs; the mean square of the
+  // recording's second half and its zero crossings per second on the left.
+  struct Heard {
+    double power = 0;
+    double crossings = 0;
+  };
+  Heard Record(double seconds, const std::function<void()>& during) {
+    const pa_sample_spec spec = {PA_SAMPLE_S16LE, 44100, 2};
+    int error = 0;
+    // Small fragments, so that the null sink runs at a short latency rather than in long blocks.
+    pa_buffer_attr attributes;
+    attributes.maxlength = static_cast<uint32_t>(-1);
+    attributes.tlength = attributes.prebuf = attributes.minreq = static_cast<uint32_t>(-1);
+    attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20'000, &spec));
+    pa_simple* recorder = pa_simple_new(server_address_.c_str(), "copperleaf test", PA_STREAM_RECORD,
+                                        "copperleaf.monitor", "monitor", &spec, nullptr, &attributes, &error);
+    EXPECT_NE(recorder, nullptr) << pa_strerror(error);
+    if (recorder == nullptr) return {};
+    std::vector<int16_t> samples(static_cast<size_t>(seconds * 44100) * 2);
+    std::thread player(during);
+    pa_simple_read(recorder, samples.data(), samples.size() * sizeof(int16_t), &error);
+    player.join();
+    pa_simple_free(recorder);
+    Heard heard;
+    const size_t half = samples.size() / 4 * 2;
+    for (size_t i = half; i + 2 < samples.size(); i += 2) {
+      heard.power += (samples[i] / 32768.0) * (samples[i] / 32768.0);
+      if ((samples[i] < 0) != (samples[i + 2] < 0)) heard.crossings += 1;
+    }
+    const double frames = static_cast<double>(samples.size() - half) / 2;
+    heard.power /= frames;
+    heard.crossings = heard.crossings / frames * 44100;
+    return heard;
+  }
+
+  RuntimeFolder runtime_;
+  pid_t server_ = 0;
+  std::string server_address_;
+};
+
+// Music reaches the speakers: a looping 1 kHz tone is found in the sink's monitor at its level
+// (half scale: a mean square of 1/8) and pitch (2000 crossings a second). While another process of
+// the user holds the speakers, this one keeps silent. When the server goes away during the run, the
+// mix goes on silently with one line on standard error.
+TEST_F(SoundServerTest, TheMixIsHeardOnlyOneProcessPlaysAndALostServerIsSilence) {
+  auto tone = Tone(1000);
+  audio::Voice music;
+  audio::Mixer& mixer = audio::Mixer::Instance();
+  {
+    auto held = mixer.Hold();
+    music.SetSource(tone.get());
+    music.Start(0, true);
+    mixer.SetMusic(&music);
+  }
+  mixer.CloseOutput();  // the mixer's first use opened the speakers already
+  {
+    audio::SoundLock other;  // as another screensaver process of the user would hold it
+    ASSERT_TRUE(other.Held());
+    const Heard silent = Record(1.0, [&] { mixer.UseSpeakers(); });
+    EXPECT_LT(silent.power, 1e-6);
+    mixer.CloseOutput();
+  }
+  const Heard heard = Record(1.5, [&] { mixer.UseSpeakers(); });
+  EXPECT_NEAR(heard.power, 0.125, 0.03);
+  EXPECT_NEAR(heard.crossings, 2000, 100);
+
+  testing::internal::CaptureStderr();
+  kill(server_, SIGKILL);
+  waitpid(server_, nullptr, 0);
+  server_ = 0;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  {
+    auto held = mixer.Hold();
+    mixer.DropMusic(&music);
+    music.SetSource(nullptr);
+  }
+  mixer.CloseOutput();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("went away"), std::string::npos) << said;
+}
+
+}  // namespace
+
+// A sound lock is held by one holder at a time, in this process or another, and is free again when
+// its holder goes.
+TEST(SoundLock, OneHolderPerUser) {
+  RuntimeFolder runtime;
+  auto first = std::make_unique<audio::SoundLock>();
+  ASSERT_TRUE(first->Held());
+  EXPECT_EQ(audio::SoundLock::Path(), runtime.Path() + "/copperleaf-sound.lock");
+  EXPECT_FALSE(audio::SoundLock().Held());
+  const pid_t child = fork();
+  if (child == 0) _exit(audio::SoundLock().Held() ? 1 : 0);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another process must not get the lock";
+  first.reset();
+  EXPECT_TRUE(audio::SoundLock().Held());
+
+  // A link planted under the lock's name is not followed.
+  const std::string target = runtime.Path() + "/elsewhere";
+  unlink(audio::SoundLock::Path().c_str());
+  ASSERT_EQ(symlink(target.c_str(), audio::SoundLock::Path().c_str()), 0);
+  EXPECT_FALSE(audio::SoundLock().Held());
+  EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// Without a server the speakers are silent at once, with one line on standard error however often
+// the output is asked for, and nothing waits; outside a desktop session (no runtime folder, no
+// server named) nothing is even left behind in the temporary folder.
+TEST(SoundServer, NoServerMeansOneLineAndSilence) {
+  RuntimeFolder runtime;
+  const std::string temp = runtime.Path() + "/tmp";
+  mkdir(temp.c_str(), 0700);
+  setenv("TMPDIR", temp.c_str(), 1);
+  testing::internal::CaptureStderr();
+  const auto start = std::chrono::steady_clock::now();
+  setenv("PULSE_SERVER", ("unix:" + runtime.Path() + "/nobody-here").c_str(), 1);
+  audio::Mixer::Instance().UseSpeakers();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  unsetenv("PULSE_SERVER");
+  unsetenv("XDG_RUNTIME_DIR");
+  audio::Mixer::Instance().UseSpeakers();
+  const auto took = std::chrono::steady_clock::now() - start;
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  audio::Mixer::Instance().CloseOutput();
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("TMPDIR");
+  EXPECT_LT(took, std::chrono::milliseconds(700));
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("silently"), std::string::npos) << said;
+  EXPECT_TRUE(std::filesystem::is_empty(temp));
+}
