@@ -155,6 +155,12 @@ void DS_FlameLight::RestoreDeviceResources() {
         device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
       }
     }
+    // The flames scroll their noise over the further stages: repeating, whatever the slide before
+    // left there (the lake leaves its reflection's stage mirroring).
+    for (DWORD sampler = 1; sampler < 4; ++sampler) {
+      device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+      device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+    }
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

@@ -9,6 +9,11 @@ void FakeUndervater::CreateDeviceResources() {
   brush.Load(&none);
 }
 
+void FakeUndervater::ReleaseDeviceResources() {
+  if (brush.effect) brush.effect->SetTexture("Background", nullptr);
+  DS_2D_Light::ReleaseDeviceResources();
+}
+
 void FakeUndervater::Render(bool) { DS_2D_Light::Render(false); }
 
 void FakeUndervater::AdvanceFrame(float t) {

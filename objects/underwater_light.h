@@ -14,6 +14,9 @@ class FakeUndervater : public DS_2D_Light {
   bool Save(DS_IOF_Virtual** stream) override;
   // The base layer's resources, then the brush's effect, without a mask.
   void CreateDeviceResources() override;
+  // The brush's effect lets go of the layer's target, a default-pool texture, before the base layer
+  // releases it: otherwise the device cannot be reset.
+  void ReleaseDeviceResources() override;
   // Ends the layer target and draws what it holds through the brush, then the borders.
   void PostRender() override;
   // Always the picture: the layer has nothing to draw instead.

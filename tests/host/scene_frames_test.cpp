@@ -60,7 +60,7 @@ TEST_F(SceneFramesTest, TheSplashComesFirstTheDocumentLoadsOnTheSecondFrameAndTh
   EXPECT_TRUE(seen[1].loaded);
   EXPECT_GT(Brightness(seen[2].corner), 30);
   ASSERT_NE(saver.Scene(0).sceneRoot, nullptr);
-  EXPECT_EQ(saver.Scene(0).sceneRoot->slides.size(), 11u);
+  EXPECT_EQ(saver.Scene(0).sceneRoot->slides.size(), 18u);
   EXPECT_EQ(g_DocResManager, saver.Scene(0).resourceManager.get());
   // The first slide's camera pans and zooms (after the pause it may start with, and before the slide
   // fades at 7 s): the same screen pixel shows another part of the picture.

@@ -6,7 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -104,4 +108,29 @@ std::vector<std::string> SaverProcess::TemporaryFiles() const {
     names.push_back(entry.path().filename().string());
   }
   return names;
+}
+
+double ExpectCleanEnd(SaverProcess& saver, const std::function<void()>& end) {
+  // Only a bound against a program that never ends; how fast it ends is measured by hand.
+  constexpr double kExitWait = 20;
+  const auto start = std::chrono::steady_clock::now();
+  end();
+  int status = 0;
+  EXPECT_TRUE(saver.WaitForExit(kExitWait, &status)) << "still running";
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::vector<std::string> left = saver.TemporaryFiles();
+  EXPECT_TRUE(left.empty()) << "left behind: " << (left.empty() ? "" : left.front());
+  std::ifstream registry(saver.folder() + "/config/copperleaf/registry.json");
+  EXPECT_TRUE(registry.good());
+  if (registry.good()) {
+    const nlohmann::json settings = nlohmann::json::parse(registry, nullptr, false);
+    EXPECT_TRUE(settings.is_object()) << "the settings file is no longer a document";
+  }
+  const std::string errors = saver.ErrorOutput();
+  EXPECT_EQ(errors.find("problem"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("ERROR"), std::string::npos) << errors;
+  std::printf("ended %.3f s after it was asked to\n", seconds);
+  return seconds;
 }

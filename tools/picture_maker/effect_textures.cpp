@@ -64,25 +64,4 @@ Image PaintTilingNoise(int size, uint32_t seed) {
   return out;
 }
 
-Image PaintWaveBump(int size, uint32_t seed) {
-  Image out(size, size);
-  const Noise noise(seed);
-  constexpr float kPeriod = 8.0f;
-  // Heights: long swells along the lake and shorter ripples, each a whole number of waves across.
-  auto height = [&](float u, float v) {
-    return 0.5f * std::sin(kTwoPi * (2.0f * u + 5.0f * v)) + 0.3f * std::sin(kTwoPi * (-3.0f * u + 7.0f * v)) +
-           0.6f * Tiling(noise, u * kPeriod, v * kPeriod, kPeriod, 2);
-  };
-  const float step = 1.0f / size;
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const float u = x * step, v = y * step;
-      const float h = height(u, v);
-      const float du = height(u + step, v) - h, dv = height(u, v + step) - h;
-      out.At(x, y) = {std::clamp(0.5f + du * 4.0f, 0.0f, 1.0f), std::clamp(0.5f + dv * 4.0f, 0.0f, 1.0f), 0.5f};
-    }
-  }
-  return out;
-}
-
 }  // namespace picture

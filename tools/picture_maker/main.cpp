@@ -4,7 +4,7 @@
 //   picture_maker loading OUT.png       the "Loading..." picture
 //   picture_maker banner TITLE OUT.png  the settings dialog's picture
 //   picture_maker texture KIND OUT.png  a texture of the sample scene's layers and objects: "glyphs",
-//                                       "highlight", "rim", "stand", "flame", "noise" or "bump"
+//                                       "highlight", "rim", "stand", "flame" or "noise"
 //   picture_maker sprite KIND OUT.png   a sprite of the sample scene's particles and objects
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +24,7 @@ int Usage() {
                "usage: picture_maker landscape KIND WIDTH HEIGHT SEED OUT.jpg\n"
                "       picture_maker loading OUT.png\n"
                "       picture_maker banner TITLE OUT.png\n"
-               "       picture_maker texture glyphs|highlight|rim|stand|flame|noise|bump OUT.png\n"
+               "       picture_maker texture glyphs|highlight|rim|stand|flame|noise OUT.png\n"
                "       picture_maker sprite KIND OUT.png\n");
   return 2;
 }
@@ -51,7 +51,6 @@ int WriteTexture(const std::string& kind, const std::string& path) {
   if (kind == "stand") return Written(PaintBallStand(256, 128).WritePng(path), path);
   if (kind == "flame") return Written(PaintFlameShape(128, 17).WritePng(path), path);
   if (kind == "noise") return Written(PaintTilingNoise(128, 23).WritePng(path), path);
-  if (kind == "bump") return Written(PaintWaveBump(256, 31).WritePng(path), path);
   std::fprintf(stderr, "picture_maker: no texture named %s\n", kind.c_str());
   return 1;
 }

@@ -239,22 +239,20 @@ AlphaPicture Sparks() {
   });
 }
 
-// A round glow, brightest in the middle.
-AlphaPicture Glow() {
+// A butterfly's wing across the whole picture (the wing mesh cuts its outline): orange with dark
+// veins running out from the hinge on the left, a black rim with white spots towards the tip.
+AlphaPicture Wing() {
   return Painted(64, 64, [](float u, float v, Color& c) {
-    c = {1, 1, 1};
-    return std::exp(-std::pow(std::hypot(u - 0.5f, v - 0.5f) * 4.0f, 2.0f));
-  });
-}
-
-// The colours of fire from left (cool, transparent) to right (white hot).
-AlphaPicture Gradient() {
-  return Painted(256, 8, [](float u, float, Color& c) {
-    const Color stops[] = {{0.05f, 0.02f, 0.02f}, {0.6f, 0.08f, 0.02f}, {1.0f, 0.45f, 0.05f}, {1.0f, 0.85f, 0.3f}, {1, 1, 0.9f}};
-    const float at = u * 4.0f;
-    const int i = std::min(3, static_cast<int>(at));
-    c = Mix(stops[i], stops[i + 1], at - i);
-    return Smooth(0.0f, 0.3f, u);
+    const float y = v - 0.5f;
+    const float angle = std::atan2(y, u + 0.05f);
+    const float vein = std::exp(-std::pow(std::sin(angle * 5.0f) * 6.0f, 2.0f));
+    c = Mix(Color{1.0f, 0.5f, 0.05f}, Color{0.15f, 0.06f, 0.02f}, vein * 0.8f);
+    const float rim = Smooth(0.62f, 0.8f, std::hypot(u * 0.9f, y * 1.6f));
+    c = Mix(c, Color{0.06f, 0.04f, 0.03f}, rim);
+    const float spot = std::fmod(angle * 3.0f + 10.0f, 1.0f);
+    if (rim > 0.9f && std::fabs(spot - 0.5f) < 0.12f && std::fabs(std::hypot(u * 0.9f, y * 1.6f) - 0.9f) < 0.05f)
+      c = {0.95f, 0.95f, 0.9f};
+    return 1.0f;
   });
 }
 
@@ -275,8 +273,7 @@ std::optional<AlphaPicture> PaintSprite(const std::string& kind) {
   if (kind == "bubble") return Bubble();
   if (kind == "bolt") return Bolt();
   if (kind == "sparks") return Sparks();
-  if (kind == "glow") return Glow();
-  if (kind == "gradient") return Gradient();
+  if (kind == "wing") return Wing();
   return std::nullopt;
 }
 

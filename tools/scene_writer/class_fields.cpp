@@ -249,8 +249,9 @@ ResourceRecord OwnRecord(Assets& assets, const std::string& file) {
 template <class C>
 using Build = std::function<void(Fields&, C&)>;
 
-template <class C, class Made>
-std::unique_ptr<C> Made_(Fields& f, const Build<Made>& build) {
+// A new object of class Made with its defaults, then the description's members.
+template <class Base, class Made>
+std::unique_ptr<Base> MakeWith(Fields& f, const Build<Made>& build) {
   auto made = std::make_unique<Made>();
   build(f, *made);
   return made;
@@ -260,7 +261,7 @@ using ObjectMaker = std::function<std::unique_ptr<DS_ABObj_Constructor>(Fields&)
 
 template <class Made>
 ObjectMaker Object(Build<Made> build) {
-  return [build](Fields& f) { return Made_<DS_ABObj_Constructor, Made>(f, build); };
+  return [build](Fields& f) { return MakeWith<DS_ABObj_Constructor, Made>(f, build); };
 }
 
 const std::map<std::string, ObjectMaker>& ObjectMakers() {
@@ -383,10 +384,7 @@ using LayerMaker = std::function<std::unique_ptr<DS_2D_Light>(Fields&)>;
 
 template <class Made>
 LayerMaker LayerOf(Build<Made> build) {
-  return [build](Fields& f) {
-    auto made = Made_<DS_2D_Light, Made>(f, build);
-    return made;
-  };
+  return [build](Fields& f) { return MakeWith<DS_2D_Light, Made>(f, build); };
 }
 
 const std::map<std::string, LayerMaker>& LayerMakers() {

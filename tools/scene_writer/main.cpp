@@ -1,6 +1,7 @@
-// scene_writer DESCRIPTION OUTPUT FOLDER...: writes the sample scene document that the executable
-// embeds. The files the description names (pictures, sounds, meshes, effects) are taken from the first
-// of the folders that holds them. The output appears whole or not at all, so a failed run never leaves
+// scene_writer DESCRIPTION LIBRARY_SCRIPT OUTPUT FOLDER...: writes the sample scene document that the
+// executable embeds, with copies of the resources of the library (whose script names their files)
+// that it uses. The files the description and the script name (pictures, sounds, meshes, effects) are
+// taken from the first of the folders that holds them. The output appears whole or not at all, so a failed run never leaves
 // a half-written scene for the resource compiler to pick up.
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "library_script.h"
 #include "scene_document.h"
 
 namespace {
@@ -33,12 +35,12 @@ void WriteWhole(const std::filesystem::path& path, const scene_writer::Bytes& by
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: scene_writer DESCRIPTION OUTPUT FOLDER...\n");
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: scene_writer DESCRIPTION LIBRARY_SCRIPT OUTPUT FOLDER...\n");
     return 2;
   }
   try {
-    const std::vector<std::filesystem::path> folders(argv + 3, argv + argc);
+    const std::vector<std::filesystem::path> folders(argv + 4, argv + argc);
     const auto scene = scene_writer::ParseSceneDescription(ReadText(argv[1]));
     if (scene.slides.empty()) throw std::runtime_error("the scene has no slides");
     scene_writer::Assets assets(
@@ -51,9 +53,9 @@ int main(int argc, char** argv) {
           }
           throw std::runtime_error("no folder holds " + file);
         },
-        scene.library);
+        scene_writer::ParseLibraryScript(ReadText(argv[2])));
     const auto document = scene_writer::WriteSceneDocument(scene, assets);
-    WriteWhole(argv[2], document.bytes);
+    WriteWhole(argv[3], document.bytes);
     if (!document.uncarried.empty()) {
       std::string ids;
       for (int64_t id : document.uncarried) ids += (ids.empty() ? "" : ", ") + std::to_string(id);

@@ -26,11 +26,7 @@ SceneDescription ParseSceneDescription(const std::string& text) {
   try {
     const auto json = Json::parse(text);
     scene.header = json.value("header", scene.header);
-    for (const auto& entry : List(json, "library")) {
-      const int64_t id = entry.at("id").get<int64_t>();
-      if (!scene.library.emplace(id, entry.at("file").get<std::string>()).second)
-        throw std::runtime_error("library resource " + std::to_string(id) + " is given twice");
-    }
+    for (const auto& id : List(json, "carried")) scene.carried.push_back(id.get<int64_t>());
     for (const auto& entry : List(json, "music"))
       scene.music.push_back({entry.value("title", ""), entry.at("file").get<std::string>()});
     for (const auto& slide : List(json, "slides")) {

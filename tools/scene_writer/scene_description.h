@@ -1,10 +1,9 @@
 // The sample scene as the resource folder describes it (a JSON file): the soundtrack, the slides with
 // their pictures, durations and cameras, each slide's layer, drawn objects and sounds (each a stored
-// class with the members that differ from its defaults), and which file holds each library resource
-// the document carries a copy of.
+// class with the members that differ from its defaults), and the library resources that objects load
+// by id at run time, which the document carries copies of besides those its records name.
 #pragma once
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -37,7 +36,7 @@ struct MusicDescription {
 
 struct SceneDescription {
   std::string header = "KVT v 4.0.0";
-  std::map<int64_t, std::string> library;  // library id -> file holding a copy of that resource
+  std::vector<int64_t> carried;
   std::vector<MusicDescription> music;
   std::vector<SlideDescription> slides;
 };

@@ -1,6 +1,7 @@
 #include "scene_document.h"
 
 #include <memory>
+#include <set>
 #include <stdexcept>
 
 #include "byte_stream.h"
@@ -80,8 +81,10 @@ SceneDocument WriteSceneDocument(const SceneDescription& scene, Assets& assets) 
     out.Header("DS_AudioFile", 1).String(music.title).Blob(assets.Read(music.file), music.file);
   }
   if (stream.Failed()) throw std::runtime_error("a save operation tried to read");
-  assets.WriteTables(out, stream.LibraryIds());
-  return {out.bytes(), assets.Uncarried(stream.LibraryIds())};
+  std::set<int64_t> libraryIds = stream.LibraryIds();
+  libraryIds.insert(scene.carried.begin(), scene.carried.end());
+  assets.WriteTables(out, libraryIds);
+  return {out.bytes(), assets.Uncarried(libraryIds)};
 }
 
 }  // namespace scene_writer
