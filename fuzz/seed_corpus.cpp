@@ -1,9 +1,17 @@
-// Writes the small seed documents of the loader's fuzz corpus into the folder given: the smallest
-// document, an empty header, and managers of versions 1 to 3 carrying pictures, other files, frame
-// times and GUID blobs, some with an audio file.
+// Writes the small seed documents of the scene's fuzz corpus into the folder given: the smallest
+// document, an empty header, managers of versions 1 to 3 carrying pictures, other files, frame
+// times and GUID blobs, some with an audio file, and one document per slide of the sample scene
+// (which holds every stored class) with that slide alone and an empty manager, so that the
+// mutations reach every record's reader without the sample's megabytes of pictures and sounds.
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "document/class_registry.h"
+#include "document/iof_reader.h"
+#include "document/resource_buffer.h"
+#include "render/counted_ptr.h"
+#include "slideshow/slide_container.h"
 #include "tests/support/document_builder.h"
 
 namespace {
@@ -48,14 +56,69 @@ Bytes WithManager(uint32_t version, bool audio) {
   return doc.Document();
 }
 
+bool ReadFile(const char* path, Bytes* bytes) {
+  FILE* file = std::fopen(path, "rb");
+  if (!file) return false;
+  uint8_t chunk[65536];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes->insert(bytes->end(), chunk, chunk + got);
+  const bool read = !std::ferror(file);
+  std::fclose(file);
+  return read;
+}
+
+// The bytes of each slide record of a document, as the slide registry reads them.
+std::vector<Bytes> SlideRecords(const Bytes& document) {
+  ResourceBuffer buffer(document.data(), document.size());
+  DS_IOF_R<ResourceBuffer> reader(&buffer);
+  DS_IOF_Virtual* stream = &reader;
+  ds_string text;
+  DWORD version = 0, count = 0;
+  stream->ReadString(&text);
+  stream->ReadString(&text);
+  stream->ReadULong(&version);
+  stream->ReadULong(&count);
+  std::vector<Bytes> slides;
+  for (DWORD i = 0; i < count && !stream->Failed(); ++i) {
+    const BYTE* start = buffer.cursor;
+    const CountedPtr<DS_SlideContainer> slide(ReadSlideByClassName(&stream));
+    if (!stream->Failed()) slides.emplace_back(start, buffer.cursor);
+  }
+  return slides;
+}
+
+// One slide in a document of its own, with no music and an empty manager.
+Bytes AloneInADocument(const Bytes& slide) {
+  DocumentBuilder doc;
+  doc.String(u"KVT v 4.0.0").Header(u"DS_SlideShow_Light", 1).U32(1).Raw(slide).U32(0);
+  doc.DocResManager(3, {}, {}, {}, {});
+  return doc.Document();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: scene_seed_corpus FOLDER\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: scene_seed_corpus FOLDER SAMPLE_SCENE\n");
     return 2;
   }
   const std::string folder = argv[1];
+  Bytes sample;
+  if (!ReadFile(argv[2], &sample)) {
+    std::fprintf(stderr, "scene_seed_corpus: cannot read %s\n", argv[2]);
+    return 1;
+  }
+  const std::vector<Bytes> slides = SlideRecords(sample);
+  if (slides.empty()) {
+    std::fprintf(stderr, "scene_seed_corpus: no slide could be read from %s\n", argv[2]);
+    return 1;
+  }
+  for (size_t i = 0; i < slides.size(); ++i) {
+    const std::string name = "slide-" + std::to_string(i + 1) + ".dds";
+    if (!Write(folder, name.c_str(), AloneInADocument(slides[i]))) {
+      std::fprintf(stderr, "scene_seed_corpus: cannot write into %s\n", folder.c_str());
+      return 1;
+    }
+  }
   DocumentBuilder emptyHeader;
   emptyHeader.String(u"").Header(u"DS_SlideShow_Light", 1).U32(0).U32(0).DocResManager(1, {}, {}, {}, {});
   const bool written = Write(folder, "minimal.dds", docbuild::MinimalDocument()) &&

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/application_settings.h"
+#include "render/com_holder.h"
 #include "render/device.h"
 #include "slideshow/scene_loader.h"
 #include "sound/audio_player.h"
@@ -66,6 +67,7 @@ HRESULT MonitorScene::Start() {
     for (const auto& audio : sceneRoot->audioFiles)
       if (audio.Get()) audio->ExtractToTemp();
     sceneRoot->SetPicturePosition(GetPicturePosition());
+    resourceFailures = FAILED(ProbeResources()) ? 1 : 0;
   } catch (...) {
     // Whatever the objects made so far goes with the scene; the manager, which they hold from,
     // goes last.
@@ -89,7 +91,27 @@ HRESULT MonitorScene::AdvanceFrame(float time) {
   return S_OK;
 }
 
+HRESULT MonitorScene::ProbeResources() {
+  if (!g_Device) return S_OK;
+  ComHolder<IDirect3DTexture9> texture;
+  HRESULT result = g_Device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Out(), nullptr);
+  if (FAILED(result)) return result;
+  if (!texture) return E_FAIL;
+  D3DLOCKED_RECT locked = {};
+  result = texture->LockRect(0, &locked, nullptr, 0);
+  if (FAILED(result)) return result;
+  texture->UnlockRect(0);
+  return S_OK;
+}
+
 HRESULT MonitorScene::Render() {
+  if (sceneRoot && resourceFailures > 0) {
+    const HRESULT probed = ProbeResources();
+    if (SUCCEEDED(probed))
+      resourceFailures = 0;
+    else if (++resourceFailures >= kResourceTries)
+      return probed;
+  }
   if (!sceneRoot || !g_Device || FAILED(g_Device->BeginScene())) return S_OK;
   HRESULT result = S_OK;
   try {
@@ -142,6 +164,7 @@ void MonitorScene::RestoreDeviceResources() {
   // The current slide's layer resets the manager's effects, fonts and text targets with its own
   // state; a second reset here would make every text target anew for nothing.
   sceneRoot->RestoreDeviceResources();
+  resourceFailures = FAILED(ProbeResources()) ? 1 : 0;
   // The release before the reset turned the primary buffer up to full; a muted or quieter setting
   // holds again for the rest of the run.
   ApplyStoredPrimaryVolume();

@@ -28,6 +28,8 @@ struct MonitorScene {
   HRESULT Start();
   // The media error when the scene throws while it moves or draws; nothing thrown leaves a frame.
   HRESULT AdvanceFrame(float time);
+  // The frame; also the device's failure when it has made no texture (or let none be written) at
+  // the start of the scene or after a reset, and again on each of the frames that followed.
   HRESULT Render();
 
   // The playlist: from the first music entry, and one step on at the end of each file.
@@ -53,4 +55,12 @@ struct MonitorScene {
 
  private:
   void AdvancePlaylist();
+  // Makes and writes one small texture: S_OK, or the device's failure.
+  static HRESULT ProbeResources();
+
+  // A device that cannot make or write a texture draws black frames for ever. It is asked again on
+  // the frames after a failure (a failure may pass); after this many failures in a row the failure
+  // is the application's error.
+  static constexpr int kResourceTries = 3;
+  int resourceFailures = 0;  // failed probes in a row; 0 once the device has made one
 };

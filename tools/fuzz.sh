@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the scene loader's fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
-# and runs it for a bounded time on the seed corpus made at build time. Fails on any crash, leak or hang.
-# Inputs are cut to 64 KiB: the slide records come first in a document, so the cut sample scene still
-# exercises all of them while runs stay quick.
+# Builds the scene's fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
+# and runs it for a bounded time on the seed corpus made at build time: each input is loaded, made
+# into render objects and played for a few frames with a device reset. Fails on any crash, leak, hang,
+# unbounded allocation or failed reset. The seeds are small (one slide of the sample scene each), so
+# inputs up to 1 MiB leave room for documents larger than any seed.
 # Usage: tools/fuzz.sh [seconds]   (default 60; the build folder is build-fuzz, or $COPPERLEAF_FUZZ_BUILD)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,5 +14,5 @@ cmake --build "$build" -j "$(nproc)" --target scene_loader_fuzz
 # New inputs go to a scratch folder, so the seeds stay as the build made them.
 work="$build/fuzz/found"
 mkdir -p "$work"
-"$build/fuzz/scene_loader_fuzz" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
+"$build/fuzz/scene_loader_fuzz" -max_total_time="$seconds" -max_len=1048576 -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$build/fuzz/" "$work" "$build/fuzz/corpus"
