@@ -81,6 +81,8 @@ HRESULT CMoireScreensaver::ReleaseDeviceResources() {
 HRESULT CMoireScreensaver::CleanupAtExit() {
   AudioPlayer::Stop();
   AudioPlayer::Release();
+  // The effects' buffers live until the process ends; the run's end silences them now.
+  SoundDevice::SetPrimaryVolume(DSBVOLUME_MIN);
   return S_OK;
 }
 

@@ -30,7 +30,7 @@ class CMoireScreensaver : public CD3DScreensaver {
   HRESULT Render() override;
   // Stops the sound device's primary buffer and releases the current scene's device objects.
   HRESULT ReleaseDeviceResources() override;
-  // Stops and releases the music player when the run ends.
+  // Stops and releases the music player and silences the sound effects when the run ends.
   HRESULT CleanupAtExit() override;
   void OnGraphEvent(LONG code) override;
 

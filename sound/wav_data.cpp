@@ -1,10 +1,30 @@
 #include "sound/wav_data.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
 constexpr DWORD kPcmFormatBytes = 16;  // a PCM format chunk holds no cbSize
+constexpr WORD kExtensibleExtra = sizeof(WAVEFORMATEXTENSIBLE) - sizeof(WAVEFORMATEX);
+// The fields after the first of every sample-type GUID of the extensible format; the first is the
+// plain format tag.
+constexpr GUID kSubtypeBase = {0, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+// The plain tag a format chunk stands for: PCM or IEEE float, also when said with the extensible
+// format; 0 for anything else.
+WORD PlainTag(const WAVEFORMATEXTENSIBLE& format, DWORD chunkBytes) {
+  const WORD tag = format.Format.wFormatTag;
+  if (tag == WAVE_FORMAT_PCM || tag == WAVE_FORMAT_IEEE_FLOAT) return tag;
+  if (tag != WAVE_FORMAT_EXTENSIBLE || format.Format.cbSize < kExtensibleExtra ||
+      chunkBytes < sizeof(WAVEFORMATEXTENSIBLE))
+    return 0;
+  const GUID& sub = format.SubFormat;
+  if (sub.Data2 != kSubtypeBase.Data2 || sub.Data3 != kSubtypeBase.Data3 ||
+      std::memcmp(sub.Data4, kSubtypeBase.Data4, sizeof sub.Data4) != 0)
+    return 0;
+  return sub.Data1 == WAVE_FORMAT_PCM || sub.Data1 == WAVE_FORMAT_IEEE_FLOAT ? static_cast<WORD>(sub.Data1) : 0;
+}
 
 struct MemoryFile {
   HMMIO handle = nullptr;
@@ -36,11 +56,17 @@ bool ParseWav(const BYTE* bytes, DWORD size, WavData* wav) {
   MMCKINFO riff{};
   MMCKINFO chunk{};
   if (!DescendIntoWave(file.handle, &riff, mmioFOURCC('f', 'm', 't', ' '), &chunk)) return false;
-  WAVEFORMATEX format{};
+  WAVEFORMATEXTENSIBLE extended{};
   if (chunk.cksize < kPcmFormatBytes) return false;
-  const LONG wanted = static_cast<LONG>(std::min<DWORD>(chunk.cksize, kPcmFormatBytes));
-  if (mmioRead(file.handle, reinterpret_cast<char*>(&format), wanted) != wanted) return false;
-  if (format.wFormatTag != WAVE_FORMAT_PCM) return false;
+  // As far as the chunk goes and the largest format reaches; a 16-byte chunk has no cbSize.
+  const LONG wanted = static_cast<LONG>(std::min<DWORD>(chunk.cksize, sizeof extended));
+  if (mmioRead(file.handle, reinterpret_cast<char*>(&extended), wanted) != wanted) return false;
+  if (chunk.cksize < sizeof(WAVEFORMATEX)) extended.Format.cbSize = 0;
+  // The buffer takes the plain format the extensible one stands for, with no extra bytes.
+  const WORD tag = PlainTag(extended, chunk.cksize);
+  if (tag == 0) return false;
+  WAVEFORMATEX format = extended.Format;
+  format.wFormatTag = tag;
   format.cbSize = 0;
 
   if (!DescendIntoWave(file.handle, &riff, mmioFOURCC('d', 'a', 't', 'a'), &chunk)) return false;

@@ -83,10 +83,12 @@ void FileSink::Poll() {
 
 void FileSink::CatchUp() {
   const int64_t now = machine::clock::Now();
-  if (machine::clock::IsVirtual() != virtualTime_) {
-    // The clock changed kind (tests switch it): the file goes on from here without a gap.
+  const auto writtenTime = static_cast<int64_t>(written_ * kNanosecondsPerSecond / kOutputRate);
+  if (machine::clock::IsVirtual() != virtualTime_ || now < start_ + writtenTime - kNanosecondsPerSecond / kOutputRate) {
+    // The clock changed kind or started again (tests switch it): the file goes on from here,
+    // without a gap and without waiting for the old time to come back.
     virtualTime_ = machine::clock::IsVirtual();
-    start_ = now - static_cast<int64_t>(written_ * kNanosecondsPerSecond / kOutputRate);
+    start_ = now - writtenTime;
   }
   const uint64_t due = FramesIn(now - start_);
   if (due <= written_) return;

@@ -1,5 +1,6 @@
 // The mix written to a WAVE file (44.1 kHz, stereo, 16-bit) in place of the speakers, in the
-// machine's clock time: a second of the clock, real or virtual, is a second of the file. A thread
+// machine's clock time: a second of the clock, real or virtual, is a second of the file, from the
+// moment the process first uses sound (its sound device's primary buffer starts playing). A thread
 // writes what the clock has passed every few milliseconds, and every change to what plays first
 // writes up to its moment, so on virtual time the file is the same on every run.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/audio/mixer.h"
@@ -23,8 +24,16 @@ int16_t ToPcm16(float sample) {
 }  // namespace
 
 std::unique_ptr<PulseOutput> PulseOutput::Open(Mixer& mixer) {
+  // A desktop session names its runtime folder, where its sound server listens; without one, and
+  // with no server named, there is none to find, and asking the library anyway would leave a
+  // runtime folder of its own in the temporary folder.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const char* server = std::getenv("PULSE_SERVER");
+  if ((runtime == nullptr || *runtime == '\0') && (server == nullptr || *server == '\0')) {
+    TellSilent("no sound server answers");
+    return nullptr;
+  }
   std::unique_ptr<PulseOutput> output(new PulseOutput(mixer));
-  if (!output->lock_.Held()) return nullptr;
   output->loop_ = pa_threaded_mainloop_new();
   if (output->loop_ == nullptr) return nullptr;
   output->context_ = pa_context_new(pa_threaded_mainloop_get_api(output->loop_), "Copperleaf Screensaver");
@@ -61,11 +70,12 @@ void PulseOutput::OnContextState(pa_context* context, void* self) {
   auto* output = static_cast<PulseOutput*>(self);
   switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
-      output->StartStream();
+      // Another process of the user plays already: this one keeps time silently.
+      output->lock_ = std::make_unique<SoundLock>();
+      if (output->lock_->Held()) output->StartStream();
       break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-      output->playing_ = false;
       TellSilent(output->stream_ != nullptr ? "the sound server went away" : "no sound server answers");
       break;
     default:
@@ -93,20 +103,9 @@ void PulseOutput::StartStream() {
     TellSilent("the sound server refuses a stream");
 }
 
-void PulseOutput::OnStreamState(pa_stream* stream, void* self) {
-  auto* output = static_cast<PulseOutput*>(self);
-  switch (pa_stream_get_state(stream)) {
-    case PA_STREAM_READY:
-      output->playing_ = true;
-      break;
-    case PA_STREAM_FAILED:
-    case PA_STREAM_TERMINATED:
-      output->playing_ = false;
-      TellSilent("the sound server ended the stream");
-      break;
-    default:
-      break;
-  }
+void PulseOutput::OnStreamState(pa_stream* stream, void*) {
+  const pa_stream_state_t state = pa_stream_get_state(stream);
+  if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) TellSilent("the sound server ended the stream");
 }
 
 void PulseOutput::OnWrite(pa_stream* stream, size_t bytes, void* self) {

@@ -1,9 +1,9 @@
 // The speakers, through the desktop's sound server (PulseAudio, or PipeWire speaking its
 // protocol), with the asynchronous API on its own thread: nothing here ever waits for the server.
-// The connection never starts a server. When none answers, or the server goes away during the
+// The connection never starts a server, and is not tried outside a desktop session (no
+// $XDG_RUNTIME_DIR) unless $PULSE_SERVER names a server. When none answers, or the server goes away during the
 // run, the output falls silent with one line on standard error and the run goes on.
 #pragma once
-#include <atomic>
 #include <memory>
 
 #include "platform/audio/output.h"
@@ -19,12 +19,11 @@ class Mixer;
 
 class PulseOutput final : public Output {
  public:
-  // Null when another process of this user holds the speakers or the connection cannot begin.
+  // Null when the connection cannot begin. The speakers are taken only once a server answers, and
+  // only when no other process of this user holds them (so a machine without a server never makes
+  // the lock file).
   static std::unique_ptr<PulseOutput> Open(Mixer& mixer);
   ~PulseOutput() override;
-
-  // Whether the stream to the server is playing (tests wait for it).
-  bool Playing() const { return playing_; }
 
  private:
   explicit PulseOutput(Mixer& mixer) : mixer_(mixer) {}
@@ -34,11 +33,10 @@ class PulseOutput final : public Output {
   void StartStream();
 
   Mixer& mixer_;
-  SoundLock lock_;
+  std::unique_ptr<SoundLock> lock_;
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
-  std::atomic<bool> playing_{false};
 };
 
 }  // namespace audio

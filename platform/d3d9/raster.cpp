@@ -405,8 +405,8 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
   const TextureSampler sampler(p.views);
   const SpanFunction span = t.linear[0] ? p.span.linear : p.span.point;
 
-  for (int y = top; y <= bottom; ++y) {
-    // The covered span of this row, exactly from the edge functions.
+  // The covered span of a row, exactly from the edge functions.
+  auto cover = [&](int y) {
     int64_t left = t.left;
     int64_t right = t.right;
     for (int e = 0; e < 3 && left <= right; ++e) {
@@ -420,11 +420,27 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
         right = left - 1;
       }
     }
-    if (left > right) continue;
-    if (span != nullptr) {
-      span(p, t, y, static_cast<int>(left), static_cast<int>(right));
-      continue;
+    return RowSpan{static_cast<int>(left), static_cast<int>(std::max(right, left - 1))};
+  };
+
+  if (span != nullptr) {
+    // The routines take the rows in runs, so that what holds for the whole triangle is set up once
+    // per run rather than once per row.
+    constexpr int kRun = 64;
+    RowSpan spans[kRun];
+    for (int first = top; first <= bottom; first += kRun) {
+      const int count = std::min(kRun, bottom - first + 1);
+      for (int r = 0; r < count; ++r) spans[r] = cover(first + r);
+      span(p, t, first, spans, count);
     }
+    return;
+  }
+
+  for (int y = top; y <= bottom; ++y) {
+    const RowSpan covered = cover(y);
+    const int64_t left = covered.left;
+    const int64_t right = covered.right;
+    if (left > right) continue;
 
     // Each pixel's values straight from the planes: the row's start plus x steps, never summed
     // pixel by pixel, so that any pixel of a row (and any group of them) can be computed alone.

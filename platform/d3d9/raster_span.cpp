@@ -167,7 +167,7 @@ void PlanSpans(PixelState& p) {
   plan.targetAlpha = p.target->format() == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
   plan.texel = readsTexel;
   plan.rich = plan.bump || plan.specular || readsTexel1 || (readsTexel && !Is32Bit(p.views[0].format));
-  plan.point = plan.linear = &WideRow;
+  plan.point = plan.linear = &WideRows;
   p.span = plan;
 }
 

@@ -13,8 +13,15 @@ namespace d3d9 {
 struct PixelState;
 struct Triangle;
 
-// Draws pixels [left, right] of row y of a triangle.
-using SpanFunction = void (*)(const PixelState& pixels, const Triangle& triangle, int y, int left, int right);
+// The covered pixels [left, right] of one row of a triangle; empty when left > right.
+struct RowSpan {
+  int left;
+  int right;
+};
+
+// Draws rows top .. top + count - 1 of a triangle, row r over spans[r].
+using SpanFunction = void (*)(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans,
+                              int count);
 
 // Where one lane of a stage argument comes from: the texel of stage 0 or stage 1, the diffuse
 // colour or a constant.

@@ -117,6 +117,33 @@ HWY_INLINE hn::Mask<DF> Compare(DF df, DWORD func, VF value, VF reference) {
   }
 }
 
+// i mod n in 0..n-1 (n > 0) for |i| <= 2^21, as texel indices are held: the float quotient is
+// then floored exactly (a quotient just below an integer k lies at least 1/n below it, more than
+// the rounding error k * 2^-24 <= 2^-3 / n), so no correction is needed.
+HWY_INLINE VI Modulo(VI i, int n) {
+  const DF df;
+  const DI di;
+  const VI q = hn::ConvertTo(di, hn::Floor(hn::Div(hn::ConvertTo(df, i), hn::Set(df, static_cast<float>(n)))));
+  return hn::Sub(i, hn::Mul(q, hn::Set(di, n)));
+}
+
+// Address() of each lane: the texel index the address mode gives, -1 for the border.
+HWY_INLINE VI AddressLanes(VI i, int n, DWORD mode) {
+  const DI di;
+  switch (mode) {
+    case D3DTADDRESS_MIRROR: {
+      const VI m = Modulo(i, 2 * n);
+      return hn::IfThenElse(hn::Lt(m, hn::Set(di, n)), m, hn::Sub(hn::Set(di, 2 * n - 1), m));
+    }
+    case D3DTADDRESS_CLAMP: return hn::Min(hn::Max(i, hn::Zero(di)), hn::Set(di, n - 1));
+    case D3DTADDRESS_BORDER: {
+      const auto inside = hn::And(hn::Gt(i, hn::Set(di, -1)), hn::Lt(i, hn::Set(di, n)));
+      return hn::IfThenElse(inside, i, hn::Set(di, -1));
+    }
+    default: return Modulo(i, n);
+  }
+}
+
 // V16U16 texels as DecodeTexel reads them: u in red, v in green, each max(-1, value / 32767);
 // blue and alpha 1.
 HWY_INLINE Channels DecodeSigned(DF df, VU texels) {
@@ -177,13 +204,38 @@ struct Texture {
     return Decode(df, hn::Or(raw, hn::Set(du, alpha)));
   }
 
-  HWY_INLINE Channels Sample(DF df, VF u, VF v, MF valid, size_t n, bool linear) const {
-    if (kind == kOther) return Addressed(df, u, v, n, linear);
-    return linear ? Linear(df, u, v, valid, n) : Point(df, u, v, valid, n);
+  HWY_INLINE Channels DecodeRaw(DF df, VU raw) const {
+    if (kind == kSigned) return DecodeSigned(df, raw);
+    return Decode(df, hn::Or(raw, hn::Set(DU(), alpha)));
   }
 
-  // Lanes whose texels lie outside the texture go through the address modes one by one, as
-  // TextureView::Sample reads them (which the gathers equal inside the texture).
+  // Texels index and index + 1 of each lane, read as one 64-bit word where the instruction set
+  // has such lanes (half the loads of two gathers). Only for 32-bit texels.
+  HWY_INLINE void GatherPair(DF df, VI index, Channels& left, Channels& right) const {
+    const DU du;
+#if HWY_TARGET == HWY_SCALAR
+    left = DecodeRaw(df, hn::GatherIndex(du, texels, index));
+    right = DecodeRaw(df, hn::GatherIndex(du, texels, hn::Add(index, hn::Set(DI(), 1))));
+#else
+    const hn::Half<DI> dh;
+    const hn::Rebind<int64_t, decltype(dh)> di64;
+    const hn::Repartition<uint64_t, DU> du64;
+    const auto* words = reinterpret_cast<const uint64_t*>(texels);
+    const VU lower =
+        hn::BitCast(du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::LowerHalf(dh, index)))));
+    const VU upper =
+        hn::BitCast(du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::UpperHalf(dh, index)))));
+    left = DecodeRaw(df, hn::ConcatEven(du, upper, lower));
+    right = DecodeRaw(df, hn::ConcatOdd(du, upper, lower));
+#endif
+  }
+
+  HWY_INLINE Channels Sample(DF df, VF u, VF v, MF valid, size_t n, bool linear) const {
+    if (kind == kOther) return Addressed(df, u, v, n, linear);
+    return linear ? Linear(df, u, v, valid) : Point(df, u, v, valid);
+  }
+
+  // Formats that cannot be gathered are read lane by lane, as TextureView::Sample reads them.
   Channels Addressed(DF df, VF u, VF v, size_t n, bool linear) const {
     HWY_ALIGN float us[kMostLanes];
     HWY_ALIGN float vs[kMostLanes];
@@ -202,19 +254,34 @@ struct Texture {
     return out;
   }
 
-  HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid, size_t n) const {
+  // The texels at indices (x, y) through the address modes: the border colour where a mode
+  // gives none.
+  HWY_INLINE Channels Fetch(DF df, VI x, VI y, hn::Mask<DI> valid) const {
+    const DI di;
+    const VI ax = AddressLanes(x, view.width, view.addressU);
+    const VI ay = AddressLanes(y, view.height, view.addressV);
+    const auto border = hn::Or(hn::Lt(ax, hn::Zero(di)), hn::Lt(ay, hn::Zero(di)));
+    const VI index = hn::IfThenElseZero(hn::AndNot(border, valid), hn::Add(hn::Mul(ay, hn::Set(di, pitch)), ax));
+    Channels out = Gather(df, index);
+    const float colour[4] = {view.border.b, view.border.g, view.border.r, view.border.a};
+    const MF outside = hn::RebindMask(df, border);
+    for (int k = 0; k < 4; ++k) out.c[k] = hn::IfThenElse(outside, hn::Set(df, colour[k]), out.c[k]);
+    return out;
+  }
+
+  HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid) const {
     const DI di;
     const VI x = FloorToInt(df, Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))));
     const VI y = FloorToInt(df, Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))));
     const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width))),
                                 hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height))));
     const auto validI = hn::RebindMask(di, valid);
-    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Addressed(df, u, v, n, false);
+    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Fetch(df, x, y, validI);
     const VI index = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
     return Gather(df, index);
   }
 
-  HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid, size_t n) const {
+  HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid) const {
     const DI di;
     // Texel centres lie at (i + 0.5) / size.
     const VF fu = hn::Sub(Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))), hn::Set(df, 0.5f));
@@ -224,14 +291,29 @@ struct Texture {
     const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width - 1))),
                                 hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height - 1))));
     const auto validI = hn::RebindMask(di, valid);
-    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Addressed(df, u, v, n, true);
     const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
     const VI one = hn::IfThenElseZero(validI, hn::Set(di, 1));
     const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
-    const Channels ta = Gather(df, a);
-    const Channels tb = Gather(df, hn::Add(a, one));
-    const Channels tc = Gather(df, hn::Add(a, down));
-    const Channels td = Gather(df, hn::Add(hn::Add(a, down), one));
+    Channels ta;
+    Channels tb;
+    Channels tc;
+    Channels td;
+    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) {
+      const VI x1 = hn::Add(x, hn::Set(di, 1));
+      const VI y1 = hn::Add(y, hn::Set(di, 1));
+      ta = Fetch(df, x, y, validI);
+      tb = Fetch(df, x1, y, validI);
+      tc = Fetch(df, x, y1, validI);
+      td = Fetch(df, x1, y1, validI);
+    } else if (kind == kBytes) {
+      ta = Gather(df, a);
+      tb = Gather(df, hn::Add(a, one));
+      tc = Gather(df, hn::Add(a, down));
+      td = Gather(df, hn::Add(hn::Add(a, down), one));
+    } else {
+      GatherPair(df, a, ta, tb);
+      GatherPair(df, hn::Add(a, down), tc, td);
+    }
     const VF wx = hn::Sub(fu, hn::ConvertTo(df, x));
     const VF wy = hn::Sub(fv, hn::ConvertTo(df, y));
     const VF one_ = hn::Set(df, 1.f);
@@ -279,58 +361,52 @@ HWY_INLINE VF Pick(DF df, SpanSource source, float constant, VF texel, VF texel1
 enum Filter { kNone, kPoint, kLinear, kRich };
 
 template <int kFilter, bool kBlend, bool kDepth>
-void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
+void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   const DF df;
   const DI di;
   const DU du;
   const size_t lanes = hn::Lanes(df);
-  const SpanPlan& plan = p.span;
-  float* depthRow = nullptr;
-  if constexpr (kDepth) {
-    // Pixels without a depth value are left alone, as the general stage leaves them.
-    if (static_cast<UINT>(y) >= p.depth->height()) return;
-    const int depthWidth = static_cast<int>(p.depth->width());
-    depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
-    right = right < depthWidth - 1 ? right : depthWidth - 1;
-  }
+  // Copies of what the loop reads, which stores to the target cannot change.
+  const SpanPlan plan = p.span;
+  const bool perspective = t.perspective;
+  const bool flat = p.flat;
+  const bool linear0 = t.linear[0];
+  const bool linear1 = t.linear[1];
+  const bool alphaTest = p.alphaTest;
+  const DWORD alphaFunc = p.alphaFunc;
+  const DWORD zFunc = p.zFunc;
+  const bool zWrite = p.zWrite;
+  const DWORD srcBlend = p.srcBlend;
+  const DWORD destBlend = p.destBlend;
+  const DWORD blendOp = p.blendOp;
+  const VF bump00 = hn::Set(df, p.stages[0].bump[0]);
+  const VF bump01 = hn::Set(df, p.stages[0].bump[1]);
+  const VF bump10 = hn::Set(df, p.stages[0].bump[2]);
+  const VF bump11 = hn::Set(df, p.stages[0].bump[3]);
+  const int depthWidth = kDepth ? static_cast<int>(p.depth->width()) : 0;
+  const int depthHeight = kDepth ? static_cast<int>(p.depth->height()) : 0;
 
-  // Each plane at the row's start and its step in x, as the general stage computes them.
-  const float fy = static_cast<float>(y) - t.y0;
-  auto start = [&](int k) { return hn::Set(df, t.base[k] + t.ddy[k] * fy); };
+  // Each plane's step in x; its start is computed per row, as the general stage computes it.
   auto step = [&](int k) { return hn::Set(df, t.ddx[k]); };
   constexpr int d = 2 + kDiffuse;
   constexpr int sp = 2 + kSpecular;
   constexpr int c = 2 + kTexcoord;
   constexpr int channel[4] = {d + 2, d + 1, d, d + 3};
-  VF colorStart[4];
   VF colorStep[4];
-  for (int k = 0; k < 4; ++k) {
-    colorStart[k] = start(channel[k]);
-    colorStep[k] = step(channel[k]);
-  }
-  const VF zStart = start(0);
+  for (int k = 0; k < 4; ++k) colorStep[k] = step(channel[k]);
   const VF zStep = step(0);
-  const VF qStart = start(1);
   const VF qStep = step(1);
   const bool first = kFilter != kNone && p.texcoordStages > 0;
-  const VF uStart = first ? start(c) : hn::Zero(df);
   const VF uStep = first ? step(c) : hn::Zero(df);
-  const VF vStart = first ? start(c + 1) : hn::Zero(df);
   const VF vStep = first ? step(c + 1) : hn::Zero(df);
   const Texture texture(p.views[0]);
   const Texture texture1(p.views[1]);
   // Stage 1's coordinates and the specular colour, for the richer plans.
   const bool second = kFilter == kRich && p.texcoordStages > 1;
-  const VF u1Start = second ? start(c + 2) : hn::Zero(df);
   const VF u1Step = second ? step(c + 2) : hn::Zero(df);
-  const VF v1Start = second ? start(c + 3) : hn::Zero(df);
   const VF v1Step = second ? step(c + 3) : hn::Zero(df);
-  VF specularStart[3];
   VF specularStep[3];
-  for (int k = 0; k < 3; ++k) {
-    specularStart[k] = plan.specular ? start(sp + 2 - k) : hn::Zero(df);
-    specularStep[k] = plan.specular ? step(sp + 2 - k) : hn::Zero(df);
-  }
+  for (int k = 0; k < 3; ++k) specularStep[k] = plan.specular ? step(sp + 2 - k) : hn::Zero(df);
   bool reads[2] = {false, false};
   for (int k = 0; k < 4; ++k) {
     for (SpanSource source : {plan.arg1[k], plan.arg2[k]}) {
@@ -350,129 +426,153 @@ void Row(const PixelState& p, const Triangle& t, int y, int left, int right) {
   const VF x0 = hn::Set(df, t.x0);
   const VF alphaRef = hn::Set(df, static_cast<float>(p.alphaRef));
 
-  uint32_t* out = reinterpret_cast<uint32_t*>(p.target->row(static_cast<UINT>(y)));
-  for (int x = left; x <= right; x += static_cast<int>(lanes)) {
-    const size_t n = static_cast<size_t>(right - x + 1) < lanes ? static_cast<size_t>(right - x + 1) : lanes;
-    const MF valid = hn::FirstN(df, n);
-    const VF fx = hn::Sub(hn::ConvertTo(df, hn::Add(hn::Iota(di, 0), hn::Set(di, x))), x0);
-    MF pass = valid;
-    VF z;
-    VF stored;
+  for (int r = 0; r < count; ++r) {
+    const int y = top + r;
+    const int left = spans[r].left;
+    int right = spans[r].right;
+    float* depthRow = nullptr;
     if constexpr (kDepth) {
-      z = Clamp01(df, hn::Add(zStart, hn::Mul(zStep, fx)));
-      stored = LoadPart(df, depthRow + x, n);
-      pass = hn::And(pass, Compare(df, p.zFunc, z, stored));
-      if (hn::AllFalse(df, pass)) continue;
+      // Pixels without a depth value are left alone, as the general stage leaves them.
+      if (y >= depthHeight) continue;
+      depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
+      right = right < depthWidth - 1 ? right : depthWidth - 1;
     }
-    Channels color;
-    for (int k = 0; k < 4; ++k) color.c[k] = hn::Add(colorStart[k], hn::Mul(colorStep[k], fx));
-    VF u = hn::Add(uStart, hn::Mul(uStep, fx));
-    VF v = hn::Add(vStart, hn::Mul(vStep, fx));
-    VF u1 = hn::Add(u1Start, hn::Mul(u1Step, fx));
-    VF v1 = hn::Add(v1Start, hn::Mul(v1Step, fx));
-    VF specular[3];
-    for (int k = 0; k < 3; ++k) specular[k] = hn::Add(specularStart[k], hn::Mul(specularStep[k], fx));
-    if (t.perspective) {
-      const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
-      u = hn::Mul(u, w);
-      v = hn::Mul(v, w);
-      if constexpr (kFilter == kRich) {
-        u1 = hn::Mul(u1, w);
-        v1 = hn::Mul(v1, w);
+    const float fy = static_cast<float>(y) - t.y0;
+    auto start = [&](int k) { return hn::Set(df, t.base[k] + t.ddy[k] * fy); };
+    VF colorStart[4];
+    for (int k = 0; k < 4; ++k) colorStart[k] = start(channel[k]);
+    const VF zStart = start(0);
+    const VF qStart = start(1);
+    const VF uStart = first ? start(c) : hn::Zero(df);
+    const VF vStart = first ? start(c + 1) : hn::Zero(df);
+    const VF u1Start = second ? start(c + 2) : hn::Zero(df);
+    const VF v1Start = second ? start(c + 3) : hn::Zero(df);
+    VF specularStart[3];
+    for (int k = 0; k < 3; ++k) specularStart[k] = plan.specular ? start(sp + 2 - k) : hn::Zero(df);
+
+    uint32_t* out = reinterpret_cast<uint32_t*>(p.target->row(static_cast<UINT>(y)));
+    for (int x = left; x <= right; x += static_cast<int>(lanes)) {
+      const size_t n = static_cast<size_t>(right - x + 1) < lanes ? static_cast<size_t>(right - x + 1) : lanes;
+      const MF valid = hn::FirstN(df, n);
+      const VF fx = hn::Sub(hn::ConvertTo(df, hn::Add(hn::Iota(di, 0), hn::Set(di, x))), x0);
+      MF pass = valid;
+      VF z;
+      VF stored;
+      if constexpr (kDepth) {
+        z = Clamp01(df, hn::Add(zStart, hn::Mul(zStep, fx)));
+        stored = LoadPart(df, depthRow + x, n);
+        pass = hn::And(pass, Compare(df, zFunc, z, stored));
+        if (hn::AllFalse(df, pass)) continue;
       }
-      // Flat colours are constant planes, never divided by 1/w.
-      if (!p.flat) {
-        for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
+      Channels color;
+      for (int k = 0; k < 4; ++k) color.c[k] = hn::Add(colorStart[k], hn::Mul(colorStep[k], fx));
+      VF u = hn::Add(uStart, hn::Mul(uStep, fx));
+      VF v = hn::Add(vStart, hn::Mul(vStep, fx));
+      VF u1 = hn::Add(u1Start, hn::Mul(u1Step, fx));
+      VF v1 = hn::Add(v1Start, hn::Mul(v1Step, fx));
+      VF specular[3];
+      for (int k = 0; k < 3; ++k) specular[k] = hn::Add(specularStart[k], hn::Mul(specularStep[k], fx));
+      if (perspective) {
+        const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
+        u = hn::Mul(u, w);
+        v = hn::Mul(v, w);
         if constexpr (kFilter == kRich) {
-          for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
+          u1 = hn::Mul(u1, w);
+          v1 = hn::Mul(v1, w);
+        }
+        // Flat colours are constant planes, never divided by 1/w.
+        if (!flat) {
+          for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
+          if constexpr (kFilter == kRich) {
+            for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
+          }
         }
       }
-    }
-    Channels texel{};
-    Channels texel1{};
-    if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid, n);
-    if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid, n);
-    if constexpr (kFilter == kRich) {
-      if (plan.bump) {
-        // Stage 0's texel moves stage 1's coordinates by the bump matrix.
-        const Channels bump = texture.Sample(df, u, v, valid, n, t.linear[0]);
-        const float* m = p.stages[0].bump;
-        u1 = hn::Add(u1, hn::Add(hn::Mul(hn::Set(df, m[0]), bump.c[2]), hn::Mul(hn::Set(df, m[2]), bump.c[1])));
-        v1 = hn::Add(v1, hn::Add(hn::Mul(hn::Set(df, m[1]), bump.c[2]), hn::Mul(hn::Set(df, m[3]), bump.c[1])));
-      } else if (reads[0]) {
-        texel = texture.Sample(df, u, v, valid, n, t.linear[0]);
+      Channels texel{};
+      Channels texel1{};
+      if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid);
+      if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid);
+      if constexpr (kFilter == kRich) {
+        if (plan.bump) {
+          // Stage 0's texel moves stage 1's coordinates by the bump matrix.
+          const Channels bump = texture.Sample(df, u, v, valid, n, linear0);
+          u1 = hn::Add(u1, hn::Add(hn::Mul(bump00, bump.c[2]), hn::Mul(bump10, bump.c[1])));
+          v1 = hn::Add(v1, hn::Add(hn::Mul(bump01, bump.c[2]), hn::Mul(bump11, bump.c[1])));
+        } else if (reads[0]) {
+          texel = texture.Sample(df, u, v, valid, n, linear0);
+        }
+        if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, linear1);
       }
-      if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, t.linear[1]);
-    }
-    for (int k = 0; k < 4; ++k) {
-      VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
-                         Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
-      if (clamped[k]) {
-        value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
-        value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
-      }
-      color.c[k] = value;
-    }
-    if (kFilter == kRich && plan.specular) {
-      // The specular sum clamps red, green and blue and leaves alpha alone.
-      for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
-    }
-    if (p.alphaTest) {
-      pass = hn::And(pass, Compare(df, p.alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
-      if (hn::AllFalse(df, pass)) continue;
-    }
-    const VU before = LoadPart(du, out + x, n);
-    if constexpr (kBlend) {
-      const Channels dst = Decode(df, hn::Or(before, targetAlpha));
-      Channels blended;
       for (int k = 0; k < 4; ++k) {
-        const VF s = hn::Mul(color.c[k], Factor(df, p.srcBlend, color, dst, k));
-        const VF dd = hn::Mul(dst.c[k], Factor(df, p.destBlend, color, dst, k));
-        switch (p.blendOp) {
-          case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
-          case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
-          default: blended.c[k] = hn::Add(s, dd); break;
+        VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
+                           Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
+        if (clamped[k]) {
+          value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
+          value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
         }
+        color.c[k] = value;
       }
-      color = blended;
-    }
-    const VU pixel = hn::Or(Encode(df, color), targetAlpha);
-    StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), pixel, before), out + x, n);
-    if constexpr (kDepth) {
-      if (p.zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
+      if (kFilter == kRich && plan.specular) {
+        // The specular sum clamps red, green and blue and leaves alpha alone.
+        for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
+      }
+      if (alphaTest) {
+        pass = hn::And(pass, Compare(df, alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
+        if (hn::AllFalse(df, pass)) continue;
+      }
+      const VU before = LoadPart(du, out + x, n);
+      if constexpr (kBlend) {
+        const Channels dst = Decode(df, hn::Or(before, targetAlpha));
+        Channels blended;
+        for (int k = 0; k < 4; ++k) {
+          const VF s = hn::Mul(color.c[k], Factor(df, srcBlend, color, dst, k));
+          const VF dd = hn::Mul(dst.c[k], Factor(df, destBlend, color, dst, k));
+          switch (blendOp) {
+            case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
+            case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
+            default: blended.c[k] = hn::Add(s, dd); break;
+          }
+        }
+        color = blended;
+      }
+      const VU pixel = hn::Or(Encode(df, color), targetAlpha);
+      StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), pixel, before), out + x, n);
+      if constexpr (kDepth) {
+        if (zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
+      }
     }
   }
 }
 
 template <int kFilter, bool kBlend>
-void RowOf(const PixelState& p, const Triangle& t, int y, int left, int right) {
+void RowsOf(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   if (p.depth != nullptr) {
-    Row<kFilter, kBlend, true>(p, t, y, left, right);
+    Rows<kFilter, kBlend, true>(p, t, top, spans, count);
   } else {
-    Row<kFilter, kBlend, false>(p, t, y, left, right);
+    Rows<kFilter, kBlend, false>(p, t, top, spans, count);
   }
 }
 
 template <int kFilter>
-void RowOf(const PixelState& p, const Triangle& t, int y, int left, int right) {
+void RowsOf(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   if (p.blend) {
-    RowOf<kFilter, true>(p, t, y, left, right);
+    RowsOf<kFilter, true>(p, t, top, spans, count);
   } else {
-    RowOf<kFilter, false>(p, t, y, left, right);
+    RowsOf<kFilter, false>(p, t, top, spans, count);
   }
 }
 
 }  // namespace
 
-void WideRowOn(const PixelState& p, const Triangle& t, int y, int left, int right) {
+void WideRowsOn(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   if (p.span.rich) {
-    RowOf<kRich>(p, t, y, left, right);
+    RowsOf<kRich>(p, t, top, spans, count);
   } else if (!p.span.texel) {
-    RowOf<kNone>(p, t, y, left, right);
+    RowsOf<kNone>(p, t, top, spans, count);
   } else if (t.linear[0]) {
-    RowOf<kLinear>(p, t, y, left, right);
+    RowsOf<kLinear>(p, t, top, spans, count);
   } else {
-    RowOf<kPoint>(p, t, y, left, right);
+    RowsOf<kPoint>(p, t, top, spans, count);
   }
 }
 
@@ -483,10 +583,10 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace d3d9 {
 
-HWY_EXPORT(WideRowOn);
+HWY_EXPORT(WideRowsOn);
 
-void WideRow(const PixelState& pixels, const Triangle& triangle, int y, int left, int right) {
-  HWY_DYNAMIC_DISPATCH(WideRowOn)(pixels, triangle, y, left, right);
+void WideRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count) {
+  HWY_DYNAMIC_DISPATCH(WideRowsOn)(pixels, triangle, top, spans, count);
 }
 
 std::vector<std::string> WideTargets() {

@@ -10,9 +10,10 @@ namespace d3d9 {
 
 struct PixelState;
 struct Triangle;
+struct RowSpan;
 
-// Draws pixels [left, right] of row y of a triangle whose pixel state has a plain span plan.
-void WideRow(const PixelState& pixels, const Triangle& triangle, int y, int left, int right);
+// Draws rows top .. top + count - 1 of a triangle whose pixel state has a span plan.
+void WideRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
 
 // The instruction sets the wide rows were built for that this machine runs, widest first.
 std::vector<std::string> WideTargets();

@@ -1,6 +1,6 @@
-// What tests see of the stand-in's filter graphs (nothing is ever heard): their filters and
-// connections, the file that plays, where it is on the clock and at what volume; and the switches
-// that take the graph or one of its interfaces away.
+// What tests see of the stand-in's filter graphs: their filters and connections, the file that
+// plays, where it is on the clock and at what volume; and the switches that take the graph or one
+// of its interfaces away.
 #pragma once
 #include <string>
 #include <vector>

@@ -37,7 +37,8 @@ bool Holds(const ComboState& state, WPARAM index) { return index < state.items.s
 bool IsCombo(HWND window) { return ProcedureOf(window) == ComboBoxProcedure; }
 
 // The geometry of one combo box: the height of a list item, of the field, and how many items the
-// list shows at once (as many as the template's height leaves room for, at least one).
+// list shows at once (as many as the template's height leaves room for, at least one); the list
+// scrolls to keep the highlighted item in view.
 struct Geometry {
   int itemHeight;
   int fieldHeight;
@@ -50,7 +51,11 @@ Geometry GeometryOf(HWND combo, const ComboState& state) {
   const int itemHeight = metrics ? metrics->height : 13;
   const RECT rect = RectOf(combo);
   const int fieldHeight = itemHeight + 8;
-  const int room = std::max(1, static_cast<int>(rect.bottom - rect.top - fieldHeight - 2) / itemHeight);
+  // The list shows inside the dialog's picture: it never reaches past the dialog's bottom edge.
+  LONG bottom = rect.bottom;
+  RECT client{};
+  if (GetClientRect(ParentOf(combo), &client)) bottom = std::min(bottom, client.bottom);
+  const int room = std::max(1, static_cast<int>(bottom - rect.top - fieldHeight - 2) / itemHeight);
   return {itemHeight, fieldHeight, static_cast<int>(rect.right - rect.left),
           std::min(room, std::max(1, static_cast<int>(state.items.size())))};
 }

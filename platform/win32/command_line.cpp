@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <mutex>
+#include <optional>
+#include <string_view>
 
 #include <windows.h>
 
@@ -17,6 +19,30 @@ struct Line {
 Line& Current() {
   static Line line;
   return line;
+}
+
+// An X11 window id as screen-saver managers write it.
+std::optional<unsigned long> WindowIdFromText(std::string_view text) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return std::nullopt;
+  // X11 ids have 29 bits; anything larger names no window and must not wrap around into one.
+  constexpr unsigned long kLargestId = 0x1FFFFFFF;
+  unsigned long value = 0;
+  for (char c : text) {
+    int digit = -1;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) return std::nullopt;
+    value = value * base + static_cast<unsigned long>(digit);
+    if (value > kLargestId) return std::nullopt;
+  }
+  if (value == 0) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -54,29 +80,6 @@ std::u16string CommandLineFromArguments(int argc, const char* const* argv) {
     line += u'"';
   }
   return line;
-}
-
-std::optional<unsigned long> WindowIdFromText(std::string_view text) {
-  int base = 10;
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  if (text.empty()) return std::nullopt;
-  // X11 ids have 29 bits; anything larger names no window and must not wrap around into one.
-  constexpr unsigned long kLargestId = 0x1FFFFFFF;
-  unsigned long value = 0;
-  for (char c : text) {
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0) return std::nullopt;
-    value = value * base + static_cast<unsigned long>(digit);
-    if (value > kLargestId) return std::nullopt;
-  }
-  if (value == 0) return std::nullopt;
-  return value;
 }
 
 LinuxStart StartFromArguments(int argc, const char* const* argv, const char* xscreensaverWindow) {

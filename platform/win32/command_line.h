@@ -1,8 +1,6 @@
 // The command line GetCommandLineW gives: set by the executable's entry point, or by a test.
 #pragma once
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace win32 {
 
@@ -13,14 +11,12 @@ void SetCommandLine(std::u16string line);
 // inside doubled with a backslash, as the Windows rules read it back).
 std::u16string CommandLineFromArguments(int argc, const char* const* argv);
 
-// An X11 window id as screen-saver managers write it: decimal, or hexadecimal after "0x"; nothing
-// else (no sign, no blank), never 0 and never above the 29 bits X11 ids use.
-std::optional<unsigned long> WindowIdFromText(std::string_view text);
-
 // How a Linux screen-saver manager starts the program, in the Windows form:
 // - "--root" or "-root" with $XSCREENSAVER_WINDOW set: full screen ("/s") drawn into that window;
 // - "--root" alone: full screen on the monitors of the root window;
 // - "--window-id N" (or "-window-id N"): the preview ("/p N") inside window N;
+// a window id is decimal, or hexadecimal after "0x", nothing else, never 0 and within the 29 bits
+// of X11 ids;
 // any other arguments keep their Windows meaning. A window id that cannot be read leaves the
 // preview without a parent and full screen without a window, whose start-up then fails with the
 // screensaver's own message; `problem` says what was wrong with it.

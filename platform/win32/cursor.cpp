@@ -7,7 +7,10 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
   HCURSOR previous = state.cursor;
   state.cursor = cursor;
   for (const auto& [key, window] : state.windows) {
-    if (!window->foreign && window->native != 0 && !window->given) win32::x11::HideCursor(window->native, cursor == nullptr);
+    // The cursor over a window of another program is that program's to set.
+    if (!window->foreign && window->native != 0 && !window->given) {
+      win32::x11::HideCursor(window->native, cursor == nullptr);
+    }
   }
   return previous;
 }

@@ -167,9 +167,11 @@ LRESULT CALLBACK TrackbarProcedure(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
     case WM_LBUTTONUP:
       if (state.dragging) {
+        // The dialog may do anything on the first notification, even destroy the trackbar.
         state.dragging = false;
-        Notify(window, TB_THUMBPOSITION, state.position);
-        Notify(window, TB_ENDTRACK, state.position);
+        const LONG position = state.position;
+        Notify(window, TB_THUMBPOSITION, position);
+        Notify(window, TB_ENDTRACK, position);
       } else if (state.paging) {
         state.paging = false;
         Notify(window, TB_ENDTRACK, state.position);

@@ -13,6 +13,7 @@
 #include "platform/audio/mp3_stream.h"
 #include "platform/audio/music_file.h"
 #include "platform/audio/pcm_stream.h"
+#include "platform/audio/voice.h"
 #include "platform/audio/wave_file.h"
 
 namespace {
@@ -184,6 +185,22 @@ TEST_F(Mp3Decode, ExactLengthAndSeeksLandOnTheirSample) {
     for (size_t i = 0; i < read * 2; ++i) ASSERT_NEAR(part[i], whole[at * 2 + i], 1e-6) << i;
   }
   EXPECT_EQ(stream->Read(kFrames, whole.data(), 10), 0u);
+}
+
+// Played by a voice a block at a time, as the mixer does, the file sounds as decoded in one go.
+TEST_F(Mp3Decode, AVoiceHearsTheWholeFileBlockByBlock) {
+  auto stream = audio::Mp3Stream::Open(path_);
+  ASSERT_NE(stream, nullptr);
+  std::vector<float> whole(kFrames * 2);
+  ASSERT_EQ(stream->Read(0, whole.data(), kFrames), static_cast<size_t>(kFrames));
+  audio::Voice voice;
+  voice.SetSource(stream.get());
+  voice.Start(0, false);
+  std::vector<float> heard((kFrames + 441) * 2, 0.0f);
+  for (size_t at = 0; at < kFrames + 441; at += 441) voice.MixInto(heard.data() + 2 * at, 441);
+  EXPECT_FALSE(voice.Playing());
+  for (int i = 0; i < kFrames * 2; ++i) ASSERT_NEAR(heard[i], whole[i], 1e-6) << i;
+  for (size_t i = kFrames * 2; i < heard.size(); ++i) ASSERT_EQ(heard[i], 0.0f) << i;
 }
 
 // By content, not by name: a WAVE file under an MP3 name is a WAVE file; text is no music at all.

@@ -39,6 +39,7 @@ struct Scene {
   D3DFORMAT texture1 = D3DFMT_UNKNOWN;  // a texture for stage 1, which reads coordinate set 0
   DWORD filter = D3DTEXF_LINEAR;
   DWORD address = D3DTADDRESS_WRAP;
+  float coordinateScale = 1.f;  // times every texture coordinate of the drawn geometry
   DWORD colorOp = D3DTOP_MODULATE;
   DWORD colorArg1 = D3DTA_TEXTURE;
   DWORD colorArg2 = D3DTA_DIFFUSE;
@@ -171,7 +172,12 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
 
     d3d9::Recorder* recorder = d3d9::RecorderOf(device_);
     recorder->enabled = true;
-    const std::vector<uint8_t> geometry = Pack(scene.fvf, Geometry());
+    std::vector<Vertex> vertices = Geometry();
+    for (Vertex& v : vertices) {
+      v.u *= scene.coordinateScale;
+      v.v *= scene.coordinateScale;
+    }
+    const std::vector<uint8_t> geometry = Pack(scene.fvf, vertices);
     const UINT stride = static_cast<UINT>(geometry.size() / Geometry().size());
     EXPECT_EQ(DrawBytes(scene.fvf, stride, D3DPT_TRIANGLELIST, 7, geometry.data(), geometry.size(), nullptr, 0),
               S_OK);
@@ -241,6 +247,12 @@ const Scene kScenes[] = {
      .dest = D3DBLEND_ONE},
     {.name = "ClampedEdges", .address = D3DTADDRESS_CLAMP, .blend = TRUE},
     {.name = "MirroredEdges", .filter = D3DTEXF_POINT, .address = D3DTADDRESS_MIRROR},
+    {.name = "MirroredBilinearEdges", .address = D3DTADDRESS_MIRROR, .blend = TRUE},
+    // Coordinates far out, up to where the texel index is held.
+    {.name = "FarOutCoordinatesWrapped", .coordinateScale = 30000.f},
+    {.name = "FarOutCoordinatesMirrored", .address = D3DTADDRESS_MIRROR, .coordinateScale = 70000.f},
+    {.name = "FarOutCoordinatesClamped", .filter = D3DTEXF_POINT, .address = D3DTADDRESS_CLAMP,
+     .coordinateScale = 1e9f},
     {.name = "BorderEdges", .address = D3DTADDRESS_BORDER, .blend = TRUE},
     {.name = "DiffuseOnlyWithAlphaDisabled",
      .texture = D3DFMT_UNKNOWN,

@@ -108,7 +108,9 @@ TEST_F(SampleSceneDocumentTest, NamesEveryRegisteredClassAndEveryClassLevelOfThe
   std::set<ds_string> names;
   for (const auto& [name, reader] : GetLightRegistry()) names.insert(name);
   for (const auto& [name, reader] : GetSlideRegistry()) names.insert(name);
-  for (const auto& [name, reader] : GetConstructorRegistry()) names.insert(name);
+  // Tests of this program register classes of their own, named "Test...": the product's are the rest.
+  for (const auto& [name, reader] : GetConstructorRegistry())
+    if (!name.starts_with(u"Test")) names.insert(name);
   EXPECT_EQ(GetLightRegistry().size(), 7u);
   EXPECT_EQ(GetSlideRegistry().size(), 1u);
   // The levels the system's own document is made of, the embedded brushes among them.

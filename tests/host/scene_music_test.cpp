@@ -109,8 +109,9 @@ TEST_F(SceneMusicTest, ThePlaylistPlaysItsFilesInTurnAndStartsOver) {
   }
 }
 
-// A device reset in the middle of the run keeps the music playing.
-TEST_F(SceneMusicTest, TheMusicPlaysOnThroughADeviceReset) {
+// A device reset in the middle of the run keeps the music playing; closing the window, the normal
+// end of the run, silences everything at once.
+TEST_F(SceneMusicTest, TheMusicPlaysOnThroughADeviceResetUntilTheRunEnds) {
   machine::Machine m = machine::DefaultMachine();
   m.faults.deviceNotResetFromFrame = 40;
   machine::Install(m);
@@ -119,7 +120,9 @@ TEST_F(SceneMusicTest, TheMusicPlaysOnThroughADeviceReset) {
   int releasesAtPlay = -1;
   bool playingAfterReset = false;
   size_t frameAfterReset = 0;
+  size_t frameOfClose = 0;
   const int64_t start = machine::clock::Now();
+  auto outputFrame = [&] { return static_cast<size_t>((machine::clock::Now() - start) * 441 / 10'000'000); };
   saver.afterRender = [&](SceneProbe& s, UINT, int frame) {
     if (frame == 10) {
       AudioPlayer::Play(Wide("long.wav").c_str());
@@ -128,17 +131,27 @@ TEST_F(SceneMusicTest, TheMusicPlaysOnThroughADeviceReset) {
     if (releasesAtPlay >= 0 && s.releases > releasesAtPlay && frameAfterReset == 0) {
       const auto graphs = dshow::Graphs();
       playingAfterReset = graphs.size() == 1 && graphs[0].playing == Wide("long.wav");
-      frameAfterReset = static_cast<size_t>((machine::clock::Now() - start) * 441 / 10'000'000);
+      frameAfterReset = outputFrame();
+    }
+    if (frame == 60) {
+      PostMessageW(s.m_mainWindow, WM_CLOSE, 0, 0);
+      frameOfClose = outputFrame();
     }
   };
-  saver.stopWhen = [](SceneProbe& s) { return s.frames[0] >= 60; };
   saver.Start(u"s /t");
   ASSERT_FALSE(saver.stoppedBySafety);
   ASSERT_GT(saver.releases, releasesAtPlay) << "the run must have reset its device";
   EXPECT_TRUE(playingAfterReset);
+  EXPECT_TRUE(dshow::Graphs().empty()) << "the end of the run releases the player";
+  machine::clock::Advance(200'000'000);
   const HeardFile heard = Heard();
-  ASSERT_GT(heard.right.size(), frameAfterReset + kTenth);
+  ASSERT_GE(heard.right.size(), frameOfClose + 2 * kTenth);
+  ASSERT_GT(frameOfClose, frameAfterReset + kTenth);
   EXPECT_NE(heard.right[frameAfterReset + kTenth / 2], 0) << "music after the reset";
+  // The close is handled within the next turn of the loop (30 ms); from then on nothing sounds.
+  const size_t handled = frameOfClose + kTenth / 2;
+  EXPECT_TRUE(HeardFile::All(heard.right, handled, heard.right.size(), 0));
+  EXPECT_TRUE(HeardFile::All(heard.left, handled, heard.left.size(), 0));
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ bool ScenePlayer::Start(int picturePosition) {
                                 &params, device_.Out())))
     return false;
   g_Device = device_.Get();
-  // A fresh process: the scene's particles take their start from the generator's first draws, so
-  // every player makes the same scene whatever earlier players drew.
+  // The objects take their first draws while the scene is made: from the generator's start, as in a
+  // new process, so that every player makes the same scene.
   SRand(1);
   if (FAILED(scene_.Start()) || !scene_.sceneRoot) return false;
   scene_.sceneRoot->SetPicturePosition(picturePosition);

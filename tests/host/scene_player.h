@@ -16,8 +16,8 @@ class ScenePlayer {
   static constexpr UINT kWidth = 160;
   static constexpr UINT kHeight = 120;
 
-  // Makes the device and starts the scene on it with the given picture position; false when either
-  // fails.
+  // Makes the device and starts the scene on it (the system's random sequence started again) with
+  // the given picture position; false when either fails.
   bool Start(int picturePosition);
   ~ScenePlayer();
 

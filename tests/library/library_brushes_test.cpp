@@ -33,6 +33,20 @@ int Changed(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
   return n;
 }
 
+// Where the rings' crest lies right of the centre (128, 128) on a ramp picture whose red grows by
+// one per pixel: the middle of the stretch where the outward push (red minus x) is largest.
+int CrestDistance(const std::vector<uint32_t>& pixels) {
+  int largest = 0;
+  for (int x = 136; x < 252; ++x) largest = std::max(largest, Red(At(pixels, x, 128)) - x);
+  int first = -1, last = -1;
+  for (int x = 136; x < 252; ++x)
+    if (Red(At(pixels, x, 128)) - x >= largest - 1) {
+      if (first < 0) first = x;
+      last = x;
+    }
+  return (first + last) / 2 - 128;
+}
+
 class LibraryBrushTest : public LibrarySceneTest {
  protected:
   // The brush drawn over `picture` on a 256 x 256 layer.
@@ -166,14 +180,7 @@ TEST_F(LibraryBrushTest, RadialWavesRunOutwardWithTheOutwardFlag) {
     brush.Load(nullptr);
     auto crest = [&](float clock) {
       brush.speed.accumulated = clock;
-      // A ramp: red grows by one per pixel, so the push reads as a change of red.
-      const auto pixels = Show(brush, MakePicture(256, 1, [](UINT x, UINT) { return x << 16; }));
-      int best = 0, where = 0;
-      for (int x = 136; x < 250; ++x) {
-        const int push = Red(At(pixels, x, 128)) - x;
-        if (push > best) best = push, where = x;
-      }
-      return where;
+      return CrestDistance(Show(brush, MakePicture(256, 1, [](UINT x, UINT) { return x << 16; })));
     };
     const int before = crest(5.0f);  // time 0.4 outward, -0.4 inward
     const int after = crest(10.0f);  // time 0.8 outward, -0.8 inward
@@ -182,6 +189,39 @@ TEST_F(LibraryBrushTest, RadialWavesRunOutwardWithTheOutwardFlag) {
     else
       EXPECT_LT(after, before - 5);
   }
+}
+
+// The brush zoom spaces the rings: at a zoom of 2 the crest lies twice as far from the centre.
+TEST_F(LibraryBrushTest, TheZoomSpacesTheRadialRings) {
+  int distance[2] = {};
+  for (int i : {0, 1}) {
+    DS_RadialWaveFX brush;
+    brush.centre.value = D3DXVECTOR3(128, 128, 0);
+    brush.amplitude.SetAndNotify(200);
+    brush.frequency.SetAndNotify(990);
+    brush.outward.value = 1;
+    brush.zoom.SetAndNotify(i == 0 ? 50u : 100u);
+    brush.Load(nullptr);
+    brush.speed.accumulated = 5.0f;  // time 0.4: the crest at r = 0.197 at zoom 1
+    distance[i] = CrestDistance(Show(brush, MakePicture(256, 1, [](UINT x, UINT) { return x << 16; })));
+  }
+  EXPECT_NEAR(distance[0], 50, 4);
+  EXPECT_NEAR(distance[1], 2 * distance[0], 6);
+}
+
+// The shape sharpens the water's wave crests: the same waves push the picture differently.
+TEST_F(LibraryBrushTest, TheShapeChangesTheWaterWaves) {
+  std::vector<uint32_t> frames[2];
+  for (int i : {0, 1}) {
+    DS_WaterFX water;
+    water.wave2Scale.SetAndNotify(400);  // the wave pushes the picture by 0.05
+    water.bumpRotationScale.SetAndNotify(0);
+    water.shape.SetAndNotify(i == 0 ? 20u : 8000u);
+    water.Load(nullptr);
+    water.Update(0.0f);
+    frames[i] = Show(water, CheckerPicture());
+  }
+  EXPECT_GT(Changed(frames[0], frames[1]), 1000);
 }
 
 TEST_F(LibraryBrushTest, ExpandAndRotationReworkThePicture) {

@@ -1,12 +1,13 @@
 // The effect-drawn particle objects with their effects and pictures from the resource library
-// alone: the discharge bolt glows in its colour around a bright bolt, and the explosion's fireball
-// grows, burns and dissolves.
+// alone: the discharge bolt glows in its colour around a bright bolt, the explosion's fireball
+// grows, burns and dissolves, and a text shows through the caption effect.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "objects/discharge_fx_constructor.h"
 #include "objects/explosion.h"
+#include "objects/static_text.h"
 #include "render/ab_obj.h"
 #include "slideshow/light_2d.h"
 #include "slideshow/view_2d.h"
@@ -110,6 +111,32 @@ TEST_F(LibraryParticlesTest, TheExplosionGrowsBurnsAndDissolves) {
   EXPECT_GT(Red(At(pixels, 128, 128)), 150);
   EXPECT_GT(Red(At(pixels, 128, 128)) + Green(At(pixels, 128, 128)),
             Red(At(pixels, 128, 210)) + Green(At(pixels, 128, 210)));
+}
+
+// A text element whose effect is the library's caption effect: its glyphs show in the sprite
+// colour (red) inside the element's quad, and nothing outside it.
+TEST_F(LibraryParticlesTest, TextShowsThroughTheLibrarysCaptionEffect) {
+  DS_2D_Light light;
+  ShowPicture(light, 0x000000u);
+  DS_StaticTextConstructor text;
+  text.effectLink = Library(101);
+  text.text = u"II";
+  text.width = 128u;
+  text.height = 64u;
+  text.position = D3DXVECTOR3(128, 128, 0);
+  std::unique_ptr<DS_ABObj> object(text.CreateObject());
+  object->Update(0.05f);
+  const std::vector<uint32_t> pixels = Frame(light, *object);
+  int lit = 0;
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) {
+      const uint32_t p = At(pixels, x, y);
+      if (p == 0) continue;
+      ++lit;
+      EXPECT_TRUE(x >= 64 && x < 192 && y >= 96 && y < 160) << x << "," << y;
+      EXPECT_GT(Red(p), Green(p));
+    }
+  EXPECT_GT(lit, 100);
 }
 
 class MissingLibraryParticlesTest : public LibraryParticlesTest {

@@ -6,7 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,6 +23,10 @@ SaverProcess::SaverProcess() {
   if (mkdtemp(pattern) != nullptr) folder_ = pattern;
   std::filesystem::create_directories(folder_ + "/config");
   std::filesystem::create_directories(folder_ + "/tmp");
+  // A desktop session's runtime folder, where the sound lock and the sound server's client files
+  // live; the temporary folder then holds only what the run itself makes.
+  std::filesystem::create_directories(folder_ + "/run");
+  std::filesystem::permissions(folder_ + "/run", std::filesystem::perms::owner_all);
 }
 
 SaverProcess::~SaverProcess() {
@@ -40,6 +48,7 @@ bool SaverProcess::Start(const std::vector<std::string>& arguments,
   }
   variables["XDG_CONFIG_HOME"] = folder_ + "/config";
   variables["TMPDIR"] = folder_ + "/tmp";
+  variables["XDG_RUNTIME_DIR"] = folder_ + "/run";
   variables.erase("COPPERLEAF_MACHINE");
   variables.erase("COPPERLEAF_FRAMES");
   variables.erase("XSCREENSAVER_WINDOW");
@@ -99,4 +108,29 @@ std::vector<std::string> SaverProcess::TemporaryFiles() const {
     names.push_back(entry.path().filename().string());
   }
   return names;
+}
+
+double ExpectCleanEnd(SaverProcess& saver, const std::function<void()>& end) {
+  // Only a bound against a program that never ends; how fast it ends is measured by hand.
+  constexpr double kExitWait = 20;
+  const auto start = std::chrono::steady_clock::now();
+  end();
+  int status = 0;
+  EXPECT_TRUE(saver.WaitForExit(kExitWait, &status)) << "still running";
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::vector<std::string> left = saver.TemporaryFiles();
+  EXPECT_TRUE(left.empty()) << "left behind: " << (left.empty() ? "" : left.front());
+  std::ifstream registry(saver.folder() + "/config/copperleaf/registry.json");
+  EXPECT_TRUE(registry.good());
+  if (registry.good()) {
+    const nlohmann::json settings = nlohmann::json::parse(registry, nullptr, false);
+    EXPECT_TRUE(settings.is_object()) << "the settings file is no longer a document";
+  }
+  const std::string errors = saver.ErrorOutput();
+  EXPECT_EQ(errors.find("problem"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("ERROR"), std::string::npos) << errors;
+  std::printf("ended %.3f s after it was asked to\n", seconds);
+  return seconds;
 }

@@ -1,8 +1,9 @@
 // The built program run as a screen-saver manager runs it: its own process, an environment made
-// for the case, a fresh settings and temporary folder, its error output kept in a file.
+// for the case, fresh settings, temporary and run folders, its error output kept in a file.
 #pragma once
 #include <sys/types.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,7 +23,8 @@ class SaverProcess {
   bool WaitForExit(double seconds, int* status);
 
   pid_t pid() const { return pid_; }
-  const std::string& folder() const { return folder_; }  // XDG_CONFIG_HOME and TMPDIR live below
+  // XDG_CONFIG_HOME, TMPDIR and XDG_RUNTIME_DIR live below.
+  const std::string& folder() const { return folder_; }
   std::string ErrorOutput() const;
   // The entries of the program's temporary folder.
   std::vector<std::string> TemporaryFiles() const;
@@ -31,3 +33,8 @@ class SaverProcess {
   pid_t pid_ = 0;
   std::string folder_;
 };
+
+// Ends the program by `end` (a signal, the loss of its window) and checks that it exited normally
+// within a bound, said nothing of a failure, left its settings readable and its temporary folder
+// empty; prints and gives the seconds it took.
+double ExpectCleanEnd(SaverProcess& saver, const std::function<void()>& end);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "slideshow/audio_file.h"
@@ -142,6 +145,39 @@ TEST(ExtractToTemp, SameNameOtherBytesGetTheirOwnFiles) {
   EXPECT_EQ(temp.Read("theme.mp3"), (Bytes{1, 1, 1}));
   const std::u16string secondName = second.file.name.substr(temp.Wide("").size());
   EXPECT_EQ(temp.Read(std::string(secondName.begin(), secondName.end())), (Bytes{2, 2}));
+}
+
+}  // namespace
+
+namespace {
+
+// The run's folder and the files written into it go when the process ends by its normal exit path.
+// The test runs itself again as the run: the child writes an entry out, notes where, and returns.
+TEST(ExtractToTemp, TheRunsFilesAndFolderGoWhenTheProcessEnds) {
+  if (const char* note = std::getenv("COPPERLEAF_EXTRACT_NOTE")) {
+    DS_AudioFile entry = Entry(u"C:\\Music\\song.mp3", {1, 2, 3});
+    entry.ExtractToTemp();
+    const std::u16string& name = entry.file.name;
+    std::ofstream(note) << std::string(name.begin(), name.end()) << "\n" << (PathFileExistsW(name.c_str()) ? "there" : "missing");
+    return;
+  }
+  char pattern[] = "/tmp/copperleaf-exit-XXXXXX";
+  const std::string base = mkdtemp(pattern);
+  const std::string note = base + "/note";
+  const std::string filter = "--gtest_filter=ExtractToTemp.TheRunsFilesAndFolderGoWhenTheProcessEnds";
+  const std::string command = "TMPDIR=" + base + " COPPERLEAF_EXTRACT_NOTE=" + note + " /proc/" +
+                              std::to_string(getpid()) + "/exe " + filter + " > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(note);
+  std::string written;
+  std::string state;
+  std::getline(in, written);
+  std::getline(in, state);
+  EXPECT_EQ(written.rfind(base + "/copperleaf-", 0), 0u) << written;
+  EXPECT_EQ(state, "there");
+  EXPECT_FALSE(std::filesystem::exists(written));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(written).parent_path()));
+  std::filesystem::remove_all(base);
 }
 
 }  // namespace

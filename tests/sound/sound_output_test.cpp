@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/audio/mixer.h"
+#include "platform/machine/clock.h"
 #include "platform/machine/machine.h"
 #include "platform/win32/windowing.h"
 #include "sound/audio_player.h"
@@ -79,6 +80,41 @@ TEST_F(SoundOutputTest, EffectsSoundWhileTheirSlideIsShownAtTheirVolumeAndPan) {
   EXPECT_TRUE(HeardFile::All(heard.right, 3 * kTenth, 4 * kTenth, 0));
 }
 
+// Effects of every sample width a file may hold sound at the same level: 24 and 32-bit integers and
+// 32-bit floats as well as 8 and 16 bits.
+TEST_F(SoundOutputTest, EveryPcmWidthIsHeard) {
+  auto file = [](uint16_t tag, uint16_t bits, const sound_test::Bytes& sample) {
+    sound_test::Bytes format = sound_test::PcmFormat(1, 44100, bits);
+    format[0] = static_cast<uint8_t>(tag);
+    sound_test::Bytes data;
+    for (int i = 0; i < 100; ++i) data.insert(data.end(), sample.begin(), sample.end());
+    return sound_test::Riff({sound_test::Chunk("fmt ", format), sound_test::Chunk("data", data)});
+  };
+  // Each is a quarter of full scale, negative.
+  UseFiles({{u"8.wav", file(1, 8, {0x60})},
+            {u"16.wav", file(1, 16, {0x00, 0xE0})},
+            {u"24.wav", file(1, 24, {0x00, 0x00, 0xE0})},
+            {u"32.wav", file(1, 32, {0x00, 0x00, 0x00, 0xE0})},
+            {u"float.wav", file(3, 32, {0x00, 0x00, 0x80, 0xBE})}});
+  std::vector<std::unique_ptr<DS_WAV_Constructor>> descriptions;
+  std::vector<std::unique_ptr<DS_Sound>> sounds;
+  for (const char16_t* name : {u"8.wav", u"16.wav", u"24.wav", u"32.wav", u"float.wav"}) {
+    descriptions.push_back(Description(name, 0));
+    sounds.emplace_back(descriptions.back()->CreateRenderObject());
+  }
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    sounds[i]->SetActive(true);
+    AdvanceSeconds(0.1);
+    sounds[i]->SetActive(false);
+  }
+  const HeardFile heard = Heard();
+  const int quarter = static_cast<int>(std::lround(-0.25 * 32767));
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(HeardFile::All(heard.left, i * kTenth, (i + 1) * kTenth, quarter));
+  }
+}
+
 // The primary buffer's volume scales the whole mix: -10000 (muted) silences it.
 TEST_F(SoundOutputTest, ThePrimaryVolumeScalesEverything) {
   UseFiles({{u"loop.wav", Wave(2, 22050, 16, 100, 16384)}});
@@ -128,6 +164,49 @@ TEST_F(SoundOutputTest, MusicPlaysFromItsStartAtTheSettingsVolume) {
   EXPECT_TRUE(HeardFile::All(heard.left, kTenth, 2 * kTenth, level));
   EXPECT_TRUE(HeardFile::All(heard.right, kTenth, 2 * kTenth, level));
   EXPECT_TRUE(HeardFile::All(heard.left, 2 * kTenth, 4 * kTenth, 0)) << "muted, then ended";
+}
+
+// The file keeps the clock's time when the clock starts again (tests do): it goes on from there
+// without waiting for the old time to come back. (The file is written up to the clock at every
+// change to what plays; the mixer's hold stands for such a change here.)
+TEST_F(SoundOutputTest, TheFileGoesOnWhenTheClockStartsAgain) {
+  auto writeUpToNow = [] { audio::Mixer::Instance().Hold(); };
+  AdvanceSeconds(0.1);
+  writeUpToNow();
+  machine::clock::UseVirtual();  // back to the start of virtual time
+  writeUpToNow();
+  AdvanceSeconds(0.1);
+  const HeardFile heard = Heard();
+  EXPECT_EQ(heard.left.size(), 2 * kTenth);
+}
+
+// However many graphs a process makes, one soundtrack is heard: the graph that runs last.
+TEST_F(SoundOutputTest, OneSoundtrackPerProcess) {
+  temp_.Write("first.wav", Wave(2, 44100, 16, 10 * kTenth, 4000));
+  temp_.Write("second.wav", Wave(2, 44100, 16, 10 * kTenth, 12000));
+  IGraphBuilder* graphs[2] = {};
+  for (IGraphBuilder*& graph : graphs)
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                               reinterpret_cast<void**>(&graph)),
+              S_OK);
+  auto run = [&](IGraphBuilder* graph, const char* name) {
+    graph->RenderFile(temp_.Wide(name).c_str(), nullptr);
+    IMediaControl* control = nullptr;
+    graph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&control));
+    control->Run();
+    control->Release();
+  };
+  run(graphs[0], "first.wav");
+  AdvanceSeconds(0.1);
+  run(graphs[1], "second.wav");
+  AdvanceSeconds(0.1);
+  graphs[1]->Release();
+  AdvanceSeconds(0.1);
+  graphs[0]->Release();
+  const HeardFile heard = Heard();
+  EXPECT_TRUE(HeardFile::All(heard.left, 0, kTenth, static_cast<int>(std::lround(4000 / 32768.0 * 32767))));
+  EXPECT_TRUE(HeardFile::All(heard.left, kTenth, 2 * kTenth, static_cast<int>(std::lround(12000 / 32768.0 * 32767))));
+  EXPECT_TRUE(HeardFile::All(heard.left, 2 * kTenth, 3 * kTenth, 0)) << "the first does not come back";
 }
 
 }  // namespace

@@ -70,6 +70,54 @@ TEST(WavParse, PcmFormatHasNoExtraBytes) {
   EXPECT_EQ(wav.samples, (std::vector<BYTE>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
+// Float samples and the extensible format are read as the plain format they stand for; other
+// sample types are not sound effects.
+TEST(WavParse, FloatAndExtensibleFormats) {
+  auto extensible = [](uint16_t channels, uint16_t bits, uint32_t subtype) {
+    Bytes format = PcmFormat(channels, 48000, bits);
+    format[0] = 0xFE;
+    format[1] = 0xFF;
+    sound_test::Put16(format, 22);
+    sound_test::Put16(format, bits);
+    sound_test::Put32(format, 3);
+    sound_test::Put32(format, subtype);
+    const Bytes tail = {0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    format.insert(format.end(), tail.begin(), tail.end());
+    return format;
+  };
+  Bytes floats = PcmFormat(1, 48000, 32);
+  floats[0] = 3;
+  Bytes compressed = PcmFormat(1, 48000, 16);
+  compressed[0] = 2;
+  Bytes shortExtensible = extensible(2, 24, 1);
+  shortExtensible.resize(30);
+  struct Case {
+    const char* name;
+    Bytes format;
+    WORD tag;  // 0: refused
+    WORD bits;
+  };
+  const Case cases[] = {
+      {"float", floats, WAVE_FORMAT_IEEE_FLOAT, 32},
+      {"extensible 24-bit", extensible(2, 24, 1), WAVE_FORMAT_PCM, 24},
+      {"extensible float", extensible(2, 32, 3), WAVE_FORMAT_IEEE_FLOAT, 32},
+      {"extensible compressed", extensible(2, 16, 2), 0, 0},
+      {"extensible cut short", shortExtensible, 0, 0},
+      {"compressed", compressed, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes file = Riff({Chunk("fmt ", c.format), Chunk("data", Bytes(12, 0x10))});
+    WavData wav;
+    ASSERT_EQ(ParseWav(file.data(), DWORD(file.size()), &wav), c.tag != 0);
+    if (c.tag == 0) continue;
+    EXPECT_EQ(wav.format.wFormatTag, c.tag);
+    EXPECT_EQ(wav.format.wBitsPerSample, c.bits);
+    EXPECT_EQ(wav.format.cbSize, 0);
+    EXPECT_EQ(wav.samples.size(), 12u);
+  }
+}
+
 // The memory file reader itself: seeks are bounded and reads stop at the end.
 TEST(WavParse, MemoryFileBounds) {
   char bytes[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};

@@ -19,8 +19,10 @@ XvfbServer::XvfbServer(const char* screen) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return;
   const std::string fd = std::to_string(pipeEnds[1]);
-  // A black root window (-br), so that anything else on the screen was drawn by a client.
-  const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-br", "-nolisten", "tcp", nullptr};
+  // A black root window (-br), so that anything else on the screen was drawn by a client; no reset
+  // when the last client leaves, which would refuse the next test's connection for a moment.
+  const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-br", "-noreset",
+                        "-nolisten", "tcp", nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);

@@ -175,5 +175,33 @@ TEST_F(DialogTestDrawing, TheOpenListCoversTheControlsBelowTheComboBox) {
   });
 }
 
+// A list longer than there is room for stops at the dialog's bottom edge and scrolls to keep the
+// highlighted item in view.
+TEST_F(DialogTestDrawing, ALongListStaysInsideTheDialogAndScrollsToItsHighlight) {
+  Run([&](HWND dialog) {
+    HWND combo = GetDlgItem(dialog, kCombo);
+    for (int i = 0; i < 30; ++i) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Mode"));
+    RECT place = Place(dialog, kCombo);
+    // Made far taller than the dialog, as a template may make it.
+    SetWindowPos(combo, nullptr, place.left, place.top, place.right - place.left, 5000, 0);
+    place = Place(dialog, kCombo);
+    RECT client{};
+    GetClientRect(dialog, &client);
+    const Sizes sizes = SizesOf(dialog);
+    const int rows = static_cast<int>(client.bottom - place.top - sizes.field - 2) / sizes.text;
+    Click(dialog, kCombo, 10, 5);
+    for (int i = 0; i < rows + 3; ++i) Key(dialog, VK_DOWN);
+    const win32::Surface picture = Picture(dialog);
+    const int listBottom = sizes.field + rows * sizes.text + 2;
+    EXPECT_LE(place.top + listBottom, client.bottom);
+    EXPECT_EQ(Pixel(picture, place, 0, listBottom - 1), kBlack);  // the list's frame
+    // The highlight (item rows + 3) is the last row shown.
+    EXPECT_EQ(Pixel(picture, place, place.right - place.left - 5, sizes.field + (rows - 1) * sizes.text + 3), kNavy);
+    Key(dialog, VK_RETURN);
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), rows + 3);
+    EndDialog(dialog, IDCANCEL);
+  });
+}
+
 }  // namespace
 }  // namespace dialog_test

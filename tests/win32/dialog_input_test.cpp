@@ -6,6 +6,12 @@
 #include "tests/win32/dialog_fixture.h"
 
 namespace dialog_test {
+
+// Found by argument-dependent lookup where a failed expectation prints what the dialog told.
+std::ostream& operator<<(std::ostream& out, const Told& t) {
+  return out << "{" << t.message << ", " << t.id << ", " << static_cast<int>(t.code) << "}";
+}
+
 namespace {
 
 using DialogTestInput = DialogTest;
@@ -40,10 +46,6 @@ struct State {
 std::ostream& operator<<(std::ostream& out, const State& s) {
   return out << "mute " << s.mute << " on " << s.on << " off " << s.off << " combo " << s.combo << " tab " << s.tab
              << " volume " << s.volume << " focus " << s.focus;
-}
-
-std::ostream& operator<<(std::ostream& out, const Told& t) {
-  return out << "{" << t.message << ", " << t.id << ", " << static_cast<int>(t.code) << "}";
 }
 
 TEST_F(DialogTestInput, ClicksAndKeysGiveTheNotificationsAndStatesOfWindows) {
