@@ -69,10 +69,13 @@ void Mixer::DropMusic(Voice* voice) {
 void Mixer::SetMasterGain(float gain) { master_ = gain; }
 
 void Mixer::RenderHeld(float* out, size_t frames) {
+  // The master gain is the effect device's own: the music has its volume from its player alone, so
+  // a lowered setting does not count twice on it.
   std::fill_n(out, frames * 2, 0.0f);
-  if (music_ != nullptr) music_->MixInto(out, frames);
   for (Voice* voice : voices_) voice->MixInto(out, frames);
-  for (size_t i = 0; i < frames * 2; ++i) out[i] = std::clamp(out[i] * master_, -1.0f, 1.0f);
+  for (size_t i = 0; i < frames * 2; ++i) out[i] *= master_;
+  if (music_ != nullptr) music_->MixInto(out, frames);
+  for (size_t i = 0; i < frames * 2; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
 }
 
 void Mixer::Replace(std::unique_ptr<Output> output) {

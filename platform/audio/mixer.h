@@ -1,5 +1,5 @@
-// The one mixer of the process: the music voice and every effect voice, each at its gains, then the
-// master gain (the sound device's primary volume), clipped to full scale. Callers change voices on
+// The one mixer of the process: every effect voice at its gains under the master gain (the sound
+// device's primary volume), plus the music voice at its own gain, clipped to full scale. Callers change voices on
 // the main thread while the output pulls the mix on its own, so both go through the mixer's lock.
 #pragma once
 #include <memory>

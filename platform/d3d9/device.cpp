@@ -44,11 +44,11 @@ Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, DWORD, const D3DPRE
 }
 
 HRESULT Device::CreateSwapChain(D3DPRESENT_PARAMETERS& p) {
-  // A window that fills another program's window took a new size since the swap chain was made:
-  // the new swap chain takes it, whatever size the parameters still name.
-  const uint64_t sizeChanges = win32::FollowedSizeChanges(p.hDeviceWindow);
-  if (sizeChanges != windowSizeChanges_) p.BackBufferWidth = p.BackBufferHeight = 0;
-  if ((p.Windowed || sizeChanges != windowSizeChanges_) && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)) {
+  // A window that fills another program's window can show only its own size: the swap chain takes
+  // it, whatever size the parameters name (and follows it through a Reset when it changes).
+  const bool fillsForeign = win32::FillsForeignWindow(p.hDeviceWindow);
+  if (fillsForeign) p.BackBufferWidth = p.BackBufferHeight = 0;
+  if ((p.Windowed || fillsForeign) && (p.BackBufferWidth == 0 || p.BackBufferHeight == 0)) {
     RECT client{};
     if (!GetClientRect(p.hDeviceWindow, &client)) return D3DERR_INVALIDCALL;
     if (p.BackBufferWidth == 0) p.BackBufferWidth = static_cast<UINT>(std::max<LONG>(1, client.right - client.left));
@@ -59,7 +59,7 @@ HRESULT Device::CreateSwapChain(D3DPRESENT_PARAMETERS& p) {
   }
   if (p.BackBufferCount == 0) p.BackBufferCount = 1;
   parameters_ = p;
-  windowSizeChanges_ = sizeChanges;
+  windowSizeChanges_ = win32::FollowedSizeChanges(p.hDeviceWindow);
   backBuffer_ = new (std::nothrow) Surface(this, p.BackBufferWidth, p.BackBufferHeight, p.BackBufferFormat,
                                            D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, false);
   if (backBuffer_ == nullptr) return E_OUTOFMEMORY;

@@ -371,6 +371,14 @@ bool SetupTriangle(const PixelState& p, const ScreenVertex& a, const ScreenVerte
     }
   }
 
+  // A triangle of alpha 0 everywhere adds nothing to the pixels it blends over (colours times 0,
+  // the target times 1): it is left out. Without perspective no 1/w can make the 0 a NaN.
+  constexpr int kAlphaPlane = 2 + kDiffuse + 3;
+  if (p.span.transparentKeepsTarget && !t.perspective && t.base[kAlphaPlane] == 0.f && t.ddx[kAlphaPlane] == 0.f &&
+      t.ddy[kAlphaPlane] == 0.f) {
+    return false;
+  }
+
   // Magnification or minification per stage: texel area against pixel area.
   const float pixelArea = std::fabs(det);
   for (int s = 0; s < static_cast<int>(kStageCount); ++s) {

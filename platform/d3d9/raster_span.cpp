@@ -58,13 +58,14 @@ bool Resolve(DWORD arg, SpanSource texel, const Color& factor, int lane, Term& t
 }
 
 // Lane i after a stage's operation, from what the lane held before it (CURRENT).
-bool Apply(SpanPlan& plan, int i, DWORD op, DWORD arg1, DWORD arg2, SpanSource texel, const Color& factor) {
+bool Apply(SpanPlan& plan, int i, DWORD op, DWORD arg1, DWORD arg2, SpanSource texel, const Color& factor,
+           bool firstTexelInRange) {
   const Term before{plan.arg1[i], plan.constant1[i]};
   // CURRENT as one factor of a product: a single term (times 1) that its clamp cannot cut, being
-  // unclamped yet or a texel or constant, which lie in 0..1 already.
+  // unclamped yet or a stage 0 texel or constant in 0..1 already.
   const bool single = plan.arg2[i] == SpanSource::kConstant && plan.constant2[i] == 1.f;
   const bool unclamped = plan.low[i] < 0.f && plan.high[i] > 1.f;
-  const bool inRange = before.source == SpanSource::kTexel || before.source == SpanSource::kTexel1 ||
+  const bool inRange = (before.source == SpanSource::kTexel && firstTexelInRange) ||
                        (before.source == SpanSource::kConstant && before.constant >= 0.f && before.constant <= 1.f);
   auto set = [&](Term a, Term b) {
     plan.arg1[i] = a.source;
@@ -124,6 +125,8 @@ void PlanSpans(PixelState& p) {
     plan.low[i] = -kUnbounded;
     plan.high[i] = kUnbounded;
   }
+  // Texels of the signed formats reach below 0: clamping them changes them.
+  const bool inRange = p.views[0].format != D3DFMT_V8U8 && p.views[0].format != D3DFMT_V16U16;
   for (int s = 0; s < p.stageCount; ++s) {
     const StageSetup& st = p.stages[s];
     const bool bound = p.views[s].bound();
@@ -138,11 +141,11 @@ void PlanSpans(PixelState& p) {
     // A stage reading a texture that is not bound passes CURRENT through.
     if (bound || !st.colorReadsTexture) {
       for (int i = 0; i < 3; ++i) {
-        if (!Apply(plan, i, st.colorOp, st.colorArg1, st.colorArg2, texel, p.textureFactor)) return;
+        if (!Apply(plan, i, st.colorOp, st.colorArg1, st.colorArg2, texel, p.textureFactor, inRange)) return;
       }
     }
     if (st.alphaOp != D3DTOP_DISABLE && (bound || !st.alphaReadsTexture)) {
-      if (!Apply(plan, 3, st.alphaOp, st.alphaArg1, st.alphaArg2, texel, p.textureFactor)) return;
+      if (!Apply(plan, 3, st.alphaOp, st.alphaArg1, st.alphaArg2, texel, p.textureFactor, inRange)) return;
     }
   }
   if (p.specular) {
@@ -168,6 +171,10 @@ void PlanSpans(PixelState& p) {
   plan.texel = readsTexel;
   plan.rich = plan.bump || plan.specular || readsTexel1 || (readsTexel && !Is32Bit(p.views[0].format));
   plan.point = plan.linear = &WideRows;
+  plan.transparentKeepsTarget = p.blend && p.srcBlend == D3DBLEND_SRCALPHA && p.destBlend == D3DBLEND_INVSRCALPHA &&
+                                p.blendOp == D3DBLENDOP_ADD && (p.depth == nullptr || !p.zWrite) &&
+                                ((plan.arg1[3] == SpanSource::kDiffuse && plan.arg2[3] == SpanSource::kConstant) ||
+                                 (plan.arg1[3] == SpanSource::kConstant && plan.arg2[3] == SpanSource::kDiffuse));
   p.span = plan;
 }
 

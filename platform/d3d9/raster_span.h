@@ -42,6 +42,9 @@ struct SpanPlan {
   uint32_t targetAlpha = 0;  // ORed into each target pixel read and written: 0xff000000 without alpha
   bool texel = false;        // the texel of stage 0 is read
   bool rich = false;         // more than stage 0's 32-bit texel and the diffuse colour
+  // Alpha is the diffuse alpha (times a constant), blended by SRCALPHA and INVSRCALPHA with no
+  // depth written: where the diffuse alpha is 0 the target keeps every pixel as it is.
+  bool transparentKeepsTarget = false;
   bool bump = false;         // stage 0 moves the coordinates of stage 1 by its texel
   bool specular = false;     // the specular colour is added to red, green and blue
 };

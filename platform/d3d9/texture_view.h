@@ -28,6 +28,8 @@ struct TextureView {
 
  private:
   Color Texel(int x, int y) const;
+  // A texel of A8R8G8B8 or X8R8G8B8 (opaque).
+  Color Decode32(uint32_t v) const;
 };
 
 // The texel index an address mode gives for index i of a row of n texels; -1 for the border.
@@ -51,6 +53,12 @@ inline int Address(int i, int n, DWORD mode) {
   }
 }
 
+inline Color TextureView::Decode32(uint32_t v) const {
+  constexpr float k = 1.f / 255.f;
+  return {static_cast<float>((v >> 16) & 0xff) * k, static_cast<float>((v >> 8) & 0xff) * k,
+          static_cast<float>(v & 0xff) * k, format == D3DFMT_A8R8G8B8 ? static_cast<float>(v >> 24) * k : 1.f};
+}
+
 inline Color TextureView::Texel(int x, int y) const {
   const int ax = Address(x, width, addressU);
   const int ay = Address(y, height, addressV);
@@ -59,9 +67,7 @@ inline Color TextureView::Texel(int x, int y) const {
   if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
     uint32_t v;
     __builtin_memcpy(&v, p + static_cast<size_t>(ax) * 4, 4);
-    constexpr float k = 1.f / 255.f;
-    return {static_cast<float>((v >> 16) & 0xff) * k, static_cast<float>((v >> 8) & 0xff) * k,
-            static_cast<float>(v & 0xff) * k, format == D3DFMT_A8R8G8B8 ? static_cast<float>(v >> 24) * k : 1.f};
+    return Decode32(v);
   }
   return DecodeTexel(format, p + static_cast<size_t>(ax) * BytesPerTexel(format));
 }
@@ -86,16 +92,29 @@ inline Color TextureView::Sample(float u, float v, bool linear) const {
   const float wy = fv - y0;
   const int ix = static_cast<int>(x0);
   const int iy = static_cast<int>(y0);
-  const Color a = Texel(ix, iy);
-  const Color b = Texel(ix + 1, iy);
-  const Color c = Texel(ix, iy + 1);
-  const Color d = Texel(ix + 1, iy + 1);
+  Color c[4];
+  if ((format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) && ix >= 0 && ix + 1 < width && iy >= 0 &&
+      iy + 1 < height) {
+    // Inside the texture the four 32-bit texels are read straight from their two rows.
+    const uint8_t* p = bits + static_cast<size_t>(iy) * pitch + static_cast<size_t>(ix) * 4;
+    uint32_t t[4];
+    __builtin_memcpy(&t[0], p, 8);
+    __builtin_memcpy(&t[2], p + pitch, 8);
+    for (int i = 0; i < 4; ++i) c[i] = Decode32(t[i]);
+  } else {
+    c[0] = Texel(ix, iy);
+    c[1] = Texel(ix + 1, iy);
+    c[2] = Texel(ix, iy + 1);
+    c[3] = Texel(ix + 1, iy + 1);
+  }
   const float w00 = (1.f - wx) * (1.f - wy);
   const float w10 = wx * (1.f - wy);
   const float w01 = (1.f - wx) * wy;
   const float w11 = wx * wy;
-  return {a.r * w00 + b.r * w10 + c.r * w01 + d.r * w11, a.g * w00 + b.g * w10 + c.g * w01 + d.g * w11,
-          a.b * w00 + b.b * w10 + c.b * w01 + d.b * w11, a.a * w00 + b.a * w10 + c.a * w01 + d.a * w11};
+  return {c[0].r * w00 + c[1].r * w10 + c[2].r * w01 + c[3].r * w11,
+          c[0].g * w00 + c[1].g * w10 + c[2].g * w01 + c[3].g * w11,
+          c[0].b * w00 + c[1].b * w10 + c[2].b * w01 + c[3].b * w11,
+          c[0].a * w00 + c[1].a * w10 + c[2].a * w01 + c[3].a * w11};
 }
 
 }  // namespace d3d9

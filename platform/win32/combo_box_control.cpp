@@ -48,7 +48,7 @@ struct Geometry {
 
 Geometry GeometryOf(HWND combo, const ComboState& state) {
   const auto metrics = gdi::Metrics(FontPixelsOf(combo));
-  const int itemHeight = metrics ? metrics->height : 13;
+  const int itemHeight = std::max(1, metrics ? metrics->height : 13);
   const RECT rect = RectOf(combo);
   const int fieldHeight = itemHeight + 8;
   // The list shows inside the dialog's picture: it never reaches past the dialog's bottom edge.

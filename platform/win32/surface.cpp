@@ -14,6 +14,17 @@ Surface* WindowSurface(HWND window) {
   return record != nullptr ? detail::SizedSurface(*record) : nullptr;
 }
 
+bool FillsForeignWindow(HWND window) {
+  detail::State& state = detail::GetState();
+  std::lock_guard lock(state.mutex);
+  detail::Window* record = detail::Find(state, window);
+  if (record == nullptr) return false;
+  if (record->given) return true;
+  if (!(record->style & WS_CHILD)) return false;
+  const auto parent = state.windows.find(reinterpret_cast<uintptr_t>(record->parent));
+  return parent != state.windows.end() && parent->second->foreign;
+}
+
 uint64_t FollowedSizeChanges(HWND window) {
   detail::State& state = detail::GetState();
   std::lock_guard lock(state.mutex);

@@ -17,8 +17,13 @@ struct Surface {
 // The surface of a window the stand-in knows, resized to its client area; null for any other handle.
 Surface* WindowSurface(HWND window);
 
-// How often the window took a new size from a window of another program that it fills (always 0
-// for the others): a swap chain made at one count follows the window's client size once it changes.
+// Whether the window fills a window of another program (the one a screen-saver manager gave, or
+// the one a preview lives in): its swap chain is always the size of its client area, whatever the
+// present parameters name, since that size is the only one it can show.
+bool FillsForeignWindow(HWND window);
+
+// How often such a window took a new size from the window it fills (always 0 for the others): a
+// swap chain made at one count follows the window's client size once it changes.
 uint64_t FollowedSizeChanges(HWND window);
 
 // Hands the window's surface to the presenter once its pixels are complete.

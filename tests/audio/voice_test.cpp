@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/audio/mixer.h"
 #include "platform/audio/pcm_stream.h"
 #include "platform/audio/voice.h"
 
@@ -77,6 +78,35 @@ TEST(Voice, BlocksJoinWithoutASeamAndGainsApplyPerSide) {
     EXPECT_NEAR(parts[2 * i], once[2 * i], 1e-6) << i;
     EXPECT_NEAR(once[2 * i + 1], once[2 * i] * 0.5f, 1e-6) << i;
   }
+}
+
+
+// The sound device's primary volume is the effects' master: the music keeps the volume its player
+// gives it, so a lowered setting is not applied to it twice.
+TEST(Mixer, TheMasterGainLowersTheEffectsAndLeavesTheMusic) {
+  audio::PcmStream musicRamp = Ramp(44100, 4);
+  audio::PcmStream effectRamp = Ramp(44100, 4);
+  audio::Voice music;
+  audio::Voice effect;
+  music.SetSource(&musicRamp);
+  effect.SetSource(&effectRamp);
+  audio::Mixer& mixer = audio::Mixer::Instance();
+  auto held = mixer.Hold();
+  std::vector<float> mix(2 * 4);
+  auto leftAt = [&](size_t frame) { return mix[2 * frame] * 32768.0f; };
+  music.Start(0, true);
+  mixer.SetMusic(&music);
+  mixer.SetMasterGain(0.25f);
+  mixer.RenderHeld(mix.data(), 4);
+  EXPECT_NEAR(leftAt(3), 300, 0.01) << "the music alone, untouched by the master gain";
+  music.Start(0, true);
+  effect.Start(0, true);
+  mixer.AddVoice(&effect);
+  mixer.RenderHeld(mix.data(), 4);
+  EXPECT_NEAR(leftAt(3), 300 + 0.25 * 300, 0.01) << "the effect at a quarter, the music whole";
+  mixer.RemoveVoice(&effect);
+  mixer.DropMusic(&music);
+  mixer.SetMasterGain(1.0f);
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ SIZE BackBufferSize(IDirect3DDevice9* device) {
 struct GivenCase {
   const char* name;
   bool fullScreen;  // drawn into the window itself ("/s"), else a preview inside it ("/p N")
+  SIZE before;      // the window's size at the start and after the resize
+  SIZE after;
 };
 
 void PrintTo(const GivenCase& c, std::ostream* os) { *os << c.name; }
@@ -75,7 +77,8 @@ class GivenWindowTest : public HostTest, public ::testing::WithParamInterface<Gi
 
 TEST_P(GivenWindowTest, PictureReachesTheWindowFollowsItsSizeAndTheRunEndsWithIt) {
   const GivenCase& c = GetParam();
-  const ::Window foreign = XCreateSimpleWindow(viewer_, DefaultRootWindow(viewer_), 0, 0, 640, 480, 0, 0, 0);
+  const ::Window foreign = XCreateSimpleWindow(viewer_, DefaultRootWindow(viewer_), 0, 0, c.before.cx, c.before.cy, 0,
+                                             0, 0);
   XMapWindow(viewer_, foreign);
   XSync(viewer_, False);
   std::u16string line = u"copperleaf /s";
@@ -100,15 +103,15 @@ TEST_P(GivenWindowTest, PictureReachesTheWindowFollowsItsSizeAndTheRunEndsWithIt
     device->Clear(0, nullptr, D3DCLEAR_TARGET, kFill, 1.0f, 0);
     if (frame == 3) {
       atStart = BackBufferSize(device);
-      drawnAtStart = Pixel(foreign, 320, 240);  // what frame 2 presented
-      XResizeWindow(viewer_, foreign, 800, 600);
+      drawnAtStart = Pixel(foreign, c.before.cx / 2, c.before.cy / 2);  // what frame 2 presented
+      XResizeWindow(viewer_, foreign, c.after.cx, c.after.cy);
       XSync(viewer_, False);
       resizedAt = frame;
-    } else if (resizedAt && !followedAt && BackBufferSize(device).cx == 800) {
+    } else if (resizedAt && !followedAt && BackBufferSize(device).cx == c.after.cx) {
       followedAt = frame;
       windowFollowed = ClientSize(s.Window(0));
     } else if (followedAt && frame == followedAt + 2) {
-      drawnInNewArea = Pixel(foreign, 790, 590);
+      drawnInNewArea = Pixel(foreign, c.after.cx - 10, c.after.cy - 10);
       XDestroyWindow(viewer_, foreign);
       XSync(viewer_, False);
       frameOfDestruction = frame;
@@ -116,12 +119,13 @@ TEST_P(GivenWindowTest, PictureReachesTheWindowFollowsItsSizeAndTheRunEndsWithIt
   };
   saver.Start(line);
 
-  EXPECT_EQ(atStart.cx, 640);
-  EXPECT_EQ(atStart.cy, 480);
+  // The swap chain is the window's size from the start, whatever display mode full screen chose.
+  EXPECT_EQ(atStart.cx, c.before.cx);
+  EXPECT_EQ(atStart.cy, c.before.cy);
   EXPECT_EQ(drawnAtStart, kFill & 0xFFFFFFu);
   ASSERT_GT(followedAt, 0) << "the swap chain never took the new size";
-  EXPECT_EQ(windowFollowed.cx, 800);
-  EXPECT_EQ(windowFollowed.cy, 600);
+  EXPECT_EQ(windowFollowed.cx, c.after.cx);
+  EXPECT_EQ(windowFollowed.cy, c.after.cy);
   EXPECT_EQ(drawnInNewArea, kFill & 0xFFFFFFu);
   // Followed as a device reset does: the device resources were released and restored once, then
   // released at the end; the scene was not made again.
@@ -134,8 +138,11 @@ TEST_P(GivenWindowTest, PictureReachesTheWindowFollowsItsSizeAndTheRunEndsWithIt
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, GivenWindowTest,
-                         ::testing::Values(GivenCase{"FullScreenInTheWindow", true},
-                                           GivenCase{"PreviewInsideTheWindow", false}),
+                         ::testing::Values(GivenCase{"FullScreenInTheWindow", true, {640, 480}, {800, 600}},
+                                           // Smaller than any full-screen display mode.
+                                           GivenCase{"FullScreenInASmallWindow", true, {320, 240}, {400, 300}},
+                                           GivenCase{"PreviewInsideTheWindow", false, {640, 480}, {800, 600}},
+                                           GivenCase{"PreviewShrinking", false, {400, 300}, {200, 150}}),
                          [](const ::testing::TestParamInfo<GivenCase>& info) { return std::string(info.param.name); });
 
 // A window id that names no window (or could not be read) fails the full-screen start with the

@@ -128,8 +128,7 @@ TEST_F(ManagerWindowTest, RootDrawsIntoTheGivenWindowFollowsItsSizeAndEndsOnSigt
   environment["COPPERLEAF_SOUND_FILE"] = sound;
   ASSERT_TRUE(saver.Start({"--root"}, environment));
   ASSERT_TRUE(AwaitDrawn(saver, 0, 0, 640, 480)) << saver.ErrorOutput();
-  // Full screen plays its music: a second of the mix, before the resize's device reset, which
-  // silences the music for the rest of the run.
+  // Full screen plays its music: a second of the mix is written before the window changes size.
   const auto soundEnd = std::chrono::steady_clock::now() + std::chrono::duration<double>(kDrawWait);
   std::error_code missing;
   while (std::filesystem::file_size(sound, missing) < 44 + 44100 * 4 &&

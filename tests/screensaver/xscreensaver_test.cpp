@@ -66,10 +66,20 @@ bool WaitFor(Condition condition, double seconds = kWait) {
   return condition();
 }
 
-// The processes running the program as `user`.
-std::vector<pid_t> ProgramProcesses(uid_t user) {
+// Whether every user may run the file: it and each folder above it open to others.
+bool OthersCanRun(const std::filesystem::path& file) {
+  struct stat status{};
+  if (stat(file.c_str(), &status) != 0 || (status.st_mode & (S_IROTH | S_IXOTH)) != (S_IROTH | S_IXOTH)) return false;
+  for (std::filesystem::path folder = file.parent_path(); !folder.empty(); folder = folder.parent_path()) {
+    if (stat(folder.c_str(), &status) != 0 || !(status.st_mode & S_IXOTH)) return false;
+    if (folder == folder.root_path()) break;
+  }
+  return true;
+}
+
+// The processes running `program` as `user`.
+std::vector<pid_t> ProgramProcesses(const std::filesystem::path& program, uid_t user) {
   std::vector<pid_t> found;
-  const std::filesystem::path program = std::filesystem::canonical(COPPERLEAF_PROGRAM);
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
     const std::string name = entry.path().filename().string();
@@ -95,11 +105,22 @@ class XscreensaverTest : public ::testing::Test {
     char pattern[] = "/tmp/copperleaf-xscreensaver-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     home_ = pattern;
+    // A build the daemon's user cannot reach runs from a copy in that user's home, with the
+    // resource library beside it.
+    program_ = std::filesystem::canonical(COPPERLEAF_PROGRAM);
+    if (user_ != getuid() && !OthersCanRun(program_)) {
+      std::filesystem::create_directory(home_ + "/bin");
+      for (const char* file : {"copperleaf", "vaultkit.dll"}) {
+        std::error_code absent;
+        std::filesystem::copy_file(program_.parent_path() / file, home_ + "/bin/" + file, absent);
+      }
+      program_ = home_ + "/bin/copperleaf";
+    }
     // The daemon's user keeps its settings, the program's settings and its run files here.
     std::ofstream settings(home_ + "/.xscreensaver");
     settings << "mode: one\nselected: 0\nlock: False\ntimeout: 0:30:00\nfade: False\nunfade: False\n"
                 "splash: False\ndpmsEnabled: False\nprograms: "
-             << COPPERLEAF_PROGRAM << " --root \\n\n";
+             << program_.string() << " --root \\n\n";
     settings.close();
     for (const char* folder : {"/config", "/run", "/tmp"}) std::filesystem::create_directory(home_ + folder);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(home_)) {
@@ -118,7 +139,7 @@ class XscreensaverTest : public ::testing::Test {
         waitpid(daemon_, nullptr, 0);
       }
     }
-    for (pid_t left : ProgramProcesses(user_)) kill(left, SIGKILL);
+    for (pid_t left : ProgramProcesses(program_, user_)) kill(left, SIGKILL);
     std::error_code ignored;
     if (!home_.empty()) std::filesystem::remove_all(home_, ignored);
     server_.reset();
@@ -165,6 +186,7 @@ class XscreensaverTest : public ::testing::Test {
   std::unique_ptr<XvfbServer> server_;
   uid_t user_ = 0;
   std::string home_;
+  std::filesystem::path program_;
   std::string log_;
   pid_t daemon_ = 0;
 };
@@ -176,15 +198,17 @@ TEST_F(XscreensaverTest, DaemonRunsTheProgramWhileActiveAndEndsItOnDeactivation)
   ASSERT_NE(viewer, nullptr);
   EXPECT_FALSE(ScreenShowsSomething(viewer));
   ASSERT_TRUE(Command("-activate")) << Log();
-  ASSERT_TRUE(WaitFor([&] { return !ProgramProcesses(user_).empty(); })) << "the daemon never started it\n" << Log();
+  ASSERT_TRUE(WaitFor([&] { return !ProgramProcesses(program_, user_).empty(); }))
+      << "the daemon never started it\n" << Log();
 
   // The daemon blanks the screen black; only the program puts anything else there.
   EXPECT_TRUE(WaitFor([&] { return ScreenShowsSomething(viewer); })) << Log();
   XCloseDisplay(viewer);
-  EXPECT_EQ(ProgramProcesses(user_).size(), 1u);
+  EXPECT_EQ(ProgramProcesses(program_, user_).size(), 1u);
 
   ASSERT_TRUE(Command("-deactivate")) << Log();
-  EXPECT_TRUE(WaitFor([&] { return ProgramProcesses(user_).empty(); }, 20)) << "still running\n" << Log();
+  EXPECT_TRUE(WaitFor([&] { return ProgramProcesses(program_, user_).empty(); }, 20))
+      << "still running\n" << Log();
 }
 
 }  // namespace
