@@ -7,7 +7,9 @@
 #include "byte_stream.h"
 #include "class_fields.h"
 #include "objects/effect_brush.h"
+#include "objects/flame_light.h"
 #include "objects/static_text.h"
+#include "objects/underwater_light.h"
 #include "slideshow/glass_ball_light.h"
 
 namespace scene_writer {
@@ -29,7 +31,7 @@ void Save(DS_IOF_Item& item, ByteStream& stream) {
   item.Save(&base);
 }
 
-std::unique_ptr<DS_2D_Light> SlideLayer(const SlideDescription& slide, Assets& assets) {
+std::unique_ptr<DS_2D_Light> SlideLayer(const SlideDescription& slide, Assets& assets, uint32_t& serial) {
   nlohmann::json layer = slide.layer;
   auto made = MakeLayer(layer, assets);
   if (!layer.contains("picture")) made->pictureLink = assets.Link(slide.picture);
@@ -42,6 +44,9 @@ std::unique_ptr<DS_2D_Light> SlideLayer(const SlideDescription& slide, Assets& a
   // resolves to something the document holds.
   if (auto* ball = dynamic_cast<DS_GlassBallLight*>(made.get()); ball && !layer.contains("background"))
     ball->backgroundLink = made->pictureLink;
+  // The brushes the flame and underwater layers embed have identities of their own.
+  if (auto* flames = dynamic_cast<DS_FlameLight*>(made.get())) flames->fire.identity.guid = Identity(++serial);
+  if (auto* underwater = dynamic_cast<FakeUndervater*>(made.get())) underwater->brush.identity.guid = Identity(++serial);
   return made;
 }
 
@@ -67,7 +72,7 @@ SceneDocument WriteSceneDocument(const SceneDescription& scene, Assets& assets) 
   for (const auto& slide : scene.slides) {
     try {
       out.Header("DS_SlideContainer", 2).U32(slide.fadeIn).U32(slide.fadeOut).U32(slide.show).I32(0).String(slide.name);
-      auto layer = SlideLayer(slide, assets);
+      auto layer = SlideLayer(slide, assets, serial);
       Save(*layer, stream);
       WriteObjects(slide.objects, assets, stream, out, serial);
       WriteObjects(slide.sounds, assets, stream, out, serial);

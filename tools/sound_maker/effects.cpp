@@ -32,13 +32,13 @@ Stereo Crackle() {
   LowPass roarL(0.02f), roarR(0.02f), breath(0.0004f);
   for (size_t i = 0; i < s.Frames(); ++i) {
     const float swell = 0.6f + 0.8f * std::fabs(breath(random.Noise() * 8.0f));
-    s.left[i] += 2.5f * swell * roarL(random.Noise());
-    s.right[i] += 2.5f * swell * roarR(random.Noise());
+    s.left[i] += 5.0f * swell * roarL(random.Noise());
+    s.right[i] += 5.0f * swell * roarR(random.Noise());
   }
   // Crackles: short bright bursts, some loud pops among many small ticks.
   for (int k = 0; k < 140; ++k) {
     const size_t at = Frames(random.Between(0.0f, 4.4f));
-    const float loud = random.Next() < 0.15f ? random.Between(0.5f, 1.0f) : random.Between(0.08f, 0.3f);
+    const float loud = random.Next() < 0.15f ? random.Between(0.3f, 0.6f) : random.Between(0.06f, 0.2f);
     const float decay = random.Between(250.0f, 900.0f), pan = random.Next();
     float previous = 0.0f;
     for (size_t i = 0; i < Frames(0.03f); ++i) {
