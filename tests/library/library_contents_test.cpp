@@ -83,6 +83,17 @@ TEST_F(LibraryContentsTest, EveryLinkedIdIsThereOfItsTypeAndLoads) {
                                             nullptr, mesh.Out()),
                   S_OK);
         EXPECT_GT(mesh->GetNumFaces(), 0u);
+        // The butterfly and the clock scale their meshes down by their own factors (a size of 100
+        // draws a mesh at its own units), so a mesh must be tens of units across to be seen.
+        void* vertices = nullptr;
+        ASSERT_EQ(mesh->LockVertexBuffer(D3DLOCK_READONLY, &vertices), S_OK);
+        D3DXVECTOR3 centre;
+        float radius = 0.0f;
+        EXPECT_EQ(D3DXComputeBoundingSphere(static_cast<const D3DXVECTOR3*>(vertices), mesh->GetNumVertices(),
+                                            D3DXGetFVFVertexSize(mesh->GetFVF()), &centre, &radius),
+                  S_OK);
+        mesh->UnlockVertexBuffer();
+        EXPECT_GE(radius, 20.0f);
         break;
       }
       case Kind::Effect: {

@@ -1,29 +1,16 @@
-// Paints the pictures and writes the meshes of the resource library at build time, so that the
-// repository holds their recipes rather than their bytes:
+// Paints the pictures of the resource library at build time, so that the repository holds their
+// recipes rather than their bytes (its meshes are mesh_maker's, the ones the sample scene shows):
 //   library_painter KIND OUT
 // KIND: border, bolt, plain_bolt, glow, fire_gradient, clock_face, clock_hands (colour DDS files),
-// heat_bump, water_bump (signed V8U8 DDS files with their mip levels), butterfly_body,
-// butterfly_wing, clock_face_mesh (text .x files).
+// heat_bump, water_bump (signed V8U8 DDS files with their mip levels).
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
 
-#include "meshes.h"
 #include "pictures.h"
 
-namespace {
-
 using namespace library_painter;
-
-bool WriteText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  return static_cast<bool>(out.flush());
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -41,9 +28,6 @@ int main(int argc, char** argv) {
       {"clock_hands", [&] { return WriteColorDds(path, PaintClockHands(16), 1); }},
       {"heat_bump", [&] { return WriteBumpDds(path, PaintHeatBump(128), 8); }},
       {"water_bump", [&] { return WriteBumpDds(path, PaintWaterBump(128), 8); }},
-      {"butterfly_body", [&] { return WriteText(path, ButterflyBodyMesh()); }},
-      {"butterfly_wing", [&] { return WriteText(path, ButterflyWingMesh()); }},
-      {"clock_face_mesh", [&] { return WriteText(path, ClockFaceMesh()); }},
   };
   auto kind = kinds.find(argv[1]);
   if (kind == kinds.end()) {
