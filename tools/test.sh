@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test, in the plain build and under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then fuzzes the scene loader for a minute.
+# UndefinedBehaviorSanitizer, then fuzzes the scene (loading, building and playing documents) for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
