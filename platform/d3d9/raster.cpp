@@ -188,12 +188,6 @@ Color ReadTarget(D3DFORMAT format, const uint8_t* pixel) {
 
 }  // namespace
 
-Color TextureSampler::Sample(DWORD stage, float u, float v) const {
-  if (stage >= kStageCount || !views_[stage].bound()) return Color{0.f, 0.f, 0.f, 1.f};
-  const TextureView& view = views_[stage];
-  return view.Sample(u, v, view.magFilter == D3DTEXF_LINEAR || view.minFilter == D3DTEXF_LINEAR);
-}
-
 PixelState MakePixelState(const DeviceState& s, Surface* target, Surface* depth, const PixelProgram* program) {
   PixelState p;
   p.target = target;
@@ -495,7 +489,14 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
       uint8_t* pixel = out + static_cast<size_t>(x) * bytes;
       Color dst;
       const bool needDst = p.blend || p.writeMask != 0xf;
-      if (needDst) dst = ReadTarget(format, pixel);
+      if (needDst) {
+        if (fast32) {
+          const Float4 d = Decode32x4(pixel, format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u);
+          dst = {d[0], d[1], d[2], d[3]};
+        } else {
+          dst = ReadTarget(format, pixel);
+        }
+      }
       if (p.blend) color = Blend(p, color, dst);
       if (p.writeMask != 0xf) {
         if (!(p.writeMask & D3DCOLORWRITEENABLE_RED)) color.r = dst.r;
