@@ -438,6 +438,10 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
     return;
   }
 
+  // Blending by SRCALPHA and INVSRCALPHA, the usual one, is written out: the same products and sums
+  // Blend makes, without its calls per pixel.
+  const bool alphaBlend = p.srcBlend == D3DBLEND_SRCALPHA && p.destBlend == D3DBLEND_INVSRCALPHA &&
+                          p.blendOp == D3DBLENDOP_ADD && !p.separateAlphaBlend;
   for (int y = top; y <= bottom; ++y) {
     const RowSpan covered = cover(y);
     const int64_t left = covered.left;
@@ -497,7 +501,15 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
           dst = ReadTarget(format, pixel);
         }
       }
-      if (p.blend) color = Blend(p, color, dst);
+      if (p.blend) {
+        if (alphaBlend) {
+          const float a = color.a;
+          const float ia = 1 - a;
+          color = {color.r * a + dst.r * ia, color.g * a + dst.g * ia, color.b * a + dst.b * ia, color.a * a + dst.a * ia};
+        } else {
+          color = Blend(p, color, dst);
+        }
+      }
       if (p.writeMask != 0xf) {
         if (!(p.writeMask & D3DCOLORWRITEENABLE_RED)) color.r = dst.r;
         if (!(p.writeMask & D3DCOLORWRITEENABLE_GREEN)) color.g = dst.g;

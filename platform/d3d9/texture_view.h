@@ -1,10 +1,14 @@
 // A texture as one stage samples it: level 0 with the stage's address modes and filter. Sampling
 // reads level 0 only; the lower levels of a chain are kept for LockRect but never sampled.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include <d3d9.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/d3d9/color.h"
 #include "platform/d3d9/formats.h"
@@ -17,16 +21,44 @@ using Float4 = float __attribute__((vector_size(16)));
 // A texel of A8R8G8B8 or X8R8G8B8 as r, g, b, a; `opaque` (0xff000000 for X8R8G8B8) fills the alpha
 // byte the format does not keep. 255 times 1/255 rounds to exactly 1, so an opaque alpha reads 1.
 static_assert(255.f * (1.f / 255.f) == 1.f);
+
+#if defined(__SSE2__)
+// Four texels of a register's 16 bytes (memory order b, g, r, a) as four Float4s.
+inline void Decode32Texels(__m128i texels, uint32_t opaque, Float4 out[4]) {
+  texels = _mm_or_si128(texels, _mm_set1_epi32(static_cast<int>(opaque)));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i low = _mm_unpacklo_epi8(texels, zero);
+  const __m128i high = _mm_unpackhi_epi8(texels, zero);
+  const __m128i words[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
+                            _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
+  for (int i = 0; i < 4; ++i) {
+    const __m128 c = _mm_mul_ps(_mm_cvtepi32_ps(words[i]), _mm_set1_ps(1.f / 255.f));
+    out[i] = _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 0, 1, 2));
+  }
+}
+#endif
+
 inline Float4 Decode32x4(const uint8_t* texel, uint32_t opaque) {
-  using Byte4 = uint8_t __attribute__((vector_size(4)));
   uint32_t v;
   __builtin_memcpy(&v, texel, 4);
   v |= opaque;
-  Byte4 bytes;
-  __builtin_memcpy(&bytes, &v, 4);
-  // In memory the channels lie b, g, r, a.
-  const Byte4 rgba = __builtin_shuffle(bytes, Byte4{2, 1, 0, 3});
-  return __builtin_convertvector(rgba, Float4) * (1.f / 255.f);
+  return Float4{static_cast<float>((v >> 16) & 0xff), static_cast<float>((v >> 8) & 0xff),
+                static_cast<float>(v & 0xff), static_cast<float>(v >> 24)} *
+         (1.f / 255.f);
+}
+
+// The two texels at `row0` and the two at `row1`: top left, top right, bottom left, bottom right.
+inline void Decode32Quad(const uint8_t* row0, const uint8_t* row1, uint32_t opaque, Float4 out[4]) {
+#if defined(__SSE2__)
+  const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row0));
+  const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row1));
+  Decode32Texels(_mm_unpacklo_epi64(top, bottom), opaque, out);
+#else
+  out[0] = Decode32x4(row0, opaque);
+  out[1] = Decode32x4(row0 + 4, opaque);
+  out[2] = Decode32x4(row1, opaque);
+  out[3] = Decode32x4(row1 + 4, opaque);
+#endif
 }
 
 struct TextureView {
@@ -102,6 +134,12 @@ inline Color TextureView::AddressedTexel(int ax, int ay) const {
     __builtin_memcpy(&v, p + static_cast<size_t>(ax) * 4, 4);
     return Decode32(v);
   }
+  if (format == D3DFMT_V8U8) {
+    // The bump maps' format, read here rather than through the format table.
+    const auto du = static_cast<int8_t>(p[static_cast<size_t>(ax) * 2]);
+    const auto dv = static_cast<int8_t>(p[static_cast<size_t>(ax) * 2 + 1]);
+    return {std::max(-1.f, du / 127.f), std::max(-1.f, dv / 127.f), 1.f, 1.f};
+  }
   return DecodeTexel(format, p + static_cast<size_t>(ax) * BytesPerTexel(format));
 }
 
@@ -135,16 +173,29 @@ inline Color TextureView::Sample(float u, float v, bool linear) const {
     // four channels at a time: the same products and sums, in the same order, as channel by channel.
     const uint8_t* p = bits + static_cast<size_t>(iy) * pitch + static_cast<size_t>(ix) * 4;
     const uint32_t opaque = format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
-    const Float4 c00 = Decode32x4(p, opaque);
-    const Float4 c10 = Decode32x4(p + 4, opaque);
-    const Float4 c01 = Decode32x4(p + pitch, opaque);
-    const Float4 c11 = Decode32x4(p + pitch + 4, opaque);
-    const Float4 sum = c00 * w00 + c10 * w10 + c01 * w01 + c11 * w11;
+    Float4 c[4];
+    Decode32Quad(p, p + pitch, opaque, c);
+    const Float4 sum = c[0] * w00 + c[1] * w10 + c[2] * w01 + c[3] * w11;
     return {sum[0], sum[1], sum[2], sum[3]};
   }
   // At the edges each column and row is addressed once, not once per texel.
   const int ax[2] = {Address(ix, width, addressU), Address(ix + 1, width, addressU)};
   const int ay[2] = {Address(iy, height, addressV), Address(iy + 1, height, addressV)};
+#if defined(__SSE2__)
+  if ((format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) && ax[0] >= 0 && ax[1] >= 0 && ay[0] >= 0 &&
+      ay[1] >= 0) {
+    // A footprint that repeats, mirrors or clamps across the edge, without border texels: its four
+    // texels are gathered and decoded together.
+    uint32_t t[4];
+    for (int k = 0; k < 4; ++k)
+      __builtin_memcpy(&t[k], bits + static_cast<size_t>(ay[k >> 1]) * pitch + static_cast<size_t>(ax[k & 1]) * 4, 4);
+    Float4 q[4];
+    Decode32Texels(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t)),
+                   format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u, q);
+    const Float4 sum = q[0] * w00 + q[1] * w10 + q[2] * w01 + q[3] * w11;
+    return {sum[0], sum[1], sum[2], sum[3]};
+  }
+#endif
   Color c[4];
   for (int k = 0; k < 4; ++k) c[k] = AddressedTexel(ax[k & 1], ay[k >> 1]);
   return {c[0].r * w00 + c[1].r * w10 + c[2].r * w01 + c[3].r * w11,

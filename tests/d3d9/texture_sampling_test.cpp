@@ -94,9 +94,10 @@ TEST(TextureSamplingTest, SamplesMatchTexelByTexelReadingBitForBit) {
     int width, height;
   };
   // Power-of-two and odd sizes (mask and division repeats), 32-bit and other formats, and a row
-  // one texel wide where a bilinear footprint always straddles the edge.
+  // one texel wide where a bilinear footprint always straddles the edge; the bump maps' signed format.
   const Case textures[] = {{D3DFMT_A8R8G8B8, 8, 4},  {D3DFMT_X8R8G8B8, 13, 7}, {D3DFMT_A8R8G8B8, 5, 16},
-                           {D3DFMT_R5G6B5, 8, 8},    {D3DFMT_A8R8G8B8, 1, 3},  {D3DFMT_X8R8G8B8, 16, 1}};
+                           {D3DFMT_R5G6B5, 8, 8},    {D3DFMT_A8R8G8B8, 1, 3},  {D3DFMT_X8R8G8B8, 16, 1},
+                           {D3DFMT_V8U8, 8, 8},      {D3DFMT_V8U8, 7, 5}};
   const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER};
   const float nan = std::numeric_limits<float>::quiet_NaN();
   std::vector<float> coordinates = {nan, -1e30f, 1e30f, -3.1f, -1.f, -0.02f, -0.f, 0.f, 0.999f, 1.f, 1.7f, 7.25f};
