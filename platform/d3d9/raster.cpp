@@ -460,7 +460,12 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
     for (int64_t xi = left; xi <= right; ++xi) {
       const int x = static_cast<int>(xi);
       const float fx = static_cast<float>(x) - t.x0;
-      for (int k = 0; k < count; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
+      if (count == kMaxAttributes + 2) {
+        // Every plane, as a pixel program takes them: a fixed count the compiler unrolls.
+        for (int k = 0; k < kMaxAttributes + 2; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
+      } else {
+        for (int k = 0; k < count; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
+      }
       const float z = Clamp01(value[0]);
       float* zSlot = nullptr;
       if (depth != nullptr) {
