@@ -251,7 +251,7 @@ PixelState MakePixelState(const DeviceState& s, Surface* target, Surface* depth,
   }
 
   if (p.program != nullptr) {
-    p.texcoordStages = 4;
+    p.texcoordStages = kProgramStages;
     return p;
   }
   for (DWORD i = 0; i < kStageCount; ++i) {
@@ -460,9 +460,9 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
     for (int64_t xi = left; xi <= right; ++xi) {
       const int x = static_cast<int>(xi);
       const float fx = static_cast<float>(x) - t.x0;
-      if (count == kMaxAttributes + 2) {
-        // Every plane, as a pixel program takes them: a fixed count the compiler unrolls.
-        for (int k = 0; k < kMaxAttributes + 2; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
+      if (count == kProgramPlanes) {
+        // The planes a pixel program takes: a fixed count the compiler unrolls.
+        for (int k = 0; k < kProgramPlanes; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
       } else {
         for (int k = 0; k < count; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
       }
@@ -482,9 +482,16 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
       const float cw = p.flat ? 1.f : w;
       in.diffuse = {attr[kDiffuse] * cw, attr[kDiffuse + 1] * cw, attr[kDiffuse + 2] * cw, attr[kDiffuse + 3] * cw};
       in.specular = {attr[kSpecular] * cw, attr[kSpecular + 1] * cw, attr[kSpecular + 2] * cw, 0.f};
-      for (int s = 0; s < p.texcoordStages; ++s) {
-        in.texcoord[s][0] = attr[kTexcoord + 2 * s] * w;
-        in.texcoord[s][1] = attr[kTexcoord + 2 * s + 1] * w;
+      if (p.texcoordStages == kProgramStages) {
+        for (int s = 0; s < kProgramStages; ++s) {
+          in.texcoord[s][0] = attr[kTexcoord + 2 * s] * w;
+          in.texcoord[s][1] = attr[kTexcoord + 2 * s + 1] * w;
+        }
+      } else {
+        for (int s = 0; s < p.texcoordStages; ++s) {
+          in.texcoord[s][0] = attr[kTexcoord + 2 * s] * w;
+          in.texcoord[s][1] = attr[kTexcoord + 2 * s + 1] * w;
+        }
       }
       Color color = p.program != nullptr ? (*p.program)(in, sampler) : RunStages(p, t.linear, in);
       if (p.specular) {
