@@ -2,7 +2,8 @@
 // addressed on its own by the address mode's division, decoded by the format table and weighed
 // channel by channel. The sampler reads 32-bit texels four channels at a time, addresses a bilinear
 // footprint's rows and columns once, masks repeats of power-of-two textures and floors without a
-// library call; each of these must give the same floats, bit for bit.
+// library call; each of these must give the same floats, bit for bit. Colours written back become
+// bytes by selections rather than branches, held to 0..1 and rounded as before.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -86,6 +87,17 @@ TEST(TextureSamplingTest, FloorAgreesWithTheLibraryOnEveryKindOfFloat) {
                          -0.99999994f, 0.99999994f, std::numeric_limits<float>::denorm_min()};
   for (float x : cases) EXPECT_EQ(Bits(d3d9::Floor(x)), Bits(std::floor(x))) << x;
   EXPECT_TRUE(std::isnan(d3d9::Floor(std::numeric_limits<float>::quiet_NaN())));
+}
+
+TEST(TextureSamplingTest, ChannelsBecomeBytesHeldAndRounded) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    float value;
+    int byte;
+  } cases[] = {{std::numeric_limits<float>::quiet_NaN(), 0}, {-inf, 0}, {-1.f, 0}, {-0.f, 0}, {0.f, 0},
+               {1e-30f, 0}, {0.5f / 255.f, 1}, {0.4999f / 255.f, 0}, {0.5f, 128}, {254.5f / 255.f, 255},
+               {254.49f / 255.f, 254}, {1.f, 255}, {1.0000001f, 255}, {3e38f, 255}, {inf, 255}};
+  for (const auto& c : cases) EXPECT_EQ(d3d9::ToByte(c.value), c.byte) << c.value;
 }
 
 TEST(TextureSamplingTest, SamplesMatchTexelByTexelReadingBitForBit) {
