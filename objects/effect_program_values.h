@@ -1,10 +1,13 @@
 // Reading an effect pass's bound parameter values inside a native pixel program, and the small
 // arithmetic the screen brushes' programs share.
 #pragma once
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "platform/d3d9/color.h"
+#include "platform/d3d9/texture_view.h"
 #include "platform/d3dx9/effect.h"
 
 namespace effect_values {
@@ -20,15 +23,28 @@ bool SignedTexture(const std::vector<d3dx9::EffectValue>& values, const std::str
 // The offset a bump texel's channel stands for, from -1 to 1.
 inline float BumpOffset(float channel, bool isSigned) { return isSigned ? channel : 2.0f * channel - 1.0f; }
 
+// The helpers below run several times for every pixel a program draws: they are inline.
+
 // The fractional part, in 0..1: a repeating lookup. A coordinate that is not finite (an infinite
 // tile count) reads the start of the picture instead of an undefined place.
-float Wrap(float x);
+inline float Wrap(float x) {
+  if (!std::isfinite(x)) return 0.0f;
+  const float f = x - d3d9::Floor(x);
+  // A tiny negative x rounds to exactly 1 above; that is the start of the next repeat.
+  return f < 1.0f ? f : 0.0f;
+}
 // A mirrored repeat, in 0..1: 1.25 reads 0.75, as a sampler in mirror mode reads a picture's copies.
 // A coordinate that is not finite reads the start of the picture.
-float Mirror(float x);
+inline float Mirror(float x) {
+  if (!std::isfinite(x)) return 0.0f;
+  const float period = x - 2.0f * d3d9::Floor(x * 0.5f);  // 0..2
+  return period <= 1.0f ? period : 2.0f - period;
+}
 // Held to 0..1; not-a-number gives 0.
-float Saturate(float x);
+inline float Saturate(float x) { return x > 0.0f ? std::min(x, 1.0f) : 0.0f; }
 // a + (b - a) x t for every channel.
-d3d9::Color Lerp(const d3d9::Color& a, const d3d9::Color& b, float t);
+inline d3d9::Color Lerp(const d3d9::Color& a, const d3d9::Color& b, float t) {
+  return d3d9::Color{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
+}
 
 }  // namespace effect_values

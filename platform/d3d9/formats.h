@@ -24,10 +24,12 @@ Color DecodeTexel(D3DFORMAT format, const uint8_t* texel);
 // Writes a colour (clamped to 0..1, rounded to the nearest step) in the layout of a colour format.
 void EncodeTexel(D3DFORMAT format, const Color& color, uint8_t* texel);
 
+// A channel as a byte, held to 0..1 (not-a-number gives 0) and rounded. Held by selections rather
+// than branches: the colours of neighbouring pixels cross 0 and 1 too often to predict.
 inline uint8_t ToByte(float value) {
-  if (!(value > 0.f)) return 0;
-  if (value >= 1.f) return 255;
-  return static_cast<uint8_t>(value * 255.f + 0.5f);
+  const float low = value > 0.f ? value : 0.f;
+  const float held = low < 1.f ? low : 1.f;
+  return static_cast<uint8_t>(held * 255.f + 0.5f);
 }
 
 }  // namespace d3d9

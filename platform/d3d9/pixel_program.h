@@ -16,6 +16,7 @@
 
 #include "platform/d3d9/color.h"
 #include "platform/d3d9/device_state.h"
+#include "platform/d3d9/texture_view.h"
 
 namespace d3d9 {
 
@@ -27,14 +28,17 @@ struct PixelInput {
   float texcoord[kStageCount][2] = {};
 };
 
-struct TextureView;
-
 // Samples the texture bound to a stage, as that stage's sampler states say. An unbound stage reads
 // opaque black.
 class TextureSampler {
  public:
   explicit TextureSampler(const TextureView* views) : views_(views) {}
-  Color Sample(DWORD stage, float u, float v) const;
+  // Inline: a program samples several times a pixel, and the call would cost as much as a texel.
+  Color Sample(DWORD stage, float u, float v) const {
+    if (stage >= kStageCount || !views_[stage].bound()) return Color{0.f, 0.f, 0.f, 1.f};
+    const TextureView& view = views_[stage];
+    return view.Sample(u, v, view.magFilter == D3DTEXF_LINEAR || view.minFilter == D3DTEXF_LINEAR);
+  }
 
  private:
   const TextureView* views_;

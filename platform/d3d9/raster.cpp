@@ -188,12 +188,6 @@ Color ReadTarget(D3DFORMAT format, const uint8_t* pixel) {
 
 }  // namespace
 
-Color TextureSampler::Sample(DWORD stage, float u, float v) const {
-  if (stage >= kStageCount || !views_[stage].bound()) return Color{0.f, 0.f, 0.f, 1.f};
-  const TextureView& view = views_[stage];
-  return view.Sample(u, v, view.magFilter == D3DTEXF_LINEAR || view.minFilter == D3DTEXF_LINEAR);
-}
-
 PixelState MakePixelState(const DeviceState& s, Surface* target, Surface* depth, const PixelProgram* program) {
   PixelState p;
   p.target = target;
@@ -257,7 +251,7 @@ PixelState MakePixelState(const DeviceState& s, Surface* target, Surface* depth,
   }
 
   if (p.program != nullptr) {
-    p.texcoordStages = 4;
+    p.texcoordStages = kProgramStages;
     return p;
   }
   for (DWORD i = 0; i < kStageCount; ++i) {
@@ -444,6 +438,10 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
     return;
   }
 
+  // Blending by SRCALPHA and INVSRCALPHA, the usual one, is written out: the same products and sums
+  // Blend makes, without its calls per pixel.
+  const bool alphaBlend = p.srcBlend == D3DBLEND_SRCALPHA && p.destBlend == D3DBLEND_INVSRCALPHA &&
+                          p.blendOp == D3DBLENDOP_ADD && !p.separateAlphaBlend;
   for (int y = top; y <= bottom; ++y) {
     const RowSpan covered = cover(y);
     const int64_t left = covered.left;
@@ -462,7 +460,12 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
     for (int64_t xi = left; xi <= right; ++xi) {
       const int x = static_cast<int>(xi);
       const float fx = static_cast<float>(x) - t.x0;
-      for (int k = 0; k < count; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
+      if (count == kProgramPlanes) {
+        // The planes a pixel program takes: a fixed count the compiler unrolls.
+        for (int k = 0; k < kProgramPlanes; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
+      } else {
+        for (int k = 0; k < count; ++k) value[k] = rowStart[k] + t.ddx[k] * fx;
+      }
       const float z = Clamp01(value[0]);
       float* zSlot = nullptr;
       if (depth != nullptr) {
@@ -479,9 +482,16 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
       const float cw = p.flat ? 1.f : w;
       in.diffuse = {attr[kDiffuse] * cw, attr[kDiffuse + 1] * cw, attr[kDiffuse + 2] * cw, attr[kDiffuse + 3] * cw};
       in.specular = {attr[kSpecular] * cw, attr[kSpecular + 1] * cw, attr[kSpecular + 2] * cw, 0.f};
-      for (int s = 0; s < p.texcoordStages; ++s) {
-        in.texcoord[s][0] = attr[kTexcoord + 2 * s] * w;
-        in.texcoord[s][1] = attr[kTexcoord + 2 * s + 1] * w;
+      if (p.texcoordStages == kProgramStages) {
+        for (int s = 0; s < kProgramStages; ++s) {
+          in.texcoord[s][0] = attr[kTexcoord + 2 * s] * w;
+          in.texcoord[s][1] = attr[kTexcoord + 2 * s + 1] * w;
+        }
+      } else {
+        for (int s = 0; s < p.texcoordStages; ++s) {
+          in.texcoord[s][0] = attr[kTexcoord + 2 * s] * w;
+          in.texcoord[s][1] = attr[kTexcoord + 2 * s + 1] * w;
+        }
       }
       Color color = p.program != nullptr ? (*p.program)(in, sampler) : RunStages(p, t.linear, in);
       if (p.specular) {
@@ -495,8 +505,23 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
       uint8_t* pixel = out + static_cast<size_t>(x) * bytes;
       Color dst;
       const bool needDst = p.blend || p.writeMask != 0xf;
-      if (needDst) dst = ReadTarget(format, pixel);
-      if (p.blend) color = Blend(p, color, dst);
+      if (needDst) {
+        if (fast32) {
+          const Float4 d = Decode32x4(pixel, format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u);
+          dst = {d[0], d[1], d[2], d[3]};
+        } else {
+          dst = ReadTarget(format, pixel);
+        }
+      }
+      if (p.blend) {
+        if (alphaBlend) {
+          const float a = color.a;
+          const float ia = 1 - a;
+          color = {color.r * a + dst.r * ia, color.g * a + dst.g * ia, color.b * a + dst.b * ia, color.a * a + dst.a * ia};
+        } else {
+          color = Blend(p, color, dst);
+        }
+      }
       if (p.writeMask != 0xf) {
         if (!(p.writeMask & D3DCOLORWRITEENABLE_RED)) color.r = dst.r;
         if (!(p.writeMask & D3DCOLORWRITEENABLE_GREEN)) color.g = dst.g;

@@ -23,6 +23,11 @@ constexpr int kSpecular = 4;
 constexpr int kTexcoord = 7;
 constexpr int kMaxAttributes = kTexcoord + 2 * static_cast<int>(kStageCount);
 
+// A pixel program is handed the coordinates of this many stages; its pixels take this many planes
+// (z, 1/w, then the attributes).
+constexpr int kProgramStages = 4;
+constexpr int kProgramPlanes = 2 + kTexcoord + 2 * kProgramStages;
+
 struct ScreenVertex {
   float x = 0.f;  // pixels
   float y = 0.f;

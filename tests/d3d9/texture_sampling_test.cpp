@@ -1,0 +1,156 @@
+// The sampler that pixel programs call, against a plain reading of the same rules: every texel
+// addressed on its own by the address mode's division, decoded by the format table and weighed
+// channel by channel. The sampler reads 32-bit texels four channels at a time, addresses a bilinear
+// footprint's rows and columns once, masks repeats of power-of-two textures and floors without a
+// library call; each of these must give the same floats, bit for bit. Colours written back become
+// bytes by selections rather than branches, held to 0..1 and rounded as before.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/d3d9/formats.h"
+#include "platform/d3d9/texture_view.h"
+
+namespace {
+
+using d3d9::Color;
+using d3d9::TextureView;
+
+uint32_t Bits(float f) {
+  uint32_t b;
+  std::memcpy(&b, &f, 4);
+  return b;
+}
+
+int ReferenceAddress(int i, int n, DWORD mode) {
+  switch (mode) {
+    case D3DTADDRESS_MIRROR: {
+      int m = i % (2 * n);
+      if (m < 0) m += 2 * n;
+      return m < n ? m : 2 * n - 1 - m;
+    }
+    case D3DTADDRESS_CLAMP: return i < 0 ? 0 : (i >= n ? n - 1 : i);
+    case D3DTADDRESS_BORDER: return i < 0 || i >= n ? -1 : i;
+    default: {
+      int m = i % n;
+      return m < 0 ? m + n : m;
+    }
+  }
+}
+
+Color ReferenceTexel(const TextureView& t, int x, int y) {
+  const int ax = ReferenceAddress(x, t.width, t.addressU);
+  const int ay = ReferenceAddress(y, t.height, t.addressV);
+  if (ax < 0 || ay < 0) return t.border;
+  return d3d9::DecodeTexel(t.format, t.bits + static_cast<size_t>(ay) * t.pitch +
+                                         static_cast<size_t>(ax) * d3d9::BytesPerTexel(t.format));
+}
+
+Color ReferenceSample(const TextureView& t, float u, float v, bool linear) {
+  constexpr float kLimit = 1 << 20;
+  float fu = std::clamp(u * static_cast<float>(t.width), -kLimit, kLimit);
+  float fv = std::clamp(v * static_cast<float>(t.height), -kLimit, kLimit);
+  if (std::isnan(u * static_cast<float>(t.width))) fu = 0.f;
+  if (std::isnan(v * static_cast<float>(t.height))) fv = 0.f;
+  if (!linear) return ReferenceTexel(t, static_cast<int>(std::floor(fu)), static_cast<int>(std::floor(fv)));
+  fu -= 0.5f;
+  fv -= 0.5f;
+  const float x0 = std::floor(fu);
+  const float y0 = std::floor(fv);
+  const float wx = fu - x0;
+  const float wy = fv - y0;
+  const int ix = static_cast<int>(x0);
+  const int iy = static_cast<int>(y0);
+  const Color c[4] = {ReferenceTexel(t, ix, iy), ReferenceTexel(t, ix + 1, iy), ReferenceTexel(t, ix, iy + 1),
+                      ReferenceTexel(t, ix + 1, iy + 1)};
+  const float w[4] = {(1.f - wx) * (1.f - wy), wx * (1.f - wy), (1.f - wx) * wy, wx * wy};
+  Color out;
+  float* channels[4] = {&out.r, &out.g, &out.b, &out.a};
+  for (int ch = 0; ch < 4; ++ch) {
+    const auto at = [&](int k) { return ch == 0 ? c[k].r : ch == 1 ? c[k].g : ch == 2 ? c[k].b : c[k].a; };
+    *channels[ch] = at(0) * w[0] + at(1) * w[1] + at(2) * w[2] + at(3) * w[3];
+  }
+  return out;
+}
+
+TEST(TextureSamplingTest, FloorAgreesWithTheLibraryOnEveryKindOfFloat) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float cases[] = {0.f,         -0.f,       0.5f,        -0.5f,       1.f,       -1.f,      2.9999998f,
+                         -2.0000002f, 1e-30f,     -1e-30f,     8388607.5f,  -8388607.5f, 8388608.f, -8388609.f,
+                         3e9f,        -3e9f,      1e38f,       -1e38f,      inf,       -inf,      123456.78f,
+                         -0.99999994f, 0.99999994f, std::numeric_limits<float>::denorm_min()};
+  for (float x : cases) EXPECT_EQ(Bits(d3d9::Floor(x)), Bits(std::floor(x))) << x;
+  EXPECT_TRUE(std::isnan(d3d9::Floor(std::numeric_limits<float>::quiet_NaN())));
+}
+
+TEST(TextureSamplingTest, ChannelsBecomeBytesHeldAndRounded) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    float value;
+    int byte;
+  } cases[] = {{std::numeric_limits<float>::quiet_NaN(), 0}, {-inf, 0}, {-1.f, 0}, {-0.f, 0}, {0.f, 0},
+               {1e-30f, 0}, {0.5f / 255.f, 1}, {0.4999f / 255.f, 0}, {0.5f, 128}, {254.5f / 255.f, 255},
+               {254.49f / 255.f, 254}, {1.f, 255}, {1.0000001f, 255}, {3e38f, 255}, {inf, 255}};
+  for (const auto& c : cases) EXPECT_EQ(d3d9::ToByte(c.value), c.byte) << c.value;
+}
+
+TEST(TextureSamplingTest, SamplesMatchTexelByTexelReadingBitForBit) {
+  struct Case {
+    D3DFORMAT format;
+    int width, height;
+  };
+  // Power-of-two and odd sizes (mask and division repeats), 32-bit and other formats, and a row
+  // one texel wide where a bilinear footprint always straddles the edge; the bump maps' signed format.
+  const Case textures[] = {{D3DFMT_A8R8G8B8, 8, 4},  {D3DFMT_X8R8G8B8, 13, 7}, {D3DFMT_A8R8G8B8, 5, 16},
+                           {D3DFMT_R5G6B5, 8, 8},    {D3DFMT_A8R8G8B8, 1, 3},  {D3DFMT_X8R8G8B8, 16, 1},
+                           {D3DFMT_V8U8, 8, 8},      {D3DFMT_V8U8, 7, 5}};
+  const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER};
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  std::vector<float> coordinates = {nan, -1e30f, 1e30f, -3.1f, -1.f, -0.02f, -0.f, 0.f, 0.999f, 1.f, 1.7f, 7.25f};
+  for (int i = 0; i <= 40; ++i) coordinates.push_back(-0.5f + i * 0.0517f);
+
+  for (const Case& c : textures) {
+    const UINT bytes = d3d9::BytesPerTexel(c.format);
+    const size_t pitch = c.width * bytes + 4;  // rows padded, as a surface's may be
+    std::vector<uint8_t> bits(pitch * c.height);
+    uint32_t seed = 12345;
+    for (uint8_t& b : bits) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    for (DWORD modeU : modes) {
+      for (DWORD modeV : modes) {
+        TextureView view;
+        view.bits = bits.data();
+        view.width = c.width;
+        view.height = c.height;
+        view.pitch = pitch;
+        view.format = c.format;
+        view.addressU = modeU;
+        view.addressV = modeV;
+        view.border = {0.25f, 0.5f, 0.75f, 0.125f};
+        for (bool linear : {false, true}) {
+          for (float u : coordinates) {
+            for (float v : coordinates) {
+              const Color got = view.Sample(u, v, linear);
+              const Color want = ReferenceSample(view, u, v, linear);
+              const std::string where = std::to_string(c.width) + "x" + std::to_string(c.height) + " format " +
+                                        std::to_string(c.format) + " modes " + std::to_string(modeU) + "/" +
+                                        std::to_string(modeV) + (linear ? " linear" : " point") + " at (" +
+                                        std::to_string(u) + ", " + std::to_string(v) + ")";
+              ASSERT_EQ(Bits(got.r), Bits(want.r)) << where;
+              ASSERT_EQ(Bits(got.g), Bits(want.g)) << where;
+              ASSERT_EQ(Bits(got.b), Bits(want.b)) << where;
+              ASSERT_EQ(Bits(got.a), Bits(want.a)) << where;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
