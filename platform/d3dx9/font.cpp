@@ -67,13 +67,17 @@ class Font final : public d3dx9::ComObject<ID3DXFont> {
       RECT clip{std::max<LONG>(rect->left, 0), std::max<LONG>(rect->top, 0), std::min<LONG>(rect->right, target.width),
                 std::min<LONG>(rect->bottom, target.height)};
       for (size_t i = 0; i < lines.size(); ++i) {
+        // A line wholly above or below the clip lights nothing: it is neither measured nor drawn, so
+        // a long text costs only what can be seen of it.
+        const LONG baseline = top + static_cast<LONG>(i) * lineHeight + ascent;
+        if (baseline + lineHeight < clip.top || baseline - 2 * lineHeight >= clip.bottom) continue;
         const LONG width = LineWidth(lines[i]);
         LONG left = rect->left;
         if (format & DT_CENTER)
           left = rect->left + (rect->right - rect->left - width) / 2;
         else if (format & DT_RIGHT)
           left = rect->right - width;
-        DrawLine(target, clip, lines[i], left, top + static_cast<LONG>(i) * lineHeight + ascent, color);
+        DrawLine(target, clip, lines[i], left, baseline, color);
       }
       surface->UnlockRect();
     }
@@ -112,7 +116,15 @@ class Font final : public d3dx9::ComObject<ID3DXFont> {
   void DrawLine(const Target& target, const RECT& clip, const std::u16string& line, LONG penX, LONG baseline,
                 D3DCOLOR color) {
     const unsigned colorAlpha = color >> 24;
+    // A glyph's picture stays within an em of its pen position: glyphs further left of the clip are
+    // only advanced over, and the line stops once the pen is an em past the clip's right edge.
+    const LONG em = static_cast<LONG>(face_->size->metrics.x_ppem);
     for (char16_t c : line) {
+      if (penX - em >= clip.right) break;
+      if (penX + 2 * em < clip.left) {
+        if (Load(c, FT_LOAD_DEFAULT)) penX += static_cast<LONG>(face_->glyph->advance.x >> 6);
+        continue;
+      }
       if (!Load(c, FT_LOAD_RENDER)) continue;
       const FT_GlyphSlot glyph = face_->glyph;
       const FT_Bitmap& bitmap = glyph->bitmap;

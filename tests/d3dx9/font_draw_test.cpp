@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 
 #include "platform/d3dx9/font_face.h"
 #include "tests/d3dx9/d3dx_device_fixture.h"
@@ -115,6 +116,28 @@ TEST_F(FontDrawTest, TextIsClippedToItsRectangleAndTransparentTextDrawsNothing) 
   EXPECT_GE(clipped.top, 100);
   EXPECT_LE(clipped.bottom, 119);
   EXPECT_TRUE(Draw(u"HIH", RECT{0, 0, 256, 256}, DT_LEFT, 0x00FFFFFF).Empty());
+}
+
+// A text far longer than its rectangle lights exactly the pixels its visible part lights, in every
+// alignment, however many lines and glyphs lie outside (they are passed over, not drawn).
+TEST_F(FontDrawTest, ALongTextLightsWhatItsVisiblePartLights) {
+  std::u16string longLine(20000, u'W');
+  std::u16string manyLines;
+  for (int i = 0; i < 2000; ++i) manyLines += u"Wide\n";
+  auto pixels = [&](const std::u16string& text, RECT rect, DWORD format) {
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+    font_->DrawTextW(nullptr, text.c_str(), -1, &rect, format, 0xFFFFFFFF);
+    UINT w = 0, h = 0;
+    return ReadLevel(target_, 0, &w, &h);
+  };
+  const RECT inside{20, 20, 236, 236};
+  // A run of one glyph wider than the rectangle shows the same glyphs at the same places whatever its
+  // length: at its start when left-aligned, its middle when centred, its end when right-aligned.
+  for (DWORD format : {DWORD{DT_LEFT}, DWORD{DT_CENTER | DT_VCENTER}, DWORD{DT_RIGHT | DT_BOTTOM}}) {
+    SCOPED_TRACE(format);
+    EXPECT_EQ(pixels(longLine, inside, format), pixels(longLine.substr(0, 12), inside, format));
+  }
+  EXPECT_EQ(pixels(manyLines, inside, DT_LEFT), pixels(manyLines.substr(0, 5 * 10), inside, DT_LEFT));
 }
 
 TEST_F(FontDrawTest, EachLineBreakStartsALine) {
