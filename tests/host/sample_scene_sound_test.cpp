@@ -12,39 +12,20 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/mixer.h"
 #include "platform/machine/clock.h"
-#include "sound/audio_player.h"
-#include "tests/host/scene_probe.h"
-#include "tests/sound/heard_file.h"
+#include "tests/host/sound_file_test.h"
 
 namespace {
 
-class SampleSceneSoundTest : public HostTest {
+class SampleSceneSoundTest : public SoundFileTest {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
-    char pattern[] = "/tmp/copperleaf-sample-sound-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    audio::Mixer::Instance().UseFileSink(folder_ + "/heard.wav");
+    SoundFileTest::SetUp();
     start_ = machine::clock::Now();
-  }
-  void TearDown() override {
-    AudioPlayer::Release();
-    audio::Mixer::Instance().CloseOutput();
-    std::filesystem::remove_all(folder_);
-    HostTest::TearDown();
-  }
-  HeardFile Heard() {
-    audio::Mixer::Instance().CloseOutput();
-    HeardFile heard(folder_ + "/heard.wav");
-    EXPECT_TRUE(heard.wellFormed);
-    return heard;
   }
   // The sound file's frame at a clock time (nanoseconds).
   size_t FrameAt(int64_t clock) const { return static_cast<size_t>((clock - start_) * 441 / 10'000'000); }
 
-  std::string folder_;
   int64_t start_ = 0;
 };
 

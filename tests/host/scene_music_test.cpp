@@ -8,13 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/audio/mixer.h"
 #include "platform/dshow/graph_probe.h"
 #include "slideshow/audio_file.h"
 #include "slideshow/slide_show.h"
-#include "sound/audio_player.h"
-#include "tests/host/scene_probe.h"
-#include "tests/sound/heard_file.h"
+#include "tests/host/sound_file_test.h"
 
 namespace {
 
@@ -43,32 +40,12 @@ void WriteWave(const std::string& path, uint32_t frames, int16_t value) {
 
 int Level(int16_t value) { return static_cast<int>(std::lround(value / 32768.0 * 32767)); }
 
-class SceneMusicTest : public HostTest {
+class SceneMusicTest : public SoundFileTest {
  protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    char pattern[] = "/tmp/copperleaf-music-XXXXXX";
-    folder_ = mkdtemp(pattern);
-    audio::Mixer::Instance().UseFileSink(folder_ + "/heard.wav");
-  }
-  void TearDown() override {
-    AudioPlayer::Release();
-    audio::Mixer::Instance().CloseOutput();
-    std::filesystem::remove_all(folder_);
-    HostTest::TearDown();
-  }
-  HeardFile Heard() {
-    audio::Mixer::Instance().CloseOutput();
-    HeardFile heard(folder_ + "/heard.wav");
-    EXPECT_TRUE(heard.wellFormed);
-    return heard;
-  }
   std::u16string Wide(const std::string& name) const {
     const std::string path = folder_ + "/" + name;
     return std::u16string(path.begin(), path.end());
   }
-
-  std::string folder_;
 };
 
 LRESULT CALLBACK Quiet(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
