@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numeric>
+#include <vector>
 
 #include "objects/background_copy.h"
 #include "objects/expand_fx.h"
@@ -63,7 +64,8 @@ class LibraryBrushTest : public LibrarySceneTest {
   }
 };
 
-TEST_F(LibraryBrushTest, EveryBrushFindsItsEffectInTheLibrary) {
+// One brush of every kind that takes its effect from the library by default.
+struct EveryBrush {
   DS_BackgroundCopy copy;
   DS_LightFX light;
   DS_WavesFX waves;
@@ -74,13 +76,19 @@ TEST_F(LibraryBrushTest, EveryBrushFindsItsEffectInTheLibrary) {
   DS_FireFX fire;
   DS_ExpandFX expand;
   DS_RadialWaveFX radial;
-  for (DS_FX_Constructor* brush : std::initializer_list<DS_FX_Constructor*>{
-           &copy, &light, &waves, &pattern, &underwater, &water, &move, &fire, &expand, &radial}) {
+  std::vector<DS_FX_Constructor*> All() {
+    return {&copy, &light, &waves, &pattern, &underwater, &water, &move, &fire, &expand, &radial};
+  }
+};
+
+TEST_F(LibraryBrushTest, EveryBrushFindsItsEffectInTheLibrary) {
+  EveryBrush brushes;
+  for (DS_FX_Constructor* brush : brushes.All()) {
     SCOPED_TRACE(brush->effectLink.stamp);
     brush->Load(nullptr);
     EXPECT_TRUE(brush->effect);
   }
-  EXPECT_TRUE(water.bumpTexture);
+  EXPECT_TRUE(brushes.water.bumpTexture);
 }
 
 // The picture moves by the offset, the strip it uncovers mirrored; the x wrap flag shows the
@@ -248,18 +256,8 @@ class MissingLibraryBrushTest : public LibraryBrushTest {
 };
 
 TEST_F(MissingLibraryBrushTest, BrushesLoadWithoutEffectsAndDrawNothing) {
-  DS_BackgroundCopy copy;
-  DS_LightFX light;
-  DS_WavesFX waves;
-  DS_PatternBrush pattern;
-  DS_UnderwaterFX underwater;
-  DS_WaterFX water;
-  DS_MoveFX move;
-  DS_FireFX fire;
-  DS_ExpandFX expand;
-  DS_RadialWaveFX radial;
-  for (DS_FX_Constructor* brush : std::initializer_list<DS_FX_Constructor*>{
-           &copy, &light, &waves, &pattern, &underwater, &water, &move, &fire, &expand, &radial}) {
+  EveryBrush brushes;
+  for (DS_FX_Constructor* brush : brushes.All()) {
     SCOPED_TRACE(brush->effectLink.stamp);
     brush->Load(nullptr);
     EXPECT_FALSE(brush->effect);
@@ -267,7 +265,7 @@ TEST_F(MissingLibraryBrushTest, BrushesLoadWithoutEffectsAndDrawNothing) {
     const auto pixels = Show(*brush, CheckerPicture());
     EXPECT_EQ(Changed(pixels, std::vector<uint32_t>(256 * 256, 0x000000u)), 0) << "drew something";
   }
-  EXPECT_FALSE(water.bumpTexture);
+  EXPECT_FALSE(brushes.water.bumpTexture);
 }
 
 }  // namespace
