@@ -5,6 +5,7 @@
 #include "render/device.h"
 #include "render/texture_entry.h"
 #include "slideshow/view_2d.h"
+#include "tests/support/back_buffer_pixels.h"
 
 namespace library_test {
 
@@ -94,20 +95,6 @@ std::vector<uint32_t> LibrarySceneTest::Draw(DS_FX_Constructor& brush, DrawingLa
   return ReadBackBuffer();
 }
 
-std::vector<uint32_t> LibrarySceneTest::ReadBackBuffer() {
-  std::vector<uint32_t> pixels;
-  ComHolder<IDirect3DSurface9> backBuffer;
-  if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Out()))) return pixels;
-  D3DSURFACE_DESC desc{};
-  backBuffer->GetDesc(&desc);
-  D3DLOCKED_RECT locked{};
-  if (FAILED(backBuffer->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return pixels;
-  for (UINT y = 0; y < desc.Height; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-    for (UINT x = 0; x < desc.Width; ++x) pixels.push_back(row[x] & 0x00FFFFFFu);
-  }
-  backBuffer->UnlockRect();
-  return pixels;
-}
+std::vector<uint32_t> LibrarySceneTest::ReadBackBuffer() { return BackBufferPixels(device_.Get()); }
 
 }  // namespace library_test

@@ -6,6 +6,7 @@
 #include "document/iof_reader.h"
 #include "render/device.h"
 #include "slideshow/view_2d.h"
+#include "tests/support/back_buffer_pixels.h"
 #include "tests/support/document_builder.h"
 #include "tests/support/effect_files.h"
 
@@ -61,21 +62,7 @@ ComHolder<IDirect3DTexture9> UnderwaterSceneTest::Gradient() {
   return Paint(256, 256, [](int x, int y) { return 0xFF000000u | uint32_t(x) << 16 | uint32_t(y) << 8; });
 }
 
-std::vector<uint32_t> UnderwaterSceneTest::ReadBackBuffer() {
-  std::vector<uint32_t> pixels;
-  ComHolder<IDirect3DSurface9> backBuffer;
-  if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Out()))) return pixels;
-  D3DSURFACE_DESC desc{};
-  backBuffer->GetDesc(&desc);
-  D3DLOCKED_RECT locked{};
-  if (FAILED(backBuffer->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return pixels;
-  for (UINT y = 0; y < desc.Height; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-    for (UINT x = 0; x < desc.Width; ++x) pixels.push_back(row[x] & 0x00FFFFFFu);
-  }
-  backBuffer->UnlockRect();
-  return pixels;
-}
+std::vector<uint32_t> UnderwaterSceneTest::ReadBackBuffer() { return BackBufferPixels(device_.Get()); }
 
 Texel WobbledTexel(int px, int py, float fx, float fy, float amplitude, float time) {
   const float u = float(px) / 256.0f;
