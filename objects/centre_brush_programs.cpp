@@ -15,7 +15,7 @@ constexpr DWORD kBackgroundStage = 0;
 constexpr DWORD kMaskStage = 1;
 
 // How much of the reworked picture shows: the mask's red, or all of it without a mask.
-float MaskWeight(bool masked, const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+float MaskWeight(bool masked, const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
   return masked ? Saturate(sampler.Sample(kMaskStage, in.texcoord[0][0], in.texcoord[0][1]).r) : 1.0f;
 }
 
@@ -25,7 +25,7 @@ d3d9::PixelProgram RadialExpandProgram(const std::vector<d3dx9::EffectValue>& va
   const std::vector<float> amplitude = Floats(values, "amplitude", 2);
   const std::vector<float> center = Floats(values, "center", 2);
   const bool masked = HasTexture(values, "Mask");
-  return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     const float grow = (amplitude[0] - amplitude[1]) * MaskWeight(masked, in, sampler);
@@ -33,7 +33,7 @@ d3d9::PixelProgram RadialExpandProgram(const std::vector<d3dx9::EffectValue>& va
     const float k = 1.0f + grow > 0.0f ? 1.0f / (1.0f + grow) : 1.0f;
     return sampler.Sample(kBackgroundStage, Saturate(center[0] + (u - center[0]) * k),
                           Saturate(center[1] + (v - center[1]) * k));
-  };
+  });
 }
 
 d3d9::PixelProgram RadialWavesProgram(const std::vector<d3dx9::EffectValue>& values) {
@@ -45,7 +45,7 @@ d3d9::PixelProgram RadialWavesProgram(const std::vector<d3dx9::EffectValue>& val
   const float amplitude = Floats(values, "amplitude", 1)[0];
   const float time = Floats(values, "time", 1)[0];
   const bool masked = HasTexture(values, "Mask");
-  return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     const float dx = u - center[0];
@@ -58,14 +58,14 @@ d3d9::PixelProgram RadialWavesProgram(const std::vector<d3dx9::EffectValue>& val
     // rising time runs the rings outward and a falling one runs them in.
     const float d = amplitude * std::sin(r * zoom * frequency - time) * MaskWeight(masked, in, sampler) / length;
     return sampler.Sample(kBackgroundStage, Saturate(u + dx * d), Saturate(v + dy * d));
-  };
+  });
 }
 
 d3d9::PixelProgram TurnedBackgroundProgram(const std::vector<d3dx9::EffectValue>& values) {
   const std::vector<float> m = Floats(values, "coord_transf", 4);
   const std::vector<float> offset = Floats(values, "offset", 2);
   const bool masked = HasTexture(values, "Mask");
-  return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     const float px = u + offset[0];
@@ -74,5 +74,5 @@ d3d9::PixelProgram TurnedBackgroundProgram(const std::vector<d3dx9::EffectValue>
     const float tv = px * m[1] + py * m[3] - offset[1];
     const float weight = MaskWeight(masked, in, sampler);
     return sampler.Sample(kBackgroundStage, Wrap(u + (tu - u) * weight), Wrap(v + (tv - v) * weight));
-  };
+  });
 }

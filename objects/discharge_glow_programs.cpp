@@ -27,7 +27,7 @@ Tint TintOf(const std::vector<d3dx9::EffectValue>& values) {
 }
 
 // The gathered glow's strength at a pixel: its brightest channel (it was gathered as a grey light).
-float GlowAt(const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+float GlowAt(const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
   const d3d9::Color g = sampler.Sample(kGlowStage, in.texcoord[0][0], in.texcoord[0][1]);
   return Saturate(std::max({g.r, g.g, g.b}));
 }
@@ -35,29 +35,29 @@ float GlowAt(const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
 }  // namespace
 
 d3d9::PixelProgram GlowGatherProgram(const std::vector<d3dx9::EffectValue>&) {
-  return [](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const d3d9::Color t = sampler.Sample(kPictureStage, in.texcoord[0][0], in.texcoord[0][1]);
     const float a = t.a * in.diffuse.a;
     // Colour weighted by coverage: a transparent corner of the picture adds no light.
     return d3d9::Color{t.r * a, t.g * a, t.b * a, a};
-  };
+  });
 }
 
 d3d9::PixelProgram GlowScreenProgram(const std::vector<d3dx9::EffectValue>& values) {
   const Tint tint = TintOf(values);
-  return [tint](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([tint](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const d3d9::Color bg = sampler.Sample(kPictureStage, in.texcoord[0][0], in.texcoord[0][1]);
     const float g = Saturate(GlowAt(in, sampler) * tint.strength);
     auto screen = [g](float base, float light) { return 1.0f - (1.0f - base) * (1.0f - light * g); };
     return d3d9::Color{screen(bg.r, tint.r), screen(bg.g, tint.g), screen(bg.b, tint.b), 1.0f};
-  };
+  });
 }
 
 d3d9::PixelProgram GlowNormalProgram(const std::vector<d3dx9::EffectValue>& values) {
   const Tint tint = TintOf(values);
-  return [tint](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([tint](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const d3d9::Color bg = sampler.Sample(kPictureStage, in.texcoord[0][0], in.texcoord[0][1]);
     const float g = Saturate(GlowAt(in, sampler) * tint.strength);
     return d3d9::Color{bg.r + (tint.r - bg.r) * g, bg.g + (tint.g - bg.g) * g, bg.b + (tint.b - bg.b) * g, 1.0f};
-  };
+  });
 }

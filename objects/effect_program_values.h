@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/d3d9/color.h"
+#include "platform/d3d9/pixel_program.h"
 #include "platform/d3d9/texture_view.h"
 #include "platform/d3dx9/effect.h"
 
@@ -23,7 +24,9 @@ bool SignedTexture(const std::vector<d3dx9::EffectValue>& values, const std::str
 // The offset a bump texel's channel stands for, from -1 to 1.
 inline float BumpOffset(float channel, bool isSigned) { return isSigned ? channel : 2.0f * channel - 1.0f; }
 
-// The helpers below run several times for every pixel a program draws: they are inline.
+// The helpers below run several times for every pixel a program draws: they are inline, and free
+// of calls and branches the compiler cannot turn into selects, so that a program's loops over a
+// block vectorise.
 
 // The fractional part, in 0..1: a repeating lookup. A coordinate that is not finite (an infinite
 // tile count) reads the start of the picture instead of an undefined place.
@@ -45,6 +48,37 @@ inline float Saturate(float x) { return x > 0.0f ? std::min(x, 1.0f) : 0.0f; }
 // a + (b - a) x t for every channel.
 inline d3d9::Color Lerp(const d3d9::Color& a, const d3d9::Color& b, float t) {
   return d3d9::Color{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
+}
+// Lerp of lane i of two blocks into lane i of `out` (which may be either of them).
+inline void LerpLane(const d3d9::ColorBlock& a, const d3d9::ColorBlock& b, float t, int i, d3d9::ColorBlock& out) {
+  out.r[i] = a.r[i] + (b.r[i] - a.r[i]) * t;
+  out.g[i] = a.g[i] + (b.g[i] - a.g[i]) * t;
+  out.b[i] = a.b[i] + (b.b[i] - a.b[i]) * t;
+  out.a[i] = a.a[i] + (b.a[i] - a.a[i]) * t;
+}
+
+// TRANSITIONAL: a program written per pixel, run over a block lane by lane.
+struct PixelInput {
+  d3d9::Color diffuse;
+  float texcoord[d3d9::kProgramStages][2];
+};
+template <class F>
+d3d9::PixelProgram PerPixel(F f) {
+  return [f](const d3d9::PixelBlock& b, const d3d9::TextureSampler& s, d3d9::ColorBlock& out) {
+    for (int i = 0; i < b.count; ++i) {
+      PixelInput in;
+      in.diffuse = {b.diffuse[0][i], b.diffuse[1][i], b.diffuse[2][i], b.diffuse[3][i]};
+      for (int k = 0; k < d3d9::kProgramStages; ++k) {
+        in.texcoord[k][0] = b.u[k][i];
+        in.texcoord[k][1] = b.v[k][i];
+      }
+      const d3d9::Color c = f(in, s);
+      out.r[i] = c.r;
+      out.g[i] = c.g;
+      out.b[i] = c.b;
+      out.a[i] = c.a;
+    }
+  };
 }
 
 }  // namespace effect_values

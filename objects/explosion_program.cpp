@@ -47,7 +47,7 @@ d3d9::PixelProgram ExplosionFireballProgram(const std::vector<d3dx9::EffectValue
   f.cooling = Saturate(phase3[0]);
   f.gradient = HasTexture(values, "GradientTex");
   f.noise = HasTexture(values, "NoiseTex");
-  return [f](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([f](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0], v = in.texcoord[0][1];
     const float dx = u - 0.5f, dy = v - 0.5f;
     const float r = std::sqrt(dx * dx + dy * dy) * 2.0f;
@@ -78,5 +78,5 @@ d3d9::PixelProgram ExplosionFireballProgram(const std::vector<d3dx9::EffectValue
     const float left = f.cooling > 0.0f ? Saturate((turbulence + 0.25f - 1.25f * f.cooling) * 4.0f) : 1.0f;
     out.a = Saturate(solid * left * in.diffuse.a);
     return out;
-  };
+  });
 }

@@ -1,5 +1,7 @@
 #include "objects/fire_brush_program.h"
 
+#include "objects/effect_program_values.h"
+
 #include <algorithm>
 #include <string>
 
@@ -48,7 +50,7 @@ d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& value
   p.gain = 0.7f + Floats(values, "Brightness", 1)[0];
   // An unbound stage reads black, which would hide every flame: without a mask nothing is masked.
   p.masked = HasTexture(values, "Mask");
-  return [p](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([p](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     float n = 0.0f;
@@ -65,5 +67,5 @@ d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& value
     if (p.masked) alpha *= sampler.Sample(2, u, v).r;
     return d3d9::Color{Saturate((p.k1[0] + p.k2[0] * s) * p.gain), Saturate((p.k1[1] + p.k2[1] * s) * p.gain),
                        Saturate((p.k1[2] + p.k2[2] * s) * p.gain), alpha};
-  };
+  });
 }

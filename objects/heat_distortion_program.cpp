@@ -25,7 +25,7 @@ d3d9::PixelProgram HeatDistortionProgram(const std::vector<d3dx9::EffectValue>& 
   const std::vector<float> scale = Floats(values, "bump_scale", 2);
   const float ox = offset[0], oy = offset[1], sx = scale[0], sy = scale[1];
   const bool isSigned = effect_values::SignedTexture(values, "Bumpmap");
-  return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     const d3d9::Color bump = sampler.Sample(1, u * sx + ox, v * sy + oy);
@@ -33,5 +33,5 @@ d3d9::PixelProgram HeatDistortionProgram(const std::vector<d3dx9::EffectValue>& 
                                        v + effect_values::BumpOffset(bump.g, isSigned) * strength);
     scene.a = 1.0f;
     return scene;
-  };
+  });
 }

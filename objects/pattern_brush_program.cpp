@@ -25,7 +25,7 @@ d3d9::PixelProgram TiledPatternProgram(const std::vector<d3dx9::EffectValue>& va
   const float zoom = Floats(values, "Scale", 2)[1];
   for (float& entry : m) entry *= zoom;
   const bool masked = HasTexture(values, "Mask");
-  return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     const float x = u * shape[0];
@@ -39,5 +39,5 @@ d3d9::PixelProgram TiledPatternProgram(const std::vector<d3dx9::EffectValue>& va
     d3d9::Color out = Lerp(background, pattern, cover);
     out.a = background.a;
     return out;
-  };
+  });
 }

@@ -28,7 +28,7 @@ d3d9::PixelProgram UnderwaterWobbleProgram(const std::vector<d3dx9::EffectValue>
   p.time = Floats(values, "time", 1)[0];
   // An unbound stage reads black, which would still the whole picture: without a mask all of it moves.
   p.masked = effect_values::HasTexture(values, "Mask");
-  return [p](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([p](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     float a = p.amplitude;
@@ -36,5 +36,5 @@ d3d9::PixelProgram UnderwaterWobbleProgram(const std::vector<d3dx9::EffectValue>
     const float du = a * std::sin(p.fy * v + p.time);
     const float dv = a * std::sin(p.fx * u + p.time);
     return sampler.Sample(0, u + du, v + dv);
-  };
+  });
 }

@@ -47,7 +47,7 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
   // scale, so that the shadows do not depend on how far the slopes push the picture.
   const float reach = std::hypot(turn[0], turn[1]);
   const float light = std::hypot(half[0], half[1]);
-  return [=](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
+  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
     const float u = in.texcoord[0][0];
     const float v = in.texcoord[0][1];
     const float su = u * scale[0];
@@ -77,5 +77,5 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
                             Saturate(seen.b * tint[2] * shade), seen.a};
     if (weight >= 1.0f) return water;
     return Lerp(sampler.Sample(kBackgroundStage, u, v), water, weight);
-  };
+  });
 }

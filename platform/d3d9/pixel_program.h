@@ -1,11 +1,15 @@
 // The seam through which an effect pass runs a native pixel program inside the software device.
 //
-// While a program is bound, it replaces the texture stages: for every covered pixel the device hands
-// it the interpolated inputs (diffuse and specular colour, the texture coordinates of each stage after
-// generation and the texture matrix) and a sampler over the bound textures (SetTexture with the
-// stage's sampler states). The colour it returns then goes through the rest of the pixel stage as the
-// stages' output would: the specular sum when D3DRS_SPECULARENABLE is on, the alpha test, depth,
-// blending and the colour-write mask, all from the device's render states.
+// While a program is bound, it replaces the texture stages. The device hands it the covered pixels
+// of a row a block at a time: for each pixel the interpolated diffuse colour and the texture
+// coordinates of each stage, and a sampler over the bound textures (SetTexture with the stage's
+// sampler states). The colours it writes then go through the rest of the pixel stage as the stages'
+// output would: the specular sum when D3DRS_SPECULARENABLE is on, the alpha test, depth, blending
+// and the colour-write mask, all from the device's render states.
+//
+// A block at a time, because a program called per pixel spent more on the call, on building its
+// inputs and on sampling one texel at a time than on its own arithmetic: over a block the program's
+// loops run a fixed length the compiler vectorises, and the sampler reads many texels per register.
 //
 // Rows of the target are rendered on several threads at once, so a program is called concurrently
 // and must only read what it captured (the effect's parameters, copied when the pass begins).
@@ -14,26 +18,45 @@
 
 #include <d3d9.h>
 
-#include "platform/d3d9/color.h"
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/texture_view.h"
 
 namespace d3d9 {
 
-struct PixelInput {
-  int x = 0;  // the pixel
+// A program is handed the coordinates of this many stages.
+constexpr int kProgramStages = 4;
+// Pixels in a block: a multiple of the widest register's lanes.
+constexpr int kBlockPixels = 64;
+
+// Pixels x .. x + kBlockPixels - 1 of row y, one array per value. The first `count` are covered;
+// the lanes after them continue the row's planes beyond the triangle, so that a program may run
+// every loop over all kBlockPixels lanes. What it writes there is thrown away.
+struct PixelBlock {
+  int x = 0;
   int y = 0;
-  Color diffuse;
-  Color specular;
-  float texcoord[kStageCount][2] = {};
+  int count = 0;
+  alignas(64) float diffuse[4][kBlockPixels];  // red, green, blue, alpha
+  alignas(64) float u[kProgramStages][kBlockPixels];
+  alignas(64) float v[kProgramStages][kBlockPixels];
 };
 
-// Samples the texture bound to a stage, as that stage's sampler states say. An unbound stage reads
-// opaque black.
+// A colour per lane of a block.
+struct ColorBlock {
+  alignas(64) float r[kBlockPixels];
+  alignas(64) float g[kBlockPixels];
+  alignas(64) float b[kBlockPixels];
+  alignas(64) float a[kBlockPixels];
+};
+
+// Samples the textures bound to the stages, as each stage's sampler states say, exactly as the
+// texture stages would read them.
 class TextureSampler {
  public:
   explicit TextureSampler(const TextureView* views) : views_(views) {}
-  // Inline: a program samples several times a pixel, and the call would cost as much as a texel.
+  // The texel of `stage` at (u[i], v[i]) into lane i of `out`, for every lane of a block. An
+  // unbound stage reads opaque black.
+  void Sample(DWORD stage, const float* u, const float* v, ColorBlock& out) const;
+  // TRANSITIONAL: one texel, for programs not yet written over blocks.
   Color Sample(DWORD stage, float u, float v) const {
     if (stage >= kStageCount || !views_[stage].bound()) return Color{0.f, 0.f, 0.f, 1.f};
     const TextureView& view = views_[stage];
@@ -44,7 +67,7 @@ class TextureSampler {
   const TextureView* views_;
 };
 
-using PixelProgram = std::function<Color(const PixelInput&, const TextureSampler&)>;
+using PixelProgram = std::function<void(const PixelBlock&, const TextureSampler&, ColorBlock&)>;
 
 // Binds `program` into the pixel stage of `device` (one of this stand-in's devices); an empty
 // program unbinds it and the texture stages apply again.

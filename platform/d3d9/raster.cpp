@@ -34,6 +34,13 @@ Color FromD3DColor(DWORD c) {
 
 bool ReadsTexture(DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; }
 
+// What the texture stages read of one pixel.
+struct PixelInput {
+  Color diffuse;
+  Color specular;
+  float texcoord[kStageCount][2] = {};
+};
+
 struct StageInputs {
   const Color* diffuse;
   const Color* specular;
@@ -252,6 +259,7 @@ PixelState MakePixelState(const DeviceState& s, Surface* target, Surface* depth,
 
   if (p.program != nullptr) {
     p.texcoordStages = kProgramStages;
+    PlanSpans(p);
     return p;
   }
   for (DWORD i = 0; i < kStageCount; ++i) {
@@ -392,6 +400,34 @@ bool SetupTriangle(const PixelState& p, const ScreenVertex& a, const ScreenVerte
   return true;
 }
 
+void FillBlock(const PixelState& p, const Triangle& t, int x, int y, PixelBlock& block) {
+  block.x = x;
+  block.y = y;
+  const float fy = static_cast<float>(y) - t.y0;
+  // Loops of a fixed length over plain arrays, which the compiler vectorises.
+  float fx[kBlockPixels];
+  for (int i = 0; i < kBlockPixels; ++i) fx[i] = static_cast<float>(x + i) - t.x0;
+  float w[kBlockPixels];
+  if (t.perspective) {
+    const float start = t.base[1] + t.ddy[1] * fy;
+    for (int i = 0; i < kBlockPixels; ++i) w[i] = 1.f / (start + t.ddx[1] * fx[i]);
+  }
+  auto plane = [&](int k, bool divide, float* out) {
+    const float start = t.base[k] + t.ddy[k] * fy;
+    const float step = t.ddx[k];
+    for (int i = 0; i < kBlockPixels; ++i) out[i] = start + step * fx[i];
+    if (divide) {
+      for (int i = 0; i < kBlockPixels; ++i) out[i] *= w[i];
+    }
+  };
+  // Flat colours are constant planes, never divided by 1/w.
+  for (int c = 0; c < 4; ++c) plane(2 + kDiffuse + c, t.perspective && !p.flat, block.diffuse[c]);
+  for (int s = 0; s < kProgramStages; ++s) {
+    plane(2 + kTexcoord + 2 * s, t.perspective, block.u[s]);
+    plane(2 + kTexcoord + 2 * s + 1, t.perspective, block.v[s]);
+  }
+}
+
 void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int rowEnd) {
   const int top = std::max(t.top, rowBegin);
   const int bottom = std::min(t.bottom, rowEnd - 1);
@@ -442,6 +478,9 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
   // Blend makes, without its calls per pixel.
   const bool alphaBlend = p.srcBlend == D3DBLEND_SRCALPHA && p.destBlend == D3DBLEND_INVSRCALPHA &&
                           p.blendOp == D3DBLENDOP_ADD && !p.separateAlphaBlend;
+  // A pixel program colours a row's pixels a block at a time.
+  PixelBlock block;
+  ColorBlock colors;
   for (int y = top; y <= bottom; ++y) {
     const RowSpan covered = cover(y);
     const int64_t left = covered.left;
@@ -459,6 +498,12 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
     float* depthRow = depth != nullptr && y < depthHeight ? depth->depth() + static_cast<size_t>(y) * depthWidth : nullptr;
     for (int64_t xi = left; xi <= right; ++xi) {
       const int x = static_cast<int>(xi);
+      const int lane = static_cast<int>((xi - left) % kBlockPixels);
+      if (p.program != nullptr && lane == 0) {
+        FillBlock(p, t, x, y, block);
+        block.count = static_cast<int>(std::min<int64_t>(kBlockPixels, right - xi + 1));
+        (*p.program)(block, sampler, colors);
+      }
       const float fx = static_cast<float>(x) - t.x0;
       if (count == kProgramPlanes) {
         // The planes a pixel program takes: a fixed count the compiler unrolls.
@@ -475,8 +520,6 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
       }
       const float w = t.perspective ? 1.f / value[1] : 1.f;
       PixelInput in;
-      in.x = x;
-      in.y = y;
       const float* attr = value + 2;
       // Flat colours are constant planes, never divided by 1/w.
       const float cw = p.flat ? 1.f : w;
@@ -493,7 +536,8 @@ void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int row
           in.texcoord[s][1] = attr[kTexcoord + 2 * s + 1] * w;
         }
       }
-      Color color = p.program != nullptr ? (*p.program)(in, sampler) : RunStages(p, t.linear, in);
+      Color color = p.program != nullptr ? Color{colors.r[lane], colors.g[lane], colors.b[lane], colors.a[lane]}
+                                         : RunStages(p, t.linear, in);
       if (p.specular) {
         color.r = Clamp01(color.r + in.specular.r);
         color.g = Clamp01(color.g + in.specular.g);

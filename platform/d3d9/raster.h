@@ -23,9 +23,7 @@ constexpr int kSpecular = 4;
 constexpr int kTexcoord = 7;
 constexpr int kMaxAttributes = kTexcoord + 2 * static_cast<int>(kStageCount);
 
-// A pixel program is handed the coordinates of this many stages; its pixels take this many planes
-// (z, 1/w, then the attributes).
-constexpr int kProgramStages = 4;
+// The pixels of a pixel program take this many planes (z, 1/w, then the attributes).
 constexpr int kProgramPlanes = 2 + kTexcoord + 2 * kProgramStages;
 
 struct ScreenVertex {
@@ -118,6 +116,10 @@ struct Triangle {
 // Sets up a triangle for drawing, or returns false when it is culled, degenerate or covers no pixel.
 bool SetupTriangle(const PixelState& pixels, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                    DWORD cullMode, Triangle& out);
+
+// The block of a pixel program's inputs for pixels x .. x + kBlockPixels - 1 of row y, each value
+// straight from its plane as the general pixel stage computes it.
+void FillBlock(const PixelState& pixels, const Triangle& triangle, int x, int y, PixelBlock& block);
 
 // Draws rows [rowBegin, rowEnd) of a triangle.
 void RasterizeRows(const PixelState& pixels, const Triangle& triangle, int rowBegin, int rowEnd);

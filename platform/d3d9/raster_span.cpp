@@ -104,6 +104,20 @@ bool Apply(SpanPlan& plan, int i, DWORD op, DWORD arg1, DWORD arg2, SpanSource t
   }
 }
 
+// The specular sum of the pixel state.
+void PlanSpecular(const PixelState& p, SpanPlan& plan) {
+  if (!p.specular) return;
+  if (p.specularColour) {
+    plan.specular = true;
+    return;
+  }
+  // Adding a black specular colour still clamps the colour to 0..1.
+  for (int i = 0; i < 3; ++i) {
+    plan.low[i] = std::max(plan.low[i], 0.f);
+    plan.high[i] = std::min(plan.high[i], 1.f);
+  }
+}
+
 }  // namespace
 
 void UseGeneralPixelStageOnly(bool general) { generalOnly.store(general, std::memory_order_relaxed); }
@@ -111,20 +125,28 @@ void UseGeneralPixelStageOnly(bool general) { generalOnly.store(general, std::me
 void PlanSpans(PixelState& p) {
   p.span = SpanPlan{};
   if (generalOnly.load(std::memory_order_relaxed)) return;
-  if (p.program != nullptr || p.writeMask != 0xf || p.stageCount > 2) return;
-  if (!Is32Bit(p.target->format())) return;
+  if (p.writeMask != 0xf || !Is32Bit(p.target->format())) return;
   if (p.blend && (p.separateAlphaBlend || !PlainFactor(p.srcBlend) || !PlainFactor(p.destBlend) ||
                   (p.blendOp != D3DBLENDOP_ADD && p.blendOp != D3DBLENDOP_SUBTRACT &&
                    p.blendOp != D3DBLENDOP_REVSUBTRACT))) {
     return;
   }
   SpanPlan plan;
-  // Lanes no stage changes pass the diffuse colour through unclamped: the default plan.
+  // Lanes no stage changes pass the diffuse colour (or a program's colour) through unclamped: the
+  // default plan.
   constexpr float kUnbounded = __builtin_huge_valf();
   for (int i = 0; i < 4; ++i) {
     plan.low[i] = -kUnbounded;
     plan.high[i] = kUnbounded;
   }
+  plan.targetAlpha = p.target->format() == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
+  plan.point = plan.linear = &WideRows;
+  if (p.program != nullptr) {
+    PlanSpecular(p, plan);
+    p.span = plan;
+    return;
+  }
+  if (p.stageCount > 2) return;
   // Texels of the signed formats reach below 0: clamping them changes them.
   const bool inRange = p.views[0].format != D3DFMT_V8U8 && p.views[0].format != D3DFMT_V16U16;
   for (int s = 0; s < p.stageCount; ++s) {
@@ -148,17 +170,7 @@ void PlanSpans(PixelState& p) {
       if (!Apply(plan, 3, st.alphaOp, st.alphaArg1, st.alphaArg2, texel, p.textureFactor, inRange)) return;
     }
   }
-  if (p.specular) {
-    if (p.specularColour) {
-      plan.specular = true;
-    } else {
-      // Adding a black specular colour still clamps the colour to 0..1.
-      for (int i = 0; i < 3; ++i) {
-        plan.low[i] = std::max(plan.low[i], 0.f);
-        plan.high[i] = std::min(plan.high[i], 1.f);
-      }
-    }
-  }
+  PlanSpecular(p, plan);
   bool readsTexel = false;
   bool readsTexel1 = false;
   for (int i = 0; i < 4; ++i) {
@@ -167,10 +179,8 @@ void PlanSpans(PixelState& p) {
       readsTexel1 = readsTexel1 || source == SpanSource::kTexel1;
     }
   }
-  plan.targetAlpha = p.target->format() == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
   plan.texel = readsTexel;
   plan.rich = plan.bump || plan.specular || readsTexel1 || (readsTexel && !Is32Bit(p.views[0].format));
-  plan.point = plan.linear = &WideRows;
   plan.transparentKeepsTarget = p.blend && p.srcBlend == D3DBLEND_SRCALPHA && p.destBlend == D3DBLEND_INVSRCALPHA &&
                                 p.blendOp == D3DBLENDOP_ADD && (p.depth == nullptr || !p.zWrite) &&
                                 ((plan.arg1[3] == SpanSource::kDiffuse && plan.arg2[3] == SpanSource::kConstant) ||

@@ -1,7 +1,7 @@
 // Rows of the pixel states the layers draw every frame, by routines made for them once per draw:
 // up to two texture stages of SELECTARG1, SELECTARG2 or MODULATE over the stage's texture, CURRENT,
 // the diffuse colour and the texture factor (or a BUMPENVMAP first stage that moves the second
-// stage's coordinates), the specular sum, a 32-bit target, blending by the plain factors, with or
+// stage's coordinates) or a pixel program, the specular sum, a 32-bit target, blending by the plain factors, with or
 // without depth. The routines (raster_wide.h) work on several pixels per register but do, lane by
 // lane, the very single-precision operations of the general pixel stage in the same order, so the
 // picture is the same bit for bit; every other state is drawn by the general pixel stage.

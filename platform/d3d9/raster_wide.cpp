@@ -357,8 +357,37 @@ HWY_INLINE VF Pick(DF df, SpanSource source, float constant, VF texel, VF texel1
 
 // kNone: no texel is read; kPoint, kLinear: stage 0's 32-bit texel by that filter; kRich: the
 // richer plans (a second stage's texel, bumped coordinates, other formats, the specular sum), each
-// stage filtered as the triangle says.
-enum Filter { kNone, kPoint, kLinear, kRich };
+// stage filtered as the triangle says; kProgram: a pixel program colours the pixels.
+enum Filter { kNone, kPoint, kLinear, kRich, kProgram };
+
+// FillBlock's values, a register of lanes at a time: the same operations in the same order.
+HWY_INLINE void FillBlockWide(const PixelState& p, const Triangle& t, int x, int y, PixelBlock& block) {
+  const DF df;
+  const DI di;
+  const size_t lanes = hn::Lanes(df);
+  block.x = x;
+  block.y = y;
+  const float fy = static_cast<float>(y) - t.y0;
+  const VF x0 = hn::Set(df, t.x0);
+  const bool divideColour = t.perspective && !p.flat;
+  float starts[kProgramPlanes];
+  for (int k = 0; k < kProgramPlanes; ++k) starts[k] = t.base[k] + t.ddy[k] * fy;
+  for (size_t i = 0; i < kBlockPixels; i += lanes) {
+    const VF fx = hn::Sub(hn::ConvertTo(df, hn::Add(hn::Iota(di, 0), hn::Set(di, x + static_cast<int>(i)))), x0);
+    auto value = [&](int k) { return hn::Add(hn::Set(df, starts[k]), hn::Mul(hn::Set(df, t.ddx[k]), fx)); };
+    const VF w = t.perspective ? hn::Div(hn::Set(df, 1.f), value(1)) : hn::Set(df, 1.f);
+    for (int c = 0; c < 4; ++c) {
+      const VF colour = value(2 + kDiffuse + c);
+      hn::Store(divideColour ? hn::Mul(colour, w) : colour, df, block.diffuse[c] + i);
+    }
+    for (int s = 0; s < kProgramStages; ++s) {
+      const VF u = value(2 + kTexcoord + 2 * s);
+      const VF v = value(2 + kTexcoord + 2 * s + 1);
+      hn::Store(t.perspective ? hn::Mul(u, w) : u, df, block.u[s] + i);
+      hn::Store(t.perspective ? hn::Mul(v, w) : v, df, block.v[s] + i);
+    }
+  }
+}
 
 template <int kFilter, bool kBlend, bool kDepth>
 void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
@@ -396,7 +425,7 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
   for (int k = 0; k < 4; ++k) colorStep[k] = step(channel[k]);
   const VF zStep = step(0);
   const VF qStep = step(1);
-  const bool first = kFilter != kNone && p.texcoordStages > 0;
+  const bool first = kFilter != kNone && kFilter != kProgram && p.texcoordStages > 0;
   const VF uStep = first ? step(c) : hn::Zero(df);
   const VF vStep = first ? step(c + 1) : hn::Zero(df);
   const Texture texture(p.views[0]);
@@ -425,6 +454,10 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
   const VU targetAlpha = hn::Set(du, plan.targetAlpha);
   const VF x0 = hn::Set(df, t.x0);
   const VF alphaRef = hn::Set(df, static_cast<float>(p.alphaRef));
+  // A pixel program colours a row's pixels a block at a time, ahead of the tests and the blend.
+  PixelBlock block;
+  ColorBlock colors;
+  const TextureSampler sampler(p.views);
 
   for (int r = 0; r < count; ++r) {
     const int y = top + r;
@@ -454,6 +487,14 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
     for (int x = left; x <= right; x += static_cast<int>(lanes)) {
       const size_t n = static_cast<size_t>(right - x + 1) < lanes ? static_cast<size_t>(right - x + 1) : lanes;
       const MF valid = hn::FirstN(df, n);
+      const int lane = (x - left) % kBlockPixels;
+      if constexpr (kFilter == kProgram) {
+        if (lane == 0) {
+          FillBlockWide(p, t, x, y, block);
+          block.count = right - x + 1 < kBlockPixels ? right - x + 1 : kBlockPixels;
+          (*p.program)(block, sampler, colors);
+        }
+      }
       const VF fx = hn::Sub(hn::ConvertTo(df, hn::Add(hn::Iota(di, 0), hn::Set(di, x))), x0);
       MF pass = valid;
       VF z;
@@ -476,14 +517,14 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
         const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
         u = hn::Mul(u, w);
         v = hn::Mul(v, w);
-        if constexpr (kFilter == kRich) {
+        if constexpr (kFilter == kRich || kFilter == kProgram) {
           u1 = hn::Mul(u1, w);
           v1 = hn::Mul(v1, w);
         }
         // Flat colours are constant planes, never divided by 1/w.
         if (!flat) {
           for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
-          if constexpr (kFilter == kRich) {
+          if constexpr (kFilter == kRich || kFilter == kProgram) {
             for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
           }
         }
@@ -504,15 +545,21 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
         if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, linear1);
       }
       for (int k = 0; k < 4; ++k) {
-        VF value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
-                           Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
+        VF value;
+        if constexpr (kFilter == kProgram) {
+          const float* const channels[4] = {colors.b, colors.g, colors.r, colors.a};
+          value = hn::LoadU(df, channels[k] + lane);
+        } else {
+          value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
+                          Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
+        }
         if (clamped[k]) {
           value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
           value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
         }
         color.c[k] = value;
       }
-      if (kFilter == kRich && plan.specular) {
+      if ((kFilter == kRich || kFilter == kProgram) && plan.specular) {
         // The specular sum clamps red, green and blue and leaves alpha alone.
         for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
       }
@@ -565,7 +612,9 @@ void RowsOf(const PixelState& p, const Triangle& t, int top, const RowSpan* span
 }  // namespace
 
 void WideRowsOn(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
-  if (p.span.rich) {
+  if (p.program != nullptr) {
+    RowsOf<kProgram>(p, t, top, spans, count);
+  } else if (p.span.rich) {
     RowsOf<kRich>(p, t, top, spans, count);
   } else if (!p.span.texel) {
     RowsOf<kNone>(p, t, top, spans, count);
@@ -573,6 +622,21 @@ void WideRowsOn(const PixelState& p, const Triangle& t, int top, const RowSpan* 
     RowsOf<kLinear>(p, t, top, spans, count);
   } else {
     RowsOf<kPoint>(p, t, top, spans, count);
+  }
+}
+
+void SampleBlockOn(const TextureView& view, const float* u, const float* v, ColorBlock& out) {
+  const DF df;
+  const size_t lanes = hn::Lanes(df);
+  const Texture texture(view);
+  const bool linear = view.magFilter == D3DTEXF_LINEAR || view.minFilter == D3DTEXF_LINEAR;
+  const MF valid = hn::FirstN(df, lanes);
+  for (size_t i = 0; i < kBlockPixels; i += lanes) {
+    const Channels c = texture.Sample(df, hn::LoadU(df, u + i), hn::LoadU(df, v + i), valid, lanes, linear);
+    hn::Store(c.c[2], df, out.r + i);
+    hn::Store(c.c[1], df, out.g + i);
+    hn::Store(c.c[0], df, out.b + i);
+    hn::Store(c.c[3], df, out.a + i);
   }
 }
 
@@ -584,6 +648,11 @@ HWY_AFTER_NAMESPACE();
 namespace d3d9 {
 
 HWY_EXPORT(WideRowsOn);
+HWY_EXPORT(SampleBlockOn);
+
+void SampleBlock(const TextureView& view, const float* u, const float* v, ColorBlock& out) {
+  HWY_DYNAMIC_DISPATCH(SampleBlockOn)(view, u, v, out);
+}
 
 void WideRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count) {
   HWY_DYNAMIC_DISPATCH(WideRowsOn)(pixels, triangle, top, spans, count);

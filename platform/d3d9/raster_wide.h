@@ -11,9 +11,15 @@ namespace d3d9 {
 struct PixelState;
 struct Triangle;
 struct RowSpan;
+struct TextureView;
+struct ColorBlock;
 
 // Draws rows top .. top + count - 1 of a triangle whose pixel state has a span plan.
 void WideRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
+
+// TextureView::Sample of a bound texture at (u[i], v[i]) into lane i of `out`, for every lane of a
+// pixel program's block, bilinear where either filter is.
+void SampleBlock(const TextureView& view, const float* u, const float* v, ColorBlock& out);
 
 // The instruction sets the wide rows were built for that this machine runs, widest first.
 std::vector<std::string> WideTargets();

@@ -9,9 +9,14 @@ namespace {
 
 // The texture of sampler stage 0 times the interpolated diffuse colour: a quad drawn with its picture.
 d3d9::PixelProgram Textured(const std::vector<EffectValue>&) {
-  return [](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const d3d9::Color t = sampler.Sample(0, in.texcoord[0][0], in.texcoord[0][1]);
-    return d3d9::Color{t.r * in.diffuse.r, t.g * in.diffuse.g, t.b * in.diffuse.b, t.a * in.diffuse.a};
+  return [](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    sampler.Sample(0, in.u[0], in.v[0], out);
+    for (int i = 0; i < d3d9::kBlockPixels; ++i) {
+      out.r[i] *= in.diffuse[0][i];
+      out.g[i] *= in.diffuse[1][i];
+      out.b[i] *= in.diffuse[2][i];
+      out.a[i] *= in.diffuse[3][i];
+    }
   };
 }
 

@@ -28,9 +28,8 @@ TEST_F(PixelProgramTest, TheWrittenOutAlphaBlendMatchesTheGeneralBlend) {
     const uint32_t c = Hash(x, y, 2);
     return x % 7 == 0 ? c | 0xff000000u : (x % 11 == 0 ? c & 0x00ffffffu : c);
   }));
-  const d3d9::PixelProgram copy = [](const d3d9::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    return sampler.Sample(0, in.texcoord[0][0], in.texcoord[0][1]);
-  };
+  const d3d9::PixelProgram copy = [](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
+                                     d3d9::ColorBlock& out) { sampler.Sample(0, in.u[0], in.v[0], out); };
 
   auto draw = [&](bool separateAlpha) {
     Holder<IDirect3DTexture9> texture;
