@@ -4,7 +4,7 @@
 // present), then the process's peak memory. The scene goes round `--passes` times, so that a
 // later pass shows what the slides left behind.
 //
-//   scene_bench [--size 1920x1080] [--frames 60] [--passes 2] [--threads N] [--slide N]
+//   scene_bench [--size 1920x1080] [--frames 60] [--passes 2] [--threads N] [--slide N] [--isa NAME]
 #include <d3d9.h>
 #include <sys/resource.h>
 #include <windows.h>
@@ -20,6 +20,7 @@
 #include "document/doc_res_manager.h"
 #include "host/monitor_scene.h"
 #include "platform/d3d9/bands.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/machine/clock.h"
 #include "platform/machine/machine.h"
 #include "render/device.h"
@@ -36,6 +37,7 @@ struct Options {
   int passes = 2;
   unsigned threads = 0;
   size_t slide = 0;  // 1-based; 0 for every slide
+  std::string isa;   // the wide routines' instruction set (AVX3, AVX2, SSE4, ...); empty: the widest
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -53,6 +55,8 @@ bool Parse(int argc, char** argv, Options& options) {
       options.threads = static_cast<unsigned>(std::atoi(value));
     } else if (flag == "--slide") {
       options.slide = static_cast<size_t>(std::atoi(value));
+    } else if (flag == "--isa") {
+      options.isa = value;
     } else {
       return false;
     }
@@ -84,11 +88,12 @@ double PeakMegabytes() {
 int main(int argc, char** argv) {
   Options options;
   if (!Parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N] [--slide N]\n");
+    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N] [--slide N] [--isa NAME]\n");
     return 2;
   }
   unsetenv("DISPLAY");
   d3d9::SetRenderThreads(options.threads);
+  d3d9::UseWideTarget(options.isa);
   machine::clock::UseVirtual();
   machine::Machine description = machine::DefaultMachine();
   description.displays.at(0).current.width = options.width;
