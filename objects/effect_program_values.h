@@ -78,7 +78,8 @@ inline float FloorLane(float x) {
   const float below = rounded + static_cast<float>(-static_cast<int>(rounded > x));
   return Select((x != 0.0f) & (std::fabs(x) < kWhole), below, x);
 }
-// Saturate.
+// Saturate, for a result that is worked on further: of Saturate's own selects the compiler may
+// compute what follows once more for the 0 side alone, under a branch.
 inline float SaturateLane(float x) { return Select(x > 0.0f, Select(1.0f < x, 1.0f, x), 0.0f); }
 // Wrap.
 inline float WrapLane(float x) {

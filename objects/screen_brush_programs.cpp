@@ -1,7 +1,5 @@
 #include "objects/screen_brush_programs.h"
 
-#include <cmath>
-
 #include "objects/effect_program_values.h"
 
 using effect_values::Floats;
