@@ -6,18 +6,17 @@
 
 using effect_values::Floats;
 using effect_values::HasTexture;
+using effect_values::MaskWeights;
 using effect_values::Saturate;
-using effect_values::Wrap;
+using effect_values::Select;
+using effect_values::SinLanes;
+using effect_values::WrapLane;
 
 namespace {
 
 constexpr DWORD kBackgroundStage = 0;
 constexpr DWORD kMaskStage = 1;
-
-// How much of the reworked picture shows: the mask's red, or all of it without a mask.
-float MaskWeight(bool masked, const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-  return masked ? Saturate(sampler.Sample(kMaskStage, in.texcoord[0][0], in.texcoord[0][1]).r) : 1.0f;
-}
+constexpr int kLanes = d3d9::kBlockPixels;
 
 }  // namespace
 
@@ -25,15 +24,22 @@ d3d9::PixelProgram RadialExpandProgram(const std::vector<d3dx9::EffectValue>& va
   const std::vector<float> amplitude = Floats(values, "amplitude", 2);
   const std::vector<float> center = Floats(values, "center", 2);
   const bool masked = HasTexture(values, "Mask");
-  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const float u = in.texcoord[0][0];
-    const float v = in.texcoord[0][1];
-    const float grow = (amplitude[0] - amplitude[1]) * MaskWeight(masked, in, sampler);
-    // A picture grown by 1 + g shows at uv what lies (uv - c) / (1 + g) from the centre.
-    const float k = 1.0f + grow > 0.0f ? 1.0f / (1.0f + grow) : 1.0f;
-    return sampler.Sample(kBackgroundStage, Saturate(center[0] + (u - center[0]) * k),
-                          Saturate(center[1] + (v - center[1]) * k));
-  });
+  const float spread = amplitude[0] - amplitude[1];
+  const float cu = center[0], cv = center[1];
+  return [=](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float weight[kLanes];
+    MaskWeights(masked, kMaskStage, in, sampler, weight);
+    float u[kLanes];
+    float v[kLanes];
+    for (int i = 0; i < kLanes; ++i) {
+      const float grow = spread * weight[i];
+      // A picture grown by 1 + g shows at uv what lies (uv - c) / (1 + g) from the centre.
+      const float k = Select(1.0f + grow > 0.0f, 1.0f / (1.0f + grow), 1.0f);
+      u[i] = Saturate(cu + (in.u[0][i] - cu) * k);
+      v[i] = Saturate(cv + (in.v[0][i] - cv) * k);
+    }
+    sampler.Sample(kBackgroundStage, u, v, out);
+  };
 }
 
 d3d9::PixelProgram RadialWavesProgram(const std::vector<d3dx9::EffectValue>& values) {
@@ -45,34 +51,62 @@ d3d9::PixelProgram RadialWavesProgram(const std::vector<d3dx9::EffectValue>& val
   const float amplitude = Floats(values, "amplitude", 1)[0];
   const float time = Floats(values, "time", 1)[0];
   const bool masked = HasTexture(values, "Mask");
-  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const float u = in.texcoord[0][0];
-    const float v = in.texcoord[0][1];
-    const float dx = u - center[0];
-    const float dy = v - center[1];
-    const float r = std::sqrt(dx * scale[0] * dx * scale[0] + dy * scale[1] * dy * scale[1]);
-    const float length = std::sqrt(dx * dx + dy * dy);
-    // The centre itself has no direction to move in.
-    if (length <= 0.0f) return sampler.Sample(kBackgroundStage, u, v);
+  const float su = scale[0], sv = scale[1], cu = center[0], cv = center[1];
+  return [=](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float dx[kLanes];
+    float dy[kLanes];
+    float r[kLanes];
+    float length[kLanes];
+    for (int i = 0; i < kLanes; ++i) {
+      dx[i] = in.u[0][i] - cu;
+      dy[i] = in.v[0][i] - cv;
+      r[i] = dx[i] * su * dx[i] * su + dy[i] * sv * dy[i] * sv;
+      length[i] = dx[i] * dx[i] + dy[i] * dy[i];
+    }
+    for (int i = 0; i < kLanes; ++i) {
+      r[i] = std::sqrt(r[i]);
+      length[i] = std::sqrt(length[i]);
+    }
     // A crest lies where r x frequency - time is constant: as "time" grows it lies further out, so a
     // rising time runs the rings outward and a falling one runs them in.
-    const float d = amplitude * std::sin(r * zoom * frequency - time) * MaskWeight(masked, in, sampler) / length;
-    return sampler.Sample(kBackgroundStage, Saturate(u + dx * d), Saturate(v + dy * d));
-  });
+    float phase[kLanes];
+    for (int i = 0; i < kLanes; ++i) phase[i] = r[i] * zoom * frequency - time;
+    float wave[kLanes];
+    SinLanes(phase, in.count, wave);
+    float weight[kLanes];
+    MaskWeights(masked, kMaskStage, in, sampler, weight);
+    float u[kLanes];
+    float v[kLanes];
+    for (int i = 0; i < kLanes; ++i) {
+      const float d = amplitude * wave[i] * weight[i] / length[i];
+      // The centre itself has no direction to move in.
+      const bool centre = length[i] <= 0.0f;
+      u[i] = Select(centre, in.u[0][i], Saturate(in.u[0][i] + dx[i] * d));
+      v[i] = Select(centre, in.v[0][i], Saturate(in.v[0][i] + dy[i] * d));
+    }
+    sampler.Sample(kBackgroundStage, u, v, out);
+  };
 }
 
 d3d9::PixelProgram TurnedBackgroundProgram(const std::vector<d3dx9::EffectValue>& values) {
   const std::vector<float> m = Floats(values, "coord_transf", 4);
   const std::vector<float> offset = Floats(values, "offset", 2);
   const bool masked = HasTexture(values, "Mask");
-  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const float u = in.texcoord[0][0];
-    const float v = in.texcoord[0][1];
-    const float px = u + offset[0];
-    const float py = v + offset[1];
-    const float tu = px * m[0] + py * m[2] - offset[0];
-    const float tv = px * m[1] + py * m[3] - offset[1];
-    const float weight = MaskWeight(masked, in, sampler);
-    return sampler.Sample(kBackgroundStage, Wrap(u + (tu - u) * weight), Wrap(v + (tv - v) * weight));
-  });
+  const float m0 = m[0], m1 = m[1], m2 = m[2], m3 = m[3], ou = offset[0], ov = offset[1];
+  return [=](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float weight[kLanes];
+    MaskWeights(masked, kMaskStage, in, sampler, weight);
+    float u[kLanes];
+    float v[kLanes];
+    for (int i = 0; i < kLanes; ++i) {
+      const float pu = in.u[0][i], pv = in.v[0][i];
+      const float px = pu + ou;
+      const float py = pv + ov;
+      const float tu = px * m0 + py * m2 - ou;
+      const float tv = px * m1 + py * m3 - ov;
+      u[i] = WrapLane(pu + (tu - pu) * weight[i]);
+      v[i] = WrapLane(pv + (tv - pv) * weight[i]);
+    }
+    sampler.Sample(kBackgroundStage, u, v, out);
+  };
 }

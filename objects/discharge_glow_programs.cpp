@@ -7,11 +7,13 @@
 
 using effect_values::Floats;
 using effect_values::Saturate;
+using effect_values::SaturateLane;
 
 namespace {
 
 constexpr DWORD kPictureStage = 0;
 constexpr DWORD kGlowStage = 1;
+constexpr int kLanes = d3d9::kBlockPixels;
 
 const bool g_GlowGatherRegistered = d3dx9::RegisterEffectProgram("glow_gather", &GlowGatherProgram);
 const bool g_GlowScreenRegistered = d3dx9::RegisterEffectProgram("glow_screen", &GlowScreenProgram);
@@ -26,38 +28,61 @@ Tint TintOf(const std::vector<d3dx9::EffectValue>& values) {
   return {Saturate(c[0]), Saturate(c[1]), Saturate(c[2]), std::max(0.0f, c[3])};
 }
 
-// The gathered glow's strength at a pixel: its brightest channel (it was gathered as a grey light).
-float GlowAt(const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-  const d3d9::Color g = sampler.Sample(kGlowStage, in.texcoord[0][0], in.texcoord[0][1]);
-  return Saturate(std::max({g.r, g.g, g.b}));
+// The gathered glow's strength in each lane, times the tint's strength: its brightest channel (it
+// was gathered as a grey light).
+void GlowWeights(const Tint& tint, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, float* weight) {
+  d3d9::ColorBlock glow;
+  sampler.Sample(kGlowStage, in.u[0], in.v[0], glow);
+  const float strength = tint.strength;
+  for (int i = 0; i < kLanes; ++i) {
+    const float rg = std::max(glow.r[i], glow.g[i]);
+    weight[i] = Saturate(SaturateLane(std::max(rg, glow.b[i])) * strength);
+  }
 }
 
 }  // namespace
 
 d3d9::PixelProgram GlowGatherProgram(const std::vector<d3dx9::EffectValue>&) {
-  return effect_values::PerPixel([](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const d3d9::Color t = sampler.Sample(kPictureStage, in.texcoord[0][0], in.texcoord[0][1]);
-    const float a = t.a * in.diffuse.a;
+  return [](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float alpha[kLanes];
+    sampler.Sample(kPictureStage, in.u[0], in.v[0], out);
+    for (int i = 0; i < kLanes; ++i) alpha[i] = out.a[i] * in.diffuse[3][i];
     // Colour weighted by coverage: a transparent corner of the picture adds no light.
-    return d3d9::Color{t.r * a, t.g * a, t.b * a, a};
-  });
+    for (int i = 0; i < kLanes; ++i) {
+      out.r[i] *= alpha[i];
+      out.g[i] *= alpha[i];
+      out.b[i] *= alpha[i];
+      out.a[i] = alpha[i];
+    }
+  };
 }
 
 d3d9::PixelProgram GlowScreenProgram(const std::vector<d3dx9::EffectValue>& values) {
   const Tint tint = TintOf(values);
-  return effect_values::PerPixel([tint](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const d3d9::Color bg = sampler.Sample(kPictureStage, in.texcoord[0][0], in.texcoord[0][1]);
-    const float g = Saturate(GlowAt(in, sampler) * tint.strength);
-    auto screen = [g](float base, float light) { return 1.0f - (1.0f - base) * (1.0f - light * g); };
-    return d3d9::Color{screen(bg.r, tint.r), screen(bg.g, tint.g), screen(bg.b, tint.b), 1.0f};
-  });
+  return [tint](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float g[kLanes];
+    GlowWeights(tint, in, sampler, g);
+    sampler.Sample(kPictureStage, in.u[0], in.v[0], out);
+    for (int i = 0; i < kLanes; ++i) {
+      out.r[i] = 1.0f - (1.0f - out.r[i]) * (1.0f - tint.r * g[i]);
+      out.g[i] = 1.0f - (1.0f - out.g[i]) * (1.0f - tint.g * g[i]);
+      out.b[i] = 1.0f - (1.0f - out.b[i]) * (1.0f - tint.b * g[i]);
+      out.a[i] = 1.0f;
+    }
+  };
 }
 
 d3d9::PixelProgram GlowNormalProgram(const std::vector<d3dx9::EffectValue>& values) {
   const Tint tint = TintOf(values);
-  return effect_values::PerPixel([tint](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const d3d9::Color bg = sampler.Sample(kPictureStage, in.texcoord[0][0], in.texcoord[0][1]);
-    const float g = Saturate(GlowAt(in, sampler) * tint.strength);
-    return d3d9::Color{bg.r + (tint.r - bg.r) * g, bg.g + (tint.g - bg.g) * g, bg.b + (tint.b - bg.b) * g, 1.0f};
-  });
+  return [tint](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float g[kLanes];
+    GlowWeights(tint, in, sampler, g);
+    sampler.Sample(kPictureStage, in.u[0], in.v[0], out);
+    for (int i = 0; i < kLanes; ++i) {
+      out.r[i] = out.r[i] + (tint.r - out.r[i]) * g[i];
+      out.g[i] = out.g[i] + (tint.g - out.g[i]) * g[i];
+      out.b[i] = out.b[i] + (tint.b - out.b[i]) * g[i];
+      out.a[i] = 1.0f;
+    }
+  };
 }

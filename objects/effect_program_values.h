@@ -2,7 +2,9 @@
 // arithmetic the screen brushes' programs share.
 #pragma once
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,68 @@ inline void LerpLane(const d3d9::ColorBlock& a, const d3d9::ColorBlock& b, float
   out.g[i] = a.g[i] + (b.g[i] - a.g[i]) * t;
   out.b[i] = a.b[i] + (b.b[i] - a.b[i]) * t;
   out.a[i] = a.a[i] + (b.a[i] - a.a[i]) * t;
+}
+
+// The same results as Floor, Wrap and Mirror, for the loops over a block. A select between two
+// values already computed becomes a blend, but where work is needed on one side only, the compiler
+// moves it under a branch, and a loop with a branch in it does not vectorise: these compute every
+// side and blend the bits.
+
+// cond ? a : b, with both computed.
+inline float Select(bool cond, float a, float b) {
+  const uint32_t mask = 0u - static_cast<uint32_t>(cond);
+  return std::bit_cast<float>((std::bit_cast<uint32_t>(a) & mask) | (std::bit_cast<uint32_t>(b) & ~mask));
+}
+// d3d9::Floor: x rounded to a whole number by adding and taking away 2^23 (exact below 2^23), then
+// one less where that rounded up. Zero, whole floats from 2^23 on, infinities and NaN stay as they are.
+inline float FloorLane(float x) {
+  constexpr float kWhole = 8388608.0f;
+  const float rounded = std::copysign((std::fabs(x) + kWhole) - kWhole, x);
+  // Adding -1 or 0, not choosing between rounded - 1 and rounded, so that no work lies on one side.
+  const float below = rounded + static_cast<float>(-static_cast<int>(rounded > x));
+  return Select((x != 0.0f) & (std::fabs(x) < kWhole), below, x);
+}
+// Saturate, for a result that is worked on further: of Saturate's own selects the compiler may
+// compute what follows once more for the 0 side alone, under a branch.
+inline float SaturateLane(float x) { return Select(x > 0.0f, Select(1.0f < x, 1.0f, x), 0.0f); }
+// Wrap.
+inline float WrapLane(float x) {
+  const float f = x - FloorLane(x);
+  return Select(std::isfinite(x) & (f < 1.0f), f, 0.0f);
+}
+// Mirror.
+inline float MirrorLane(float x) {
+  const float period = x - 2.0f * FloorLane(x * 0.5f);
+  return Select(std::isfinite(x), Select(period <= 1.0f, period, 2.0f - period), 0.0f);
+}
+
+// std::sin of lanes 0 .. count - 1 of `x` into `out`, and 0 into the lanes after them (their results
+// are thrown away, and sin is the dearest call a program makes). A run of lanes with the very same
+// argument, as along a row where the argument does not change, takes one call.
+inline void SinLanes(const float* x, int count, float* out) {
+  uint32_t last = 0;
+  float value = 0.0f;
+  for (int i = 0; i < count; ++i) {
+    const uint32_t bits = std::bit_cast<uint32_t>(x[i]);
+    if (i == 0 || bits != last) value = std::sin(x[i]);
+    last = bits;
+    out[i] = value;
+  }
+  std::fill(out + count, out + d3d9::kBlockPixels, 0.0f);
+}
+
+// How much of a screen brush's reworked picture shows in each lane: the red of the mask bound to
+// `stage`, read at stage 0's coordinates and held to 0..1; all of it (1) where no mask is bound (the
+// unbound stage would read black and hide the effect everywhere).
+inline void MaskWeights(bool masked, DWORD stage, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
+                        float* weight) {
+  if (!masked) {
+    std::fill(weight, weight + d3d9::kBlockPixels, 1.0f);
+    return;
+  }
+  d3d9::ColorBlock mask;
+  sampler.Sample(stage, in.u[0], in.v[0], mask);
+  for (int i = 0; i < d3d9::kBlockPixels; ++i) weight[i] = Saturate(mask.r[i]);
 }
 
 // TRANSITIONAL: a program written per pixel, run over a block lane by lane.

@@ -9,12 +9,14 @@
 using effect_values::Floats;
 using effect_values::HasTexture;
 using effect_values::Saturate;
-using effect_values::Wrap;
+using effect_values::SaturateLane;
+using effect_values::WrapLane;
 
 namespace {
 
 constexpr DWORD kGradientStage = 0;
 constexpr DWORD kNoiseStage = 1;
+constexpr int kLanes = d3d9::kBlockPixels;
 
 const bool g_ExplosionRegistered = d3dx9::RegisterEffectProgram("explosion_fireball", &ExplosionFireballProgram);
 
@@ -47,36 +49,73 @@ d3d9::PixelProgram ExplosionFireballProgram(const std::vector<d3dx9::EffectValue
   f.cooling = Saturate(phase3[0]);
   f.gradient = HasTexture(values, "GradientTex");
   f.noise = HasTexture(values, "NoiseTex");
-  return effect_values::PerPixel([f](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const float u = in.texcoord[0][0], v = in.texcoord[0][1];
-    const float dx = u - 0.5f, dy = v - 0.5f;
-    const float r = std::sqrt(dx * dx + dy * dy) * 2.0f;
-    float turbulence = 0.5f;
+  return [f](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float r[kLanes];
+    for (int i = 0; i < kLanes; ++i) {
+      const float dx = in.u[0][i] - 0.5f, dy = in.v[0][i] - 0.5f;
+      r[i] = dx * dx + dy * dy;
+    }
+    for (int i = 0; i < kLanes; ++i) r[i] = std::sqrt(r[i]) * 2.0f;
+    float turbulence[kLanes];
     if (f.noise) {
       const float tile = 1.0f + f.fineness;
-      const float a = sampler.Sample(kNoiseStage, Wrap(u * tile + f.shift[0]), Wrap(v * tile + f.shift[1])).r;
-      const float b = sampler.Sample(kNoiseStage, Wrap(u * tile + f.shift[2]), Wrap(v * tile + f.shift[3])).r;
-      turbulence = Saturate(a * f.now + b * f.next);
-    }
-    const float torn = r + (turbulence - 0.5f) * 2.0f * f.tear;
-    const float body = Saturate(1.0f - torn / f.radius);
-    const float heat = Saturate(body * (1.0f - 0.85f * f.cooling) + f.flash * body);
-    d3d9::Color fire;
-    if (f.gradient) {
-      fire = sampler.Sample(kGradientStage, heat, 0.5f);
+      float u[kLanes];
+      float v[kLanes];
+      d3d9::ColorBlock a;
+      d3d9::ColorBlock b;
+      for (int i = 0; i < kLanes; ++i) {
+        u[i] = WrapLane(in.u[0][i] * tile + f.shift[0]);
+        v[i] = WrapLane(in.v[0][i] * tile + f.shift[1]);
+      }
+      sampler.Sample(kNoiseStage, u, v, a);
+      for (int i = 0; i < kLanes; ++i) {
+        u[i] = WrapLane(in.u[0][i] * tile + f.shift[2]);
+        v[i] = WrapLane(in.v[0][i] * tile + f.shift[3]);
+      }
+      sampler.Sample(kNoiseStage, u, v, b);
+      for (int i = 0; i < kLanes; ++i) turbulence[i] = Saturate(a.r[i] * f.now + b.r[i] * f.next);
     } else {
-      fire = d3d9::Color{heat, heat * heat, heat * heat * heat, Saturate(heat * 2.0f)};
+      std::fill(turbulence, turbulence + kLanes, 0.5f);
     }
-    fire.r *= f.color1[0], fire.g *= f.color1[1], fire.b *= f.color1[2];
-    // Smoke takes over where the heat has gone, shaded by the turbulence.
-    const float smoke = f.cooling * (1.0f - heat);
-    const float shade = 0.4f + 0.6f * turbulence;
-    d3d9::Color out{fire.r + (f.color2[0] * shade - fire.r) * smoke, fire.g + (f.color2[1] * shade - fire.g) * smoke,
-                    fire.b + (f.color2[2] * shade - fire.b) * smoke, 0.0f};
-    const float solid = std::max(fire.a, Saturate(body * 3.0f) * f.cooling);
+    float body[kLanes];
+    float heat[kLanes];
+    const float kept = 1.0f - 0.85f * f.cooling;
+    for (int i = 0; i < kLanes; ++i) {
+      const float torn = r[i] + (turbulence[i] - 0.5f) * 2.0f * f.tear;
+      body[i] = SaturateLane(1.0f - torn / f.radius);
+      heat[i] = Saturate(body[i] * kept + f.flash * body[i]);
+    }
+    float alpha[kLanes];
+    for (int i = 0; i < kLanes; ++i) alpha[i] = in.diffuse[3][i];
+    if (f.gradient) {
+      float middle[kLanes];
+      std::fill(middle, middle + kLanes, 0.5f);
+      sampler.Sample(kGradientStage, heat, middle, out);
+    } else {
+      for (int i = 0; i < kLanes; ++i) {
+        out.r[i] = heat[i];
+        out.g[i] = heat[i] * heat[i];
+        out.b[i] = heat[i] * heat[i] * heat[i];
+        out.a[i] = Saturate(heat[i] * 2.0f);
+      }
+    }
     // The noise eats the cloud from its thin parts first, until at the end of the third phase none is left.
-    const float left = f.cooling > 0.0f ? Saturate((turbulence + 0.25f - 1.25f * f.cooling) * 4.0f) : 1.0f;
-    out.a = Saturate(solid * left * in.diffuse.a);
-    return out;
-  });
+    float left[kLanes];
+    if (f.cooling > 0.0f) {
+      for (int i = 0; i < kLanes; ++i) left[i] = Saturate((turbulence[i] + 0.25f - 1.25f * f.cooling) * 4.0f);
+    } else {
+      std::fill(left, left + kLanes, 1.0f);
+    }
+    for (int i = 0; i < kLanes; ++i) {
+      const float fire[3] = {out.r[i] * f.color1[0], out.g[i] * f.color1[1], out.b[i] * f.color1[2]};
+      // Smoke takes over where the heat has gone, shaded by the turbulence.
+      const float smoke = f.cooling * (1.0f - heat[i]);
+      const float shade = 0.4f + 0.6f * turbulence[i];
+      out.r[i] = fire[0] + (f.color2[0] * shade - fire[0]) * smoke;
+      out.g[i] = fire[1] + (f.color2[1] * shade - fire[1]) * smoke;
+      out.b[i] = fire[2] + (f.color2[2] * shade - fire[2]) * smoke;
+      const float solid = std::max(out.a[i], SaturateLane(body[i] * 3.0f) * f.cooling);
+      out.a[i] = Saturate(solid * left[i] * alpha[i]);
+    }
+  };
 }

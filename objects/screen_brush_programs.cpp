@@ -1,26 +1,20 @@
 #include "objects/screen_brush_programs.h"
 
-#include <cmath>
-
 #include "objects/effect_program_values.h"
 
 using effect_values::Floats;
 using effect_values::HasTexture;
-using effect_values::Lerp;
-using effect_values::Mirror;
+using effect_values::MaskWeights;
+using effect_values::MirrorLane;
 using effect_values::Saturate;
-using effect_values::Wrap;
+using effect_values::Select;
+using effect_values::SinLanes;
 
 namespace {
 
 constexpr DWORD kBackgroundStage = 0;
 constexpr DWORD kMaskStage = 1;
-
-// How much of the reworked picture shows: the mask's red, or all of it without a mask (an unbound
-// stage would read black and hide the effect everywhere).
-float MaskWeight(bool masked, const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-  return masked ? Saturate(sampler.Sample(kMaskStage, in.texcoord[0][0], in.texcoord[0][1]).r) : 1.0f;
-}
+constexpr int kLanes = d3d9::kBlockPixels;
 
 }  // namespace
 
@@ -28,25 +22,49 @@ d3d9::PixelProgram BackgroundCopyProgram(const std::vector<d3dx9::EffectValue>& 
   const std::vector<float> offset = Floats(values, "offset", 2);
   const bool masked = HasTexture(values, "Mask");
   const float ox = offset[0], oy = offset[1];
-  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const float u = in.texcoord[0][0];
-    const float v = in.texcoord[0][1];
+  return [=](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
     // The layer's picture repeats mirrored: an offset past a whole picture shows the mirrored copy.
-    const d3d9::Color moved = sampler.Sample(kBackgroundStage, Mirror(u - ox), Mirror(v - oy));
-    const float weight = MaskWeight(masked, in, sampler);
-    if (weight >= 1.0f) return moved;
-    return Lerp(sampler.Sample(kBackgroundStage, u, v), moved, weight);
-  });
+    float u[kLanes];
+    float v[kLanes];
+    for (int i = 0; i < kLanes; ++i) {
+      u[i] = MirrorLane(in.u[0][i] - ox);
+      v[i] = MirrorLane(in.v[0][i] - oy);
+    }
+    sampler.Sample(kBackgroundStage, u, v, out);
+    if (!masked) return;
+    float weight[kLanes];
+    MaskWeights(masked, kMaskStage, in, sampler, weight);
+    int blended = 0;
+    for (int i = 0; i < kLanes; ++i) blended += weight[i] < 1.0f;
+    // Where the mask is full over the whole block the moved picture shows alone.
+    if (blended == 0) return;
+    d3d9::ColorBlock plain;
+    sampler.Sample(kBackgroundStage, in.u[0], in.v[0], plain);
+    auto blend = [&weight](const float* under, float* moved) {
+      for (int i = 0; i < kLanes; ++i)
+        moved[i] = Select(weight[i] >= 1.0f, moved[i], under[i] + (moved[i] - under[i]) * weight[i]);
+    };
+    blend(plain.r, out.r);
+    blend(plain.g, out.g);
+    blend(plain.b, out.b);
+    blend(plain.a, out.a);
+  };
 }
 
 d3d9::PixelProgram LightPulseProgram(const std::vector<d3dx9::EffectValue>& values) {
   const float multiplier = Floats(values, "multiplier", 1)[0];
   const bool masked = HasTexture(values, "Mask");
-  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const d3d9::Color c = sampler.Sample(kBackgroundStage, in.texcoord[0][0], in.texcoord[0][1]);
-    const float gain = 1.0f + multiplier * MaskWeight(masked, in, sampler);
-    return d3d9::Color{Saturate(c.r * gain), Saturate(c.g * gain), Saturate(c.b * gain), c.a};
-  });
+  return [=](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float gain[kLanes];
+    MaskWeights(masked, kMaskStage, in, sampler, gain);
+    for (int i = 0; i < kLanes; ++i) gain[i] = 1.0f + multiplier * gain[i];
+    sampler.Sample(kBackgroundStage, in.u[0], in.v[0], out);
+    for (int i = 0; i < kLanes; ++i) {
+      out.r[i] = Saturate(out.r[i] * gain[i]);
+      out.g[i] = Saturate(out.g[i] * gain[i]);
+      out.b[i] = Saturate(out.b[i] * gain[i]);
+    }
+  };
 }
 
 d3d9::PixelProgram StraightWavesProgram(const std::vector<d3dx9::EffectValue>& values) {
@@ -57,12 +75,26 @@ d3d9::PixelProgram StraightWavesProgram(const std::vector<d3dx9::EffectValue>& v
   const float amplitude = Floats(values, "amplitude", 1)[0];
   const float time = Floats(values, "time", 1)[0];
   const bool masked = HasTexture(values, "Mask");
-  return effect_values::PerPixel([=](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const float u = in.texcoord[0][0];
-    const float v = in.texcoord[0][1];
-    const float along = u * scale[0] * direction[0] + v * scale[1] * direction[1];
-    const float d = amplitude * std::sin(along * frequency + time) * MaskWeight(masked, in, sampler);
-    // Held inside the picture: a wave at an edge repeats the edge rather than the far side.
-    return sampler.Sample(kBackgroundStage, Saturate(u + normal[0] * d), Saturate(v + normal[1] * d));
-  });
+  const float su = scale[0], sv = scale[1], du = direction[0], dv = direction[1], nu = normal[0], nv = normal[1];
+  return [=](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float phase[kLanes];
+    for (int i = 0; i < kLanes; ++i) {
+      const float along = in.u[0][i] * su * du + in.v[0][i] * sv * dv;
+      phase[i] = along * frequency + time;
+    }
+    // Wave fronts across the screen's rows or columns keep one phase along a row: one sin serves it.
+    float wave[kLanes];
+    SinLanes(phase, in.count, wave);
+    float weight[kLanes];
+    MaskWeights(masked, kMaskStage, in, sampler, weight);
+    float u[kLanes];
+    float v[kLanes];
+    for (int i = 0; i < kLanes; ++i) {
+      const float d = amplitude * wave[i] * weight[i];
+      // Held inside the picture: a wave at an edge repeats the edge rather than the far side.
+      u[i] = Saturate(in.u[0][i] + nu * d);
+      v[i] = Saturate(in.v[0][i] + nv * d);
+    }
+    sampler.Sample(kBackgroundStage, u, v, out);
+  };
 }
