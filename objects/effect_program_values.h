@@ -2,7 +2,9 @@
 // arithmetic the screen brushes' programs share.
 #pragma once
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,58 @@ inline void LerpLane(const d3d9::ColorBlock& a, const d3d9::ColorBlock& b, float
   out.g[i] = a.g[i] + (b.g[i] - a.g[i]) * t;
   out.b[i] = a.b[i] + (b.b[i] - a.b[i]) * t;
   out.a[i] = a.a[i] + (b.a[i] - a.a[i]) * t;
+}
+
+// The helpers below give the same results as the ones above, written for the loops over a block.
+// The compiler will not compute a floating-point result that a branch may skip (it could trap), so
+// a `c ? x + y : z` stays a branch and keeps the loop scalar; these compute every value and choose
+// between them by mask.
+
+// a where c holds, else b: both are computed whatever c is.
+inline float Pick(bool c, float a, float b) {
+  const uint32_t mask = 0u - static_cast<uint32_t>(c);
+  return std::bit_cast<float>((std::bit_cast<uint32_t>(a) & mask) | (std::bit_cast<uint32_t>(b) & ~mask));
+}
+// Saturate as a blend: the same float for every float, and a product of it stays one product
+// rather than becoming a choice between two.
+inline float SaturateLane(float x) { return Pick(x > 0.0f, std::min(x, 1.0f), 0.0f); }
+// d3d9::Floor without branches: the same float for every float.
+inline float FloorLane(float x) {
+  const bool fractional = std::fabs(x) < 8388608.f;
+  // Only floats below 2^23 in size are converted, so the conversion is always defined.
+  const float held = Pick(fractional, x, 0.f);
+  const float t = static_cast<float>(static_cast<int>(held));
+  // t is never -0, so adding 0 keeps it.
+  const float floor = t + (t > held ? -1.f : 0.f);
+  return Pick(fractional & (x != 0.f), floor, x);
+}
+// Wrap without branches: the same float for every float.
+inline float WrapLane(float x) {
+  const float f = x - FloorLane(x);
+  return std::isfinite(x) & (f < 1.f) ? f : 0.f;
+}
+// BumpOffset of every lane of a block's channel.
+inline void BumpOffsetLanes(const float* channel, bool isSigned, float* out) {
+  if (isSigned) {
+    for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = channel[i];
+  } else {
+    for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = 2.0f * channel[i] - 1.0f;
+  }
+}
+// std::sin of the first `count` lanes of x, 0 in the lanes after them. The sine does not vectorise
+// and costs more than the rest of a lane's arithmetic, so a lane whose argument is the very float of
+// the lane before reuses its sine: an argument that changes only down the picture (a function of v
+// on a quad square to the screen) is the same along a whole row.
+inline void SinLanes(const float* x, int count, float* out) {
+  uint32_t last = 0;
+  float value = 0.0f;
+  for (int i = 0; i < count; ++i) {
+    const uint32_t bits = std::bit_cast<uint32_t>(x[i]);
+    if (i == 0 || bits != last) value = std::sin(x[i]);
+    last = bits;
+    out[i] = value;
+  }
+  for (int i = std::max(count, 0); i < d3d9::kBlockPixels; ++i) out[i] = 0.0f;
 }
 
 // TRANSITIONAL: a program written per pixel, run over a block lane by lane.
