@@ -54,6 +54,7 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
   // an x-y part.
   const bool shaded = reach > 0.0f && light > 0.0f;
   const float spread = reach * light;
+  const float scaleU = scale[0], scaleV = scale[1];
   const float w1x = wave1[0], w1y = wave1[1], w2x = wave2[0], w2y = wave2[1];
   const float t0 = turn[0], t1 = turn[1], t2 = turn[2], t3 = turn[3];
   const float h0 = half[0], h1 = half[1];
@@ -64,8 +65,8 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
     float su[kLanes];
     float sv[kLanes];
     for (int i = 0; i < kLanes; ++i) {
-      su[i] = u[i] * scale[0];
-      sv[i] = v[i] * scale[1];
+      su[i] = u[i] * scaleU;
+      sv[i] = v[i] * scaleV;
     }
     float nx[kLanes];
     float ny[kLanes];
@@ -135,6 +136,10 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
     }
     // Where the mask is partial the water shows over the still background by the mask's weight.
     if (!masked) return;
+    // Where the mask covers every pixel of the block whole, the still background is not needed.
+    bool partial = false;
+    for (int i = 0; i < in.count; ++i) partial |= weight[i] < 1.0f;
+    if (!partial) return;
     sampler.Sample(kBackgroundStage, u, v, plain);
     for (int i = 0; i < kLanes; ++i) {
       const bool whole = weight[i] >= 1.0f;
