@@ -137,9 +137,9 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
     // Where the mask is partial the water shows over the still background by the mask's weight.
     if (!masked) return;
     // Where the mask covers every pixel of the block whole, the still background is not needed.
-    bool partial = false;
-    for (int i = 0; i < in.count; ++i) partial |= weight[i] < 1.0f;
-    if (!partial) return;
+    int partial = 0;
+    for (int i = 0; i < kLanes; ++i) partial |= (i < in.count) & (weight[i] < 1.0f);
+    if (partial == 0) return;
     sampler.Sample(kBackgroundStage, u, v, plain);
     for (int i = 0; i < kLanes; ++i) {
       const bool whole = weight[i] >= 1.0f;
