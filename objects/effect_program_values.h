@@ -25,6 +25,14 @@ bool HasTexture(const std::vector<d3dx9::EffectValue>& values, const std::string
 bool SignedTexture(const std::vector<d3dx9::EffectValue>& values, const std::string& name);
 // The offset a bump texel's channel stands for, from -1 to 1.
 inline float BumpOffset(float channel, bool isSigned) { return isSigned ? channel : 2.0f * channel - 1.0f; }
+// BumpOffset of every lane of a block's channel.
+inline void BumpOffsetLanes(const float* channel, bool isSigned, float* out) {
+  if (isSigned) {
+    for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = channel[i];
+  } else {
+    for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = 2.0f * channel[i] - 1.0f;
+  }
+}
 
 // The helpers below run several times for every pixel a program draws: they are inline, and free
 // of calls and branches the compiler cannot turn into selects, so that a program's loops over a
@@ -59,46 +67,41 @@ inline void LerpLane(const d3d9::ColorBlock& a, const d3d9::ColorBlock& b, float
   out.a[i] = a.a[i] + (b.a[i] - a.a[i]) * t;
 }
 
-// The helpers below give the same results as the ones above, written for the loops over a block.
-// The compiler will not compute a floating-point result that a branch may skip (it could trap), so
-// a `c ? x + y : z` stays a branch and keeps the loop scalar; these compute every value and choose
-// between them by mask.
+// The same results as Floor, Wrap and Mirror, for the loops over a block. A select between two
+// values already computed becomes a blend, but where work is needed on one side only, the compiler
+// moves it under a branch, and a loop with a branch in it does not vectorise: these compute every
+// side and blend the bits.
 
-// a where c holds, else b: both are computed whatever c is.
-inline float Pick(bool c, float a, float b) {
-  const uint32_t mask = 0u - static_cast<uint32_t>(c);
+// cond ? a : b, with both computed.
+inline float Select(bool cond, float a, float b) {
+  const uint32_t mask = 0u - static_cast<uint32_t>(cond);
   return std::bit_cast<float>((std::bit_cast<uint32_t>(a) & mask) | (std::bit_cast<uint32_t>(b) & ~mask));
 }
-// Saturate as a blend: the same float for every float, and a product of it stays one product
-// rather than becoming a choice between two.
-inline float SaturateLane(float x) { return Pick(x > 0.0f, std::min(x, 1.0f), 0.0f); }
-// d3d9::Floor without branches: the same float for every float.
+// d3d9::Floor: x rounded to a whole number by adding and taking away 2^23 (exact below 2^23), then
+// one less where that rounded up. Zero, whole floats from 2^23 on, infinities and NaN stay as they are.
 inline float FloorLane(float x) {
-  const bool fractional = std::fabs(x) < 8388608.f;
-  // Only floats below 2^23 in size are converted, so the conversion is always defined.
-  const float held = Pick(fractional, x, 0.f);
-  const float t = static_cast<float>(static_cast<int>(held));
-  // t is never -0, so adding 0 keeps it.
-  const float floor = t + (t > held ? -1.f : 0.f);
-  return Pick(fractional & (x != 0.f), floor, x);
+  constexpr float kWhole = 8388608.0f;
+  const float rounded = std::copysign((std::fabs(x) + kWhole) - kWhole, x);
+  // Adding -1 or 0, not choosing between rounded - 1 and rounded, so that no work lies on one side.
+  const float below = rounded + static_cast<float>(-static_cast<int>(rounded > x));
+  return Select((x != 0.0f) & (std::fabs(x) < kWhole), below, x);
 }
-// Wrap without branches: the same float for every float.
+// Saturate.
+inline float SaturateLane(float x) { return Select(x > 0.0f, Select(1.0f < x, 1.0f, x), 0.0f); }
+// Wrap.
 inline float WrapLane(float x) {
   const float f = x - FloorLane(x);
-  return std::isfinite(x) & (f < 1.f) ? f : 0.f;
+  return Select(std::isfinite(x) & (f < 1.0f), f, 0.0f);
 }
-// BumpOffset of every lane of a block's channel.
-inline void BumpOffsetLanes(const float* channel, bool isSigned, float* out) {
-  if (isSigned) {
-    for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = channel[i];
-  } else {
-    for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = 2.0f * channel[i] - 1.0f;
-  }
+// Mirror.
+inline float MirrorLane(float x) {
+  const float period = x - 2.0f * FloorLane(x * 0.5f);
+  return Select(std::isfinite(x), Select(period <= 1.0f, period, 2.0f - period), 0.0f);
 }
-// std::sin of the first `count` lanes of x, 0 in the lanes after them. The sine does not vectorise
-// and costs more than the rest of a lane's arithmetic, so a lane whose argument is the very float of
-// the lane before reuses its sine: an argument that changes only down the picture (a function of v
-// on a quad square to the screen) is the same along a whole row.
+
+// std::sin of lanes 0 .. count - 1 of `x` into `out`, and 0 into the lanes after them (their results
+// are thrown away, and sin is the dearest call a program makes). A run of lanes with the very same
+// argument, as along a row where the argument does not change, takes one call.
 inline void SinLanes(const float* x, int count, float* out) {
   uint32_t last = 0;
   float value = 0.0f;
@@ -108,7 +111,21 @@ inline void SinLanes(const float* x, int count, float* out) {
     last = bits;
     out[i] = value;
   }
-  for (int i = std::max(count, 0); i < d3d9::kBlockPixels; ++i) out[i] = 0.0f;
+  std::fill(out + count, out + d3d9::kBlockPixels, 0.0f);
+}
+
+// How much of a screen brush's reworked picture shows in each lane: the red of the mask bound to
+// `stage`, read at stage 0's coordinates and held to 0..1; all of it (1) where no mask is bound (the
+// unbound stage would read black and hide the effect everywhere).
+inline void MaskWeights(bool masked, DWORD stage, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
+                        float* weight) {
+  if (!masked) {
+    std::fill(weight, weight + d3d9::kBlockPixels, 1.0f);
+    return;
+  }
+  d3d9::ColorBlock mask;
+  sampler.Sample(stage, in.u[0], in.v[0], mask);
+  for (int i = 0; i < d3d9::kBlockPixels; ++i) weight[i] = Saturate(mask.r[i]);
 }
 
 // TRANSITIONAL: a program written per pixel, run over a block lane by lane.

@@ -4,6 +4,7 @@
 
 using effect_values::Floats;
 using effect_values::HasTexture;
+using effect_values::MaskWeights;
 using effect_values::Saturate;
 using effect_values::WrapLane;
 
@@ -38,13 +39,10 @@ d3d9::PixelProgram TiledPatternProgram(const std::vector<d3dx9::EffectValue>& va
     }
     d3d9::ColorBlock pattern;
     sampler.Sample(kPatternStage, tu, tv, pattern);
+    // The pattern's own cover, times the mask's where one is bound.
     float cover[kLanes];
-    for (int i = 0; i < kLanes; ++i) cover[i] = Saturate(pattern.a[i]);
-    if (masked) {
-      d3d9::ColorBlock mask;
-      sampler.Sample(kMaskStage, in.u[0], in.v[0], mask);
-      for (int i = 0; i < kLanes; ++i) cover[i] *= Saturate(mask.r[i]);
-    }
+    MaskWeights(masked, kMaskStage, in, sampler, cover);
+    for (int i = 0; i < kLanes; ++i) cover[i] = Saturate(pattern.a[i]) * cover[i];
     // The pattern laid over the background; the background keeps its own alpha.
     sampler.Sample(kBackgroundStage, in.u[0], in.v[0], out);
     for (int i = 0; i < kLanes; ++i) {

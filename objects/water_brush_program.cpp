@@ -7,10 +7,11 @@
 
 using effect_values::BumpOffsetLanes;
 using effect_values::Floats;
+using effect_values::MaskWeights;
 using effect_values::HasTexture;
-using effect_values::Pick;
 using effect_values::Saturate;
 using effect_values::SaturateLane;
+using effect_values::Select;
 using effect_values::SignedTexture;
 using effect_values::SinLanes;
 using effect_values::WrapLane;
@@ -95,13 +96,7 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
     float sine[kLanes];
     SinLanes(phase, in.count, sine);
     float weight[kLanes];
-    d3d9::ColorBlock plain;
-    if (masked) {
-      sampler.Sample(kMaskStage, u, v, plain);
-      for (int i = 0; i < kLanes; ++i) weight[i] = Saturate(plain.r[i]);
-    } else {
-      for (int i = 0; i < kLanes; ++i) weight[i] = 1.0f;
-    }
+    MaskWeights(masked, kMaskStage, in, sampler, weight);
     float pu[kLanes];
     float pv[kLanes];
     for (int i = 0; i < kLanes; ++i) {
@@ -140,13 +135,14 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
     int partial = 0;
     for (int i = 0; i < kLanes; ++i) partial |= (i < in.count) & (weight[i] < 1.0f);
     if (partial == 0) return;
+    d3d9::ColorBlock plain;
     sampler.Sample(kBackgroundStage, u, v, plain);
     for (int i = 0; i < kLanes; ++i) {
       const bool whole = weight[i] >= 1.0f;
-      out.r[i] = Pick(whole, out.r[i], plain.r[i] + (out.r[i] - plain.r[i]) * weight[i]);
-      out.g[i] = Pick(whole, out.g[i], plain.g[i] + (out.g[i] - plain.g[i]) * weight[i]);
-      out.b[i] = Pick(whole, out.b[i], plain.b[i] + (out.b[i] - plain.b[i]) * weight[i]);
-      out.a[i] = Pick(whole, out.a[i], plain.a[i] + (out.a[i] - plain.a[i]) * weight[i]);
+      out.r[i] = Select(whole, out.r[i], plain.r[i] + (out.r[i] - plain.r[i]) * weight[i]);
+      out.g[i] = Select(whole, out.g[i], plain.g[i] + (out.g[i] - plain.g[i]) * weight[i]);
+      out.b[i] = Select(whole, out.b[i], plain.b[i] + (out.b[i] - plain.b[i]) * weight[i]);
+      out.a[i] = Select(whole, out.a[i], plain.a[i] + (out.a[i] - plain.a[i]) * weight[i]);
     }
   };
 }
