@@ -168,16 +168,17 @@ struct Texture {
         texels(reinterpret_cast<const uint32_t*>(v.bits)),
         alpha(v.format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u),
         kind(KindOf(v)),
-        pitch(static_cast<int>(kind == kBytes ? v.pitch : v.pitch / 4)) {}
+        pitch(static_cast<int>(kind == kBytes ? v.pitch : (kind == kSignedBytes ? v.pitch / 2 : v.pitch / 4))) {}
 
-  enum Kind { kColour, kSigned, kBytes, kOther };
+  enum Kind { kColour, kSigned, kBytes, kSignedBytes, kOther };
 
-  // A8 rows are read as the aligned 32-bit words that hold their bytes, which lie inside the
-  // texture when its rows are whole words long.
+  // A8 and V8U8 rows are read as the aligned 32-bit words that hold their texels, which lie inside
+  // the texture when its rows are whole words long.
   static Kind KindOf(const TextureView& v) {
     if (v.format == D3DFMT_A8R8G8B8 || v.format == D3DFMT_X8R8G8B8) return kColour;
     if (v.format == D3DFMT_V16U16) return kSigned;
     if (v.format == D3DFMT_A8 && v.pitch % 4 == 0) return kBytes;
+    if (v.format == D3DFMT_V8U8 && v.pitch % 4 == 0) return kSignedBytes;
     return kOther;
   }
 
@@ -197,6 +198,23 @@ struct Texture {
       Channels out;
       out.c[0] = out.c[1] = out.c[2] = hn::Zero(df);
       out.c[3] = hn::Mul(hn::ConvertTo(df, hn::BitCast(DI(), byte)), hn::Set(df, kInv255));
+      return out;
+    }
+    if (kind == kSignedBytes) {
+      // V8U8 as the bump maps read it: u in red, v in green, each max(-1, value / 127); blue and
+      // alpha 1.
+      const DI di;
+      const VU word = hn::GatherIndex(du, texels, hn::ShiftRight<1>(index));
+      const VU shift = hn::ShiftLeft<4>(hn::BitCast(du, hn::And(index, hn::Set(di, 1))));
+      const VI pair = hn::BitCast(di, hn::Shr(word, shift));
+      const VF scale = hn::Set(df, 127.f);
+      const VF least = hn::Set(df, -1.f);
+      const VF u = hn::Div(hn::ConvertTo(df, hn::ShiftRight<24>(hn::ShiftLeft<24>(pair))), scale);
+      const VF v = hn::Div(hn::ConvertTo(df, hn::ShiftRight<24>(hn::ShiftLeft<16>(pair))), scale);
+      Channels out;
+      out.c[0] = out.c[3] = hn::Set(df, 1.f);
+      out.c[1] = hn::IfThenElse(hn::Lt(least, v), v, least);
+      out.c[2] = hn::IfThenElse(hn::Lt(least, u), u, least);
       return out;
     }
     const VU raw = hn::GatherIndex(du, texels, index);
@@ -305,7 +323,7 @@ struct Texture {
       tb = Fetch(df, x1, y, validI);
       tc = Fetch(df, x, y1, validI);
       td = Fetch(df, x1, y1, validI);
-    } else if (kind == kBytes) {
+    } else if (kind == kBytes || kind == kSignedBytes) {
       ta = Gather(df, a);
       tb = Gather(df, hn::Add(a, one));
       tc = Gather(df, hn::Add(a, down));

@@ -3,7 +3,8 @@
 // channel by channel. The sampler reads 32-bit texels four channels at a time, addresses a bilinear
 // footprint's rows and columns once, masks repeats of power-of-two textures and floors without a
 // library call; each of these must give the same floats, bit for bit. Colours written back become
-// bytes by selections rather than branches, held to 0..1 and rounded as before.
+// bytes by selections rather than branches, held to 0..1 and rounded as before. The block sampler
+// reads many lanes per register and must give the same floats again, on every instruction set.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/d3d9/formats.h"
+#include "platform/d3d9/pixel_program.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3d9/texture_view.h"
 
 namespace {
@@ -147,6 +150,36 @@ TEST(TextureSamplingTest, SamplesMatchTexelByTexelReadingBitForBit) {
               ASSERT_EQ(Bits(got.a), Bits(want.a)) << where;
             }
           }
+          // A pixel program's sampler reads a block of lanes at once, on every instruction set,
+          // filtered as the view's filters say.
+          view.magFilter = view.minFilter = linear ? D3DTEXF_LINEAR : D3DTEXF_POINT;
+          std::vector<float> us;
+          std::vector<float> vs;
+          for (float u : coordinates)
+            for (float v : coordinates) {
+              us.push_back(u);
+              vs.push_back(v);
+            }
+          us.resize((us.size() + d3d9::kBlockPixels - 1) / d3d9::kBlockPixels * d3d9::kBlockPixels, 0.3f);
+          vs.resize(us.size(), 0.6f);
+          for (const std::string& target : d3d9::WideTargets()) {
+            d3d9::UseWideTarget(target);
+            for (size_t first = 0; first < us.size(); first += d3d9::kBlockPixels) {
+              d3d9::ColorBlock block;
+              d3d9::SampleBlock(view, us.data() + first, vs.data() + first, block);
+              for (int i = 0; i < d3d9::kBlockPixels; ++i) {
+                const Color want = view.Sample(us[first + i], vs[first + i], linear);
+                const std::string where = target + " " + std::to_string(c.width) + "x" + std::to_string(c.height) +
+                                          " format " + std::to_string(c.format) + " at (" +
+                                          std::to_string(us[first + i]) + ", " + std::to_string(vs[first + i]) + ")";
+                ASSERT_EQ(Bits(block.r[i]), Bits(want.r)) << where;
+                ASSERT_EQ(Bits(block.g[i]), Bits(want.g)) << where;
+                ASSERT_EQ(Bits(block.b[i]), Bits(want.b)) << where;
+                ASSERT_EQ(Bits(block.a[i]), Bits(want.a)) << where;
+              }
+            }
+          }
+          d3d9::UseWideTarget("");
         }
       }
     }
