@@ -25,6 +25,14 @@ bool HasTexture(const std::vector<d3dx9::EffectValue>& values, const std::string
 bool SignedTexture(const std::vector<d3dx9::EffectValue>& values, const std::string& name);
 // The offset a bump texel's channel stands for, from -1 to 1.
 inline float BumpOffset(float channel, bool isSigned) { return isSigned ? channel : 2.0f * channel - 1.0f; }
+// BumpOffset of every lane of a block's channel.
+inline void BumpOffsetLanes(const float* channel, bool isSigned, float* out) {
+  if (isSigned) {
+    for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = channel[i];
+  } else {
+    for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = 2.0f * channel[i] - 1.0f;
+  }
+}
 
 // The helpers below run several times for every pixel a program draws: they are inline, and free
 // of calls and branches the compiler cannot turn into selects, so that a program's loops over a
@@ -119,30 +127,6 @@ inline void MaskWeights(bool masked, DWORD stage, const d3d9::PixelBlock& in, co
   d3d9::ColorBlock mask;
   sampler.Sample(stage, in.u[0], in.v[0], mask);
   for (int i = 0; i < d3d9::kBlockPixels; ++i) weight[i] = Saturate(mask.r[i]);
-}
-
-// TRANSITIONAL: a program written per pixel, run over a block lane by lane.
-struct PixelInput {
-  d3d9::Color diffuse;
-  float texcoord[d3d9::kProgramStages][2];
-};
-template <class F>
-d3d9::PixelProgram PerPixel(F f) {
-  return [f](const d3d9::PixelBlock& b, const d3d9::TextureSampler& s, d3d9::ColorBlock& out) {
-    for (int i = 0; i < b.count; ++i) {
-      PixelInput in;
-      in.diffuse = {b.diffuse[0][i], b.diffuse[1][i], b.diffuse[2][i], b.diffuse[3][i]};
-      for (int k = 0; k < d3d9::kProgramStages; ++k) {
-        in.texcoord[k][0] = b.u[k][i];
-        in.texcoord[k][1] = b.v[k][i];
-      }
-      const d3d9::Color c = f(in, s);
-      out.r[i] = c.r;
-      out.g[i] = c.g;
-      out.b[i] = c.b;
-      out.a[i] = c.a;
-    }
-  };
 }
 
 }  // namespace effect_values

@@ -1,29 +1,20 @@
 #include "objects/fire_brush_program.h"
 
+#include <algorithm>
+
 #include "objects/effect_program_values.h"
 
-#include <algorithm>
-#include <string>
+using effect_values::Floats;
+using effect_values::HasTexture;
 
 namespace {
 
-// The parameter's values, or zeros when the effect does not declare it.
-std::vector<float> Floats(const std::vector<d3dx9::EffectValue>& values, const std::string& name, size_t count) {
-  for (const d3dx9::EffectValue& v : values)
-    if (v.parameter && v.parameter->name == name) {
-      std::vector<float> out = v.floats;
-      out.resize(count, 0.0f);
-      return out;
-    }
-  return std::vector<float>(count, 0.0f);
-}
+constexpr DWORD kPatternStage = 0;
+constexpr DWORD kNoiseStage = 1;
+constexpr DWORD kMaskStage = 2;
+constexpr int kLanes = d3d9::kBlockPixels;
 
-bool HasTexture(const std::vector<d3dx9::EffectValue>& values, const std::string& name) {
-  for (const d3dx9::EffectValue& v : values)
-    if (v.parameter && v.parameter->name == name) return v.texture != nullptr;
-  return false;
-}
-
+// Held to 0..1; not-a-number stays not-a-number.
 float Saturate(float x) { return std::clamp(x, 0.0f, 1.0f); }
 
 struct FireParameters {
@@ -50,22 +41,41 @@ d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& value
   p.gain = 0.7f + Floats(values, "Brightness", 1)[0];
   // An unbound stage reads black, which would hide every flame: without a mask nothing is masked.
   p.masked = HasTexture(values, "Mask");
-  return effect_values::PerPixel([p](const effect_values::PixelInput& in, const d3d9::TextureSampler& sampler) {
-    const float u = in.texcoord[0][0];
-    const float v = in.texcoord[0][1];
-    float n = 0.0f;
+  return [p](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    float u[kLanes];
+    float v[kLanes];
+    float n[kLanes];
+    for (int i = 0; i < kLanes; ++i) n[i] = 0.0f;
+    d3d9::ColorBlock texel;
     float scale = 1.0f;
     for (float shift : p.shift) {
-      n += sampler.Sample(1, u * scale, v * scale + shift).r;
+      for (int i = 0; i < kLanes; ++i) {
+        u[i] = in.u[0][i] * scale;
+        v[i] = in.v[0][i] * scale + shift;
+      }
+      sampler.Sample(kNoiseStage, u, v, texel);
+      for (int i = 0; i < kLanes; ++i) n[i] += texel.r[i];
       scale *= 2.0f;
     }
-    n /= 3.0f;
-    const float wobble = (n - 0.5f) * 0.2f;
-    const float shape = sampler.Sample(0, u + wobble, v + wobble).r;
-    const float s = Saturate(shape * (n + 0.5f + p.density));
-    float alpha = s;
-    if (p.masked) alpha *= sampler.Sample(2, u, v).r;
-    return d3d9::Color{Saturate((p.k1[0] + p.k2[0] * s) * p.gain), Saturate((p.k1[1] + p.k2[1] * s) * p.gain),
-                       Saturate((p.k1[2] + p.k2[2] * s) * p.gain), alpha};
-  });
+    for (int i = 0; i < kLanes; ++i) {
+      n[i] /= 3.0f;
+      const float wobble = (n[i] - 0.5f) * 0.2f;
+      u[i] = in.u[0][i] + wobble;
+      v[i] = in.v[0][i] + wobble;
+    }
+    sampler.Sample(kPatternStage, u, v, texel);
+    float s[kLanes];
+    for (int i = 0; i < kLanes; ++i) s[i] = Saturate(texel.r[i] * (n[i] + 0.5f + p.density));
+    if (p.masked) {
+      sampler.Sample(kMaskStage, in.u[0], in.v[0], texel);
+      for (int i = 0; i < kLanes; ++i) out.a[i] = s[i] * texel.r[i];
+    } else {
+      for (int i = 0; i < kLanes; ++i) out.a[i] = s[i];
+    }
+    for (int i = 0; i < kLanes; ++i) {
+      out.r[i] = Saturate((p.k1[0] + p.k2[0] * s[i]) * p.gain);
+      out.g[i] = Saturate((p.k1[1] + p.k2[1] * s[i]) * p.gain);
+      out.b[i] = Saturate((p.k1[2] + p.k2[2] * s[i]) * p.gain);
+    }
+  };
 }

@@ -56,12 +56,6 @@ class TextureSampler {
   // The texel of `stage` at (u[i], v[i]) into lane i of `out`, for every lane of a block. An
   // unbound stage reads opaque black.
   void Sample(DWORD stage, const float* u, const float* v, ColorBlock& out) const;
-  // TRANSITIONAL: one texel, for programs not yet written over blocks.
-  Color Sample(DWORD stage, float u, float v) const {
-    if (stage >= kStageCount || !views_[stage].bound()) return Color{0.f, 0.f, 0.f, 1.f};
-    const TextureView& view = views_[stage];
-    return view.Sample(u, v, view.magFilter == D3DTEXF_LINEAR || view.minFilter == D3DTEXF_LINEAR);
-  }
 
  private:
   const TextureView* views_;
