@@ -8,7 +8,7 @@ namespace d3d9 {
 
 namespace {
 
-constexpr size_t kBatch = 2048;
+constexpr size_t kBatch = 8192;
 // Below this many pixels a batch is drawn on the calling thread: waking the workers costs more.
 constexpr int64_t kParallelPixels = 16384;
 
