@@ -287,16 +287,34 @@ struct Texture {
     return out;
   }
 
-  HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid) const {
+  // The texel indices (x, y) a point sample reads, and whether every valid lane's lies inside.
+  HWY_INLINE bool PointTexels(DF df, VF u, VF v, MF valid, VI& x, VI& y) const {
     const DI di;
-    const VI x = FloorToInt(df, Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))));
-    const VI y = FloorToInt(df, Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))));
+    x = FloorToInt(df, Hold(df, hn::Mul(u, hn::Set(df, static_cast<float>(view.width)))));
+    y = FloorToInt(df, Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))));
     const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width))),
                                 hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height))));
+    return hn::AllTrue(di, hn::Or(inside, hn::Not(hn::RebindMask(di, valid))));
+  }
+
+  HWY_INLINE Channels Point(DF df, VF u, VF v, MF valid) const {
+    const DI di;
+    VI x;
+    VI y;
     const auto validI = hn::RebindMask(di, valid);
-    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) return Fetch(df, x, y, validI);
-    const VI index = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
-    return Gather(df, index);
+    if (!PointTexels(df, u, v, valid, x, y)) return Fetch(df, x, y, validI);
+    return Gather(df, hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x)));
+  }
+
+  // The undecoded 32-bit texels of a point sample, where every valid lane reads inside the texture.
+  HWY_INLINE bool PointRaw(DF df, VF u, VF v, MF valid, VU& raw) const {
+    const DI di;
+    VI x;
+    VI y;
+    if (!PointTexels(df, u, v, valid, x, y)) return false;
+    const VI index = hn::IfThenElseZero(hn::RebindMask(di, valid), hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
+    raw = hn::GatherIndex(DU(), texels, index);
+    return true;
   }
 
   HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid) const {
@@ -470,6 +488,15 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
     clamped[k] = plan.low[k] > -kLimit || plan.high[k] < kLimit;
   }
   const VU targetAlpha = hn::Set(du, plan.targetAlpha);
+  // A point copy of 32-bit texels: every channel is the texel's times 1, within 0..1. A byte decoded
+  // and encoded again is the same byte, so the texel is written as it is read (with the alpha that
+  // the texture or the target does not keep), without the round trip through floats.
+  bool copies = kFilter == kPoint && !kBlend && !alphaTest && texture.kind == Texture::kColour;
+  for (int k = 0; k < 4; ++k) {
+    copies = copies && plan.arg1[k] == SpanSource::kTexel && plan.arg2[k] == SpanSource::kConstant &&
+             plan.constant2[k] == 1.f && plan.low[k] <= 0.f && plan.high[k] >= 1.f;
+  }
+  const VU copyAlpha = hn::Set(du, texture.alpha | plan.targetAlpha);
   const VF x0 = hn::Set(df, t.x0);
   const VF alphaRef = hn::Set(df, static_cast<float>(p.alphaRef));
   // A pixel program colours a row's pixels a block at a time, ahead of the tests and the blend.
@@ -545,6 +572,17 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
           if constexpr (kFilter == kRich || kFilter == kProgram) {
             for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
           }
+        }
+      }
+      if constexpr (kFilter == kPoint && !kBlend) {
+        VU raw;
+        if (copies && texture.PointRaw(df, u, v, valid, raw)) {
+          const VU before = LoadPart(du, out + x, n);
+          StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), hn::Or(raw, copyAlpha), before), out + x, n);
+          if constexpr (kDepth) {
+            if (zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
+          }
+          continue;
         }
       }
       Channels texel{};

@@ -103,6 +103,12 @@ TEST(TextureSamplingTest, ChannelsBecomeBytesHeldAndRounded) {
   for (const auto& c : cases) EXPECT_EQ(d3d9::ToByte(c.value), c.byte) << c.value;
 }
 
+// Point copies write a texel without decoding it: that holds only while every byte decoded and
+// encoded again is the same byte.
+TEST(TextureSamplingTest, EveryByteDecodedAndEncodedIsTheSameByte) {
+  for (int byte = 0; byte < 256; ++byte) EXPECT_EQ(d3d9::ToByte(static_cast<float>(byte) * (1.f / 255.f)), byte);
+}
+
 TEST(TextureSamplingTest, SamplesMatchTexelByTexelReadingBitForBit) {
   struct Case {
     D3DFORMAT format;
