@@ -317,6 +317,35 @@ struct Texture {
     return true;
   }
 
+  // The four texels of each lane's bilinear footprint where every lane reads the same two rows and
+  // the footprints span fewer texels than a register holds, as a magnified picture or an aligned
+  // copy does along a row: two loads and lookups in registers instead of gathers. Lanes that are
+  // not valid read lane 0's footprint. False where the footprints do not lie so.
+  HWY_INLINE bool FromOneRowPair(DF df, VI x, VI y, hn::Mask<DI> valid, Channels& ta, Channels& tb, Channels& tc,
+                                 Channels& td) const {
+    const DI di;
+    const DU du;
+    const int lanes = static_cast<int>(hn::Lanes(di));
+    if (lanes < 8) return false;
+    const int firstY = hn::GetLane(y);
+    const VI xs = hn::IfThenElse(valid, x, hn::Set(di, hn::GetLane(x)));
+    if (!hn::AllTrue(di, hn::Or(hn::Eq(y, hn::Set(di, firstY)), hn::Not(valid)))) return false;
+    const int least = hn::GetLane(hn::MinOfLanes(di, xs));
+    const int most = hn::GetLane(hn::MaxOfLanes(di, xs));
+    if (most + 1 - least >= lanes || least + lanes > view.width) return false;
+    const uint32_t* row = texels + static_cast<ptrdiff_t>(firstY) * pitch + least;
+    const VU top = hn::LoadU(du, row);
+    const VU bottom = hn::LoadU(du, row + pitch);
+    const VI left = hn::Sub(xs, hn::Set(di, least));
+    const auto leftLanes = hn::IndicesFromVec(du, left);
+    const auto rightLanes = hn::IndicesFromVec(du, hn::Add(left, hn::Set(di, 1)));
+    ta = DecodeRaw(df, hn::TableLookupLanes(top, leftLanes));
+    tb = DecodeRaw(df, hn::TableLookupLanes(top, rightLanes));
+    tc = DecodeRaw(df, hn::TableLookupLanes(bottom, leftLanes));
+    td = DecodeRaw(df, hn::TableLookupLanes(bottom, rightLanes));
+    return true;
+  }
+
   HWY_INLINE Channels Linear(DF df, VF u, VF v, MF valid) const {
     const DI di;
     // Texel centres lie at (i + 0.5) / size.
@@ -341,6 +370,8 @@ struct Texture {
       tb = Fetch(df, x1, y, validI);
       tc = Fetch(df, x, y1, validI);
       td = Fetch(df, x1, y1, validI);
+    } else if (kind == kColour && FromOneRowPair(df, x, y, validI, ta, tb, tc, td)) {
+      // Read from the two rows in registers.
     } else if (kind == kBytes || kind == kSignedBytes) {
       ta = Gather(df, a);
       tb = Gather(df, hn::Add(a, one));
