@@ -124,9 +124,8 @@ inline void MaskWeights(bool masked, DWORD stage, const d3d9::PixelBlock& in, co
     std::fill(weight, weight + d3d9::kBlockPixels, 1.0f);
     return;
   }
-  d3d9::ColorBlock mask;
-  sampler.Sample(stage, in.u[0], in.v[0], mask);
-  for (int i = 0; i < d3d9::kBlockPixels; ++i) weight[i] = Saturate(mask.r[i]);
+  sampler.SampleRed(stage, in.u[0], in.v[0], weight);
+  for (int i = 0; i < d3d9::kBlockPixels; ++i) weight[i] = Saturate(weight[i]);
 }
 
 }  // namespace effect_values

@@ -61,19 +61,19 @@ d3d9::PixelProgram ExplosionFireballProgram(const std::vector<d3dx9::EffectValue
       const float tile = 1.0f + f.fineness;
       float u[kLanes];
       float v[kLanes];
-      d3d9::ColorBlock a;
-      d3d9::ColorBlock b;
+      float a[kLanes];
+      float b[kLanes];
       for (int i = 0; i < kLanes; ++i) {
         u[i] = WrapLane(in.u[0][i] * tile + f.shift[0]);
         v[i] = WrapLane(in.v[0][i] * tile + f.shift[1]);
       }
-      sampler.Sample(kNoiseStage, u, v, a);
+      sampler.SampleRed(kNoiseStage, u, v, a);
       for (int i = 0; i < kLanes; ++i) {
         u[i] = WrapLane(in.u[0][i] * tile + f.shift[2]);
         v[i] = WrapLane(in.v[0][i] * tile + f.shift[3]);
       }
-      sampler.Sample(kNoiseStage, u, v, b);
-      for (int i = 0; i < kLanes; ++i) turbulence[i] = Saturate(a.r[i] * f.now + b.r[i] * f.next);
+      sampler.SampleRed(kNoiseStage, u, v, b);
+      for (int i = 0; i < kLanes; ++i) turbulence[i] = Saturate(a[i] * f.now + b[i] * f.next);
     } else {
       std::fill(turbulence, turbulence + kLanes, 0.5f);
     }

@@ -46,15 +46,15 @@ d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& value
     float v[kLanes];
     float n[kLanes];
     for (int i = 0; i < kLanes; ++i) n[i] = 0.0f;
-    d3d9::ColorBlock texel;
+    float red[kLanes];
     float scale = 1.0f;
     for (float shift : p.shift) {
       for (int i = 0; i < kLanes; ++i) {
         u[i] = in.u[0][i] * scale;
         v[i] = in.v[0][i] * scale + shift;
       }
-      sampler.Sample(kNoiseStage, u, v, texel);
-      for (int i = 0; i < kLanes; ++i) n[i] += texel.r[i];
+      sampler.SampleRed(kNoiseStage, u, v, red);
+      for (int i = 0; i < kLanes; ++i) n[i] += red[i];
       scale *= 2.0f;
     }
     for (int i = 0; i < kLanes; ++i) {
@@ -63,12 +63,12 @@ d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& value
       u[i] = in.u[0][i] + wobble;
       v[i] = in.v[0][i] + wobble;
     }
-    sampler.Sample(kPatternStage, u, v, texel);
+    sampler.SampleRed(kPatternStage, u, v, red);
     float s[kLanes];
-    for (int i = 0; i < kLanes; ++i) s[i] = Saturate(texel.r[i] * (n[i] + 0.5f + p.density));
+    for (int i = 0; i < kLanes; ++i) s[i] = Saturate(red[i] * (n[i] + 0.5f + p.density));
     if (p.masked) {
-      sampler.Sample(kMaskStage, in.u[0], in.v[0], texel);
-      for (int i = 0; i < kLanes; ++i) out.a[i] = s[i] * texel.r[i];
+      sampler.SampleRed(kMaskStage, in.u[0], in.v[0], red);
+      for (int i = 0; i < kLanes; ++i) out.a[i] = s[i] * red[i];
     } else {
       for (int i = 0; i < kLanes; ++i) out.a[i] = s[i];
     }

@@ -33,12 +33,12 @@ d3d9::PixelProgram BackgroundMoveProgram(const std::vector<d3dx9::EffectValue>& 
     sampler.Sample(kBackgroundStage, u, v, out);
     // Without a mask the whole picture moves (an unbound stage would read black and hide it).
     if (!masked) return;
-    d3d9::ColorBlock mask;
+    float mask[kLanes];
     d3d9::ColorBlock plain;
-    sampler.Sample(kMaskStage, in.u[0], in.v[0], mask);
+    sampler.SampleRed(kMaskStage, in.u[0], in.v[0], mask);
     sampler.Sample(kBackgroundStage, in.u[0], in.v[0], plain);
     for (int i = 0; i < kLanes; ++i) {
-      const float weight = Saturate(mask.r[i]);
+      const float weight = Saturate(mask[i]);
       if (weight < 1.0f) LerpLane(plain, out, weight, i, out);
     }
   };

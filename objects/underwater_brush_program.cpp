@@ -24,9 +24,8 @@ d3d9::PixelProgram UnderwaterWobbleProgram(const std::vector<d3dx9::EffectValue>
   return [=](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
     float a[kLanes];
     if (masked) {
-      d3d9::ColorBlock mask;
-      sampler.Sample(kMaskStage, in.u[0], in.v[0], mask);
-      for (int i = 0; i < kLanes; ++i) a[i] = amplitude * mask.r[i];
+      sampler.SampleRed(kMaskStage, in.u[0], in.v[0], a);
+      for (int i = 0; i < kLanes; ++i) a[i] = amplitude * a[i];
     } else {
       for (int i = 0; i < kLanes; ++i) a[i] = amplitude;
     }

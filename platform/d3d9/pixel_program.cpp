@@ -15,4 +15,12 @@ void TextureSampler::Sample(DWORD stage, const float* u, const float* v, ColorBl
   SampleBlock(views_[stage], u, v, out);
 }
 
+void TextureSampler::SampleRed(DWORD stage, const float* u, const float* v, float* red) const {
+  if (stage >= kStageCount || !views_[stage].bound()) {
+    for (int i = 0; i < kBlockPixels; ++i) red[i] = 0.f;
+    return;
+  }
+  SampleBlockRed(views_[stage], u, v, red);
+}
+
 }  // namespace d3d9

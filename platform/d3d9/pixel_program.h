@@ -56,6 +56,9 @@ class TextureSampler {
   // The texel of `stage` at (u[i], v[i]) into lane i of `out`, for every lane of a block. An
   // unbound stage reads opaque black.
   void Sample(DWORD stage, const float* u, const float* v, ColorBlock& out) const;
+  // Sample's red alone, for the many lookups that read one channel (noise, masks, shapes): the
+  // other channels are neither decoded nor filtered.
+  void SampleRed(DWORD stage, const float* u, const float* v, float* red) const;
 
  private:
   const TextureView* views_;

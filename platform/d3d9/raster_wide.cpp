@@ -727,6 +727,20 @@ void SampleBlockOn(const TextureView& view, const float* u, const float* v, Colo
   }
 }
 
+// The same lookups as SampleBlockOn, red stored alone: the other channels' decoding and weighing
+// are left out as unused.
+void SampleBlockRedOn(const TextureView& view, const float* u, const float* v, float* red) {
+  const DF df;
+  const size_t lanes = hn::Lanes(df);
+  const Texture texture(view);
+  const bool linear = view.magFilter == D3DTEXF_LINEAR || view.minFilter == D3DTEXF_LINEAR;
+  const MF valid = hn::FirstN(df, lanes);
+  for (size_t i = 0; i < kBlockPixels; i += lanes) {
+    const Channels c = texture.Sample(df, hn::LoadU(df, u + i), hn::LoadU(df, v + i), valid, lanes, linear);
+    hn::StoreU(c.c[2], df, red + i);
+  }
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace d3d9
 HWY_AFTER_NAMESPACE();
@@ -736,6 +750,11 @@ namespace d3d9 {
 
 HWY_EXPORT(WideRowsOn);
 HWY_EXPORT(SampleBlockOn);
+HWY_EXPORT(SampleBlockRedOn);
+
+void SampleBlockRed(const TextureView& view, const float* u, const float* v, float* red) {
+  HWY_DYNAMIC_DISPATCH(SampleBlockRedOn)(view, u, v, red);
+}
 
 void SampleBlock(const TextureView& view, const float* u, const float* v, ColorBlock& out) {
   HWY_DYNAMIC_DISPATCH(SampleBlockOn)(view, u, v, out);

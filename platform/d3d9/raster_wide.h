@@ -20,6 +20,8 @@ void WideRows(const PixelState& pixels, const Triangle& triangle, int top, const
 // TextureView::Sample of a bound texture at (u[i], v[i]) into lane i of `out`, for every lane of a
 // pixel program's block, bilinear where either filter is.
 void SampleBlock(const TextureView& view, const float* u, const float* v, ColorBlock& out);
+// SampleBlock's red channel alone.
+void SampleBlockRed(const TextureView& view, const float* u, const float* v, float* red);
 
 // The instruction sets the wide rows were built for that this machine runs, widest first.
 std::vector<std::string> WideTargets();

@@ -173,7 +173,11 @@ TEST(TextureSamplingTest, SamplesMatchTexelByTexelReadingBitForBit) {
             for (size_t first = 0; first < us.size(); first += d3d9::kBlockPixels) {
               d3d9::ColorBlock block;
               d3d9::SampleBlock(view, us.data() + first, vs.data() + first, block);
+              // Red alone, into an array a program keeps anywhere (here one float off alignment).
+              float reds[d3d9::kBlockPixels + 1];
+              d3d9::SampleBlockRed(view, us.data() + first, vs.data() + first, reds + 1);
               for (int i = 0; i < d3d9::kBlockPixels; ++i) {
+                ASSERT_EQ(Bits(reds[i + 1]), Bits(block.r[i])) << target << " red alone, lane " << i;
                 const Color want = view.Sample(us[first + i], vs[first + i], linear);
                 const std::string where = target + " " + std::to_string(c.width) + "x" + std::to_string(c.height) +
                                           " format " + std::to_string(c.format) + " at (" +
