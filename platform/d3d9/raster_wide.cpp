@@ -712,33 +712,33 @@ void WideRowsOn(const PixelState& p, const Triangle& t, int top, const RowSpan* 
   }
 }
 
-void SampleBlockOn(const TextureView& view, const float* u, const float* v, ColorBlock& out) {
+// A texture's lookups at every lane of a block, each register's texels handed to `store` with the
+// index of its first lane. What `store` does not keep is neither decoded nor weighed.
+template <class Store>
+HWY_INLINE void SampleLanes(const TextureView& view, const float* u, const float* v, Store store) {
   const DF df;
   const size_t lanes = hn::Lanes(df);
   const Texture texture(view);
   const bool linear = view.magFilter == D3DTEXF_LINEAR || view.minFilter == D3DTEXF_LINEAR;
   const MF valid = hn::FirstN(df, lanes);
   for (size_t i = 0; i < kBlockPixels; i += lanes) {
-    const Channels c = texture.Sample(df, hn::LoadU(df, u + i), hn::LoadU(df, v + i), valid, lanes, linear);
+    store(i, texture.Sample(df, hn::LoadU(df, u + i), hn::LoadU(df, v + i), valid, lanes, linear));
+  }
+}
+
+void SampleBlockOn(const TextureView& view, const float* u, const float* v, ColorBlock& out) {
+  const DF df;
+  SampleLanes(view, u, v, [&](size_t i, const Channels& c) {
     hn::Store(c.c[2], df, out.r + i);
     hn::Store(c.c[1], df, out.g + i);
     hn::Store(c.c[0], df, out.b + i);
     hn::Store(c.c[3], df, out.a + i);
-  }
+  });
 }
 
-// The same lookups as SampleBlockOn, red stored alone: the other channels' decoding and weighing
-// are left out as unused.
 void SampleBlockRedOn(const TextureView& view, const float* u, const float* v, float* red) {
   const DF df;
-  const size_t lanes = hn::Lanes(df);
-  const Texture texture(view);
-  const bool linear = view.magFilter == D3DTEXF_LINEAR || view.minFilter == D3DTEXF_LINEAR;
-  const MF valid = hn::FirstN(df, lanes);
-  for (size_t i = 0; i < kBlockPixels; i += lanes) {
-    const Channels c = texture.Sample(df, hn::LoadU(df, u + i), hn::LoadU(df, v + i), valid, lanes, linear);
-    hn::StoreU(c.c[2], df, red + i);
-  }
+  SampleLanes(view, u, v, [&](size_t i, const Channels& c) { hn::StoreU(c.c[2], df, red + i); });
 }
 
 }  // namespace HWY_NAMESPACE
