@@ -400,6 +400,10 @@ bool SetupTriangle(const PixelState& p, const ScreenVertex& a, const ScreenVerte
   return true;
 }
 
+namespace {
+
+// The block of a pixel program's inputs for pixels x .. x + kBlockPixels - 1 of row y, each value
+// straight from its plane as the general pixel stage computes it.
 void FillBlock(const PixelState& p, const Triangle& t, int x, int y, PixelBlock& block) {
   block.x = x;
   block.y = y;
@@ -427,6 +431,8 @@ void FillBlock(const PixelState& p, const Triangle& t, int x, int y, PixelBlock&
     plane(2 + kTexcoord + 2 * s + 1, t.perspective, block.v[s]);
   }
 }
+
+}  // namespace
 
 void RasterizeRows(const PixelState& p, const Triangle& t, int rowBegin, int rowEnd) {
   const int top = std::max(t.top, rowBegin);

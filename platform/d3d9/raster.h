@@ -117,10 +117,6 @@ struct Triangle {
 bool SetupTriangle(const PixelState& pixels, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                    DWORD cullMode, Triangle& out);
 
-// The block of a pixel program's inputs for pixels x .. x + kBlockPixels - 1 of row y, each value
-// straight from its plane as the general pixel stage computes it.
-void FillBlock(const PixelState& pixels, const Triangle& triangle, int x, int y, PixelBlock& block);
-
 // Draws rows [rowBegin, rowEnd) of a triangle.
 void RasterizeRows(const PixelState& pixels, const Triangle& triangle, int rowBegin, int rowEnd);
 

@@ -427,7 +427,8 @@ HWY_INLINE VF Pick(DF df, SpanSource source, float constant, VF texel, VF texel1
 // stage filtered as the triangle says; kProgram: a pixel program colours the pixels.
 enum Filter { kNone, kPoint, kLinear, kRich, kProgram };
 
-// FillBlock's values, a register of lanes at a time: the same operations in the same order.
+// A pixel program's block of inputs as the general pixel stage fills it (each value straight from its
+// plane), a register of lanes at a time: the same operations in the same order.
 HWY_INLINE void FillBlockWide(const PixelState& p, const Triangle& t, int x, int y, PixelBlock& block) {
   const DF df;
   const DI di;
