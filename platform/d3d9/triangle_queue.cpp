@@ -39,12 +39,24 @@ void TriangleQueue::Flush() {
     const int rows = bottom_ - top_ + 1;
     const int bandRows = std::clamp(rows / kBandsWanted, 1, kBandRows);
     const int bands = (rows + bandRows - 1) / bandRows;
+    // Each band is handed the triangles that reach it, rather than looking through the whole batch
+    // (thousands of small triangles for a mesh, each band reaching a few of them).
+    bandStart_.assign(static_cast<size_t>(bands) + 1, 0);
+    for (const Triangle& t : triangles_) {
+      for (int b = (t.top - top_) / bandRows; b <= (t.bottom - top_) / bandRows; ++b) ++bandStart_[b + 1];
+    }
+    for (int b = 0; b < bands; ++b) bandStart_[b + 1] += bandStart_[b];
+    bandTriangles_.resize(bandStart_[bands]);
+    std::vector<uint32_t> next(bandStart_.begin(), bandStart_.end() - 1);
+    for (uint32_t i = 0; i < triangles_.size(); ++i) {
+      const Triangle& t = triangles_[i];
+      for (int b = (t.top - top_) / bandRows; b <= (t.bottom - top_) / bandRows; ++b) bandTriangles_[next[b]++] = i;
+    }
     ForEachBand(bands, [&](int band) {
       const int rowBegin = top_ + band * bandRows;
       const int rowEnd = std::min(rowBegin + bandRows, bottom_ + 1);
-      for (const Triangle& t : triangles_) {
-        if (t.bottom < rowBegin || t.top >= rowEnd) continue;
-        RasterizeRows(pixels_, t, rowBegin, rowEnd);
+      for (uint32_t k = bandStart_[band]; k < bandStart_[band + 1]; ++k) {
+        RasterizeRows(pixels_, triangles_[bandTriangles_[k]], rowBegin, rowEnd);
       }
     });
   }

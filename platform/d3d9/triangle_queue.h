@@ -24,6 +24,10 @@ class TriangleQueue {
   const PixelState& pixels_;
   DWORD cullMode_;
   std::vector<Triangle> triangles_;
+  // The triangles that reach each band of a flush, in their order: band b's are
+  // bandTriangles_[bandStart_[b] .. bandStart_[b + 1]).
+  std::vector<uint32_t> bandStart_;
+  std::vector<uint32_t> bandTriangles_;
   int64_t coveredPixels_ = 0;  // of the boxes of the batch
   int top_ = 0;                // rows the boxes of the batch cover, inclusive
   int bottom_ = 0;
