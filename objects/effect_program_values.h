@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/color.h"
 #include "platform/d3d9/pixel_program.h"
 #include "platform/d3d9/texture_view.h"
 #include "platform/d3dx9/effect.h"
@@ -23,9 +22,7 @@ bool HasTexture(const std::vector<d3dx9::EffectValue>& values, const std::string
 // True when the bound texture holds signed offsets (V8U8 or V16U16): a bump map stored signed reads
 // its offsets directly, one stored unsigned has its mid-grey as no offset.
 bool SignedTexture(const std::vector<d3dx9::EffectValue>& values, const std::string& name);
-// The offset a bump texel's channel stands for, from -1 to 1.
-inline float BumpOffset(float channel, bool isSigned) { return isSigned ? channel : 2.0f * channel - 1.0f; }
-// BumpOffset of every lane of a block's channel.
+// The offset a bump texel's channel stands for, from -1 to 1, in every lane of a block's channel.
 inline void BumpOffsetLanes(const float* channel, bool isSigned, float* out) {
   if (isSigned) {
     for (int i = 0; i < d3d9::kBlockPixels; ++i) out[i] = channel[i];
@@ -55,11 +52,8 @@ inline float Mirror(float x) {
 }
 // Held to 0..1; not-a-number gives 0.
 inline float Saturate(float x) { return x > 0.0f ? std::min(x, 1.0f) : 0.0f; }
-// a + (b - a) x t for every channel.
-inline d3d9::Color Lerp(const d3d9::Color& a, const d3d9::Color& b, float t) {
-  return d3d9::Color{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
-}
-// Lerp of lane i of two blocks into lane i of `out` (which may be either of them).
+// a + (b - a) x t for every channel of lane i of two blocks, into lane i of `out` (which may be
+// either of them).
 inline void LerpLane(const d3d9::ColorBlock& a, const d3d9::ColorBlock& b, float t, int i, d3d9::ColorBlock& out) {
   out.r[i] = a.r[i] + (b.r[i] - a.r[i]) * t;
   out.g[i] = a.g[i] + (b.g[i] - a.g[i]) * t;
