@@ -2,15 +2,18 @@
 // number of frames on the virtual clock at a given size, headless and without writing frames, and
 // one line per slide gives the median and 95th percentile of a frame's work (advance, render,
 // present), then the process's peak memory. The scene goes round `--passes` times, so that a
-// later pass shows what the slides left behind.
+// later pass shows what the slides left behind. `--checksum 1` adds a hash of each slide's last
+// frame, which must not change with the thread count, the instruction set or a faster path.
 //
 //   scene_bench [--size 1920x1080] [--frames 60] [--passes 2] [--threads N] [--slide N] [--isa NAME]
+//               [--checksum 1]
 #include <d3d9.h>
 #include <sys/resource.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +41,7 @@ struct Options {
   unsigned threads = 0;
   size_t slide = 0;  // 1-based; 0 for every slide
   std::string isa;   // the wide routines' instruction set (AVX3, AVX2, SSE4, ...); empty: the widest
+  bool checksum = false;
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -57,6 +61,8 @@ bool Parse(int argc, char** argv, Options& options) {
       options.slide = static_cast<size_t>(std::atoi(value));
     } else if (flag == "--isa") {
       options.isa = value;
+    } else if (flag == "--checksum") {
+      options.checksum = std::atoi(value) != 0;
     } else {
       return false;
     }
@@ -83,12 +89,30 @@ double PeakMegabytes() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
+// FNV-1a over the back buffer's visible pixels, row by row (the pitch's padding is not part of it).
+uint64_t BackBufferHash(IDirect3DDevice9* device) {
+  uint64_t hash = 14695981039346656037ull;
+  IDirect3DSurface9* surface = nullptr;
+  if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))) return 0;
+  D3DSURFACE_DESC desc{};
+  D3DLOCKED_RECT locked{};
+  if (SUCCEEDED(surface->GetDesc(&desc)) && SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+    for (UINT y = 0; y < desc.Height; ++y) {
+      const auto* row = static_cast<const unsigned char*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch;
+      for (UINT i = 0; i < desc.Width * 4; ++i) hash = (hash ^ row[i]) * 1099511628211ull;
+    }
+    surface->UnlockRect();
+  }
+  surface->Release();
+  return hash;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options;
   if (!Parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N] [--slide N] [--isa NAME]\n");
+    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N] [--slide N] [--isa NAME] [--checksum 1]\n");
     return 2;
   }
   unsetenv("DISPLAY");
@@ -165,8 +189,10 @@ int main(int argc, char** argv) {
           frame();
           work.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
         }
-        std::printf("slide %zu %s: median %.2f ms, p95 %.2f ms\n", index + 1, Narrow(slide->name.value).c_str(),
+        std::printf("slide %zu %s: median %.2f ms, p95 %.2f ms", index + 1, Narrow(slide->name.value).c_str(),
                     Percentile(work, 0.5), Percentile(work, 0.95));
+        if (options.checksum) std::printf(", frame %016llx", static_cast<unsigned long long>(BackBufferHash(device)));
+        std::printf("\n");
         std::fflush(stdout);
       }
     }
