@@ -132,7 +132,7 @@ HWY_INLINE VI AddressLanes(VI i, int n, DWORD mode) {
   const DI di;
   switch (mode) {
     case D3DTADDRESS_MIRROR: {
-      const VI m = Modulo(i, 2 * n);
+      const VI m = (n & (n - 1)) == 0 ? hn::And(i, hn::Set(di, 2 * n - 1)) : Modulo(i, 2 * n);
       return hn::IfThenElse(hn::Lt(m, hn::Set(di, n)), m, hn::Sub(hn::Set(di, 2 * n - 1), m));
     }
     case D3DTADDRESS_CLAMP: return hn::Min(hn::Max(i, hn::Zero(di)), hn::Set(di, n - 1));
@@ -140,7 +140,10 @@ HWY_INLINE VI AddressLanes(VI i, int n, DWORD mode) {
       const auto inside = hn::And(hn::Gt(i, hn::Set(di, -1)), hn::Lt(i, hn::Set(di, n)));
       return hn::IfThenElse(inside, i, hn::Set(di, -1));
     }
-    default: return Modulo(i, n);
+    default:
+      // Most textures are a power of two wide: the repeat is then a mask.
+      if ((n & (n - 1)) == 0) return hn::And(i, hn::Set(di, n - 1));
+      return Modulo(i, n);
   }
 }
 
@@ -158,6 +161,11 @@ HWY_INLINE Channels DecodeSigned(DF df, VU texels) {
   out.c[2] = hn::IfThenElse(hn::Lt(least, u), u, least);
   out.c[3] = out.c[0];
   return out;
+}
+
+// Whether an address mode repeats the texture: what AddressLanes' default gives.
+inline bool Repeats(DWORD mode) {
+  return mode != D3DTADDRESS_MIRROR && mode != D3DTADDRESS_CLAMP && mode != D3DTADDRESS_BORDER;
 }
 
 // The texture of a stage: 32-bit colour, V16U16 and A8 texels are gathered several at a time,
@@ -222,18 +230,37 @@ struct Texture {
     return Decode(df, hn::Or(raw, hn::Set(du, alpha)));
   }
 
-  HWY_INLINE Channels DecodeRaw(DF df, VU raw) const {
-    if (kind == kSigned) return DecodeSigned(df, raw);
-    return Decode(df, hn::Or(raw, hn::Set(DU(), alpha)));
+  // Channel k of undecoded 32-bit texels, as Gather decodes them.
+  HWY_INLINE VF Channel(DF df, VU raw, int k) const {
+    const DU du;
+    const DI di;
+    if (kind == kSigned) {
+      if (k == 0 || k == 3) return hn::Set(df, 1.f);
+      const VI word = hn::BitCast(di, raw);
+      const VI value = k == 2 ? hn::ShiftRight<16>(hn::ShiftLeft<16>(word)) : hn::ShiftRight<16>(word);
+      const VF f = hn::Div(hn::ConvertTo(df, value), hn::Set(df, 32767.f));
+      const VF least = hn::Set(df, -1.f);
+      return hn::IfThenElse(hn::Lt(least, f), f, least);
+    }
+    // An alpha the texture does not keep reads 255 times 1/255: exactly 1.
+    if (k == 3 && alpha != 0) return hn::Set(df, 1.f);
+    VU byte;
+    switch (k) {
+      case 0: byte = hn::And(raw, hn::Set(du, 0xffu)); break;
+      case 1: byte = hn::And(hn::ShiftRight<8>(raw), hn::Set(du, 0xffu)); break;
+      case 2: byte = hn::And(hn::ShiftRight<16>(raw), hn::Set(du, 0xffu)); break;
+      default: byte = hn::ShiftRight<24>(raw); break;
+    }
+    return hn::Mul(hn::ConvertTo(df, hn::BitCast(di, byte)), hn::Set(df, kInv255));
   }
 
-  // Texels index and index + 1 of each lane, read as one 64-bit word where the instruction set
-  // has such lanes (half the loads of two gathers). Only for 32-bit texels.
-  HWY_INLINE void GatherPair(DF df, VI index, Channels& left, Channels& right) const {
+  // Texels index and index + 1 of each lane, undecoded, read as one 64-bit word where the
+  // instruction set has such lanes (half the loads of two gathers). Only for 32-bit texels.
+  HWY_INLINE void GatherPair(VI index, VU& left, VU& right) const {
     const DU du;
 #if HWY_TARGET == HWY_SCALAR
-    left = DecodeRaw(df, hn::GatherIndex(du, texels, index));
-    right = DecodeRaw(df, hn::GatherIndex(du, texels, hn::Add(index, hn::Set(DI(), 1))));
+    left = hn::GatherIndex(du, texels, index);
+    right = hn::GatherIndex(du, texels, hn::Add(index, hn::Set(DI(), 1)));
 #else
     const hn::Half<DI> dh;
     const hn::Rebind<int64_t, decltype(dh)> di64;
@@ -243,8 +270,8 @@ struct Texture {
         hn::BitCast(du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::LowerHalf(dh, index)))));
     const VU upper =
         hn::BitCast(du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::UpperHalf(dh, index)))));
-    left = DecodeRaw(df, hn::ConcatEven(du, upper, lower));
-    right = DecodeRaw(df, hn::ConcatOdd(du, upper, lower));
+    left = hn::ConcatEven(du, upper, lower);
+    right = hn::ConcatOdd(du, upper, lower);
 #endif
   }
 
@@ -275,9 +302,13 @@ struct Texture {
   // The texels at indices (x, y) through the address modes: the border colour where a mode
   // gives none.
   HWY_INLINE Channels Fetch(DF df, VI x, VI y, hn::Mask<DI> valid) const {
+    return FetchAddressed(df, AddressLanes(x, view.width, view.addressU), AddressLanes(y, view.height, view.addressV),
+                          valid);
+  }
+
+  // The texels at indices an address mode gave: the border colour where either is -1.
+  HWY_INLINE Channels FetchAddressed(DF df, VI ax, VI ay, hn::Mask<DI> valid) const {
     const DI di;
-    const VI ax = AddressLanes(x, view.width, view.addressU);
-    const VI ay = AddressLanes(y, view.height, view.addressV);
     const auto border = hn::Or(hn::Lt(ax, hn::Zero(di)), hn::Lt(ay, hn::Zero(di)));
     const VI index = hn::IfThenElseZero(hn::AndNot(border, valid), hn::Add(hn::Mul(ay, hn::Set(di, pitch)), ax));
     Channels out = Gather(df, index);
@@ -317,32 +348,68 @@ struct Texture {
     return true;
   }
 
-  // The four texels of each lane's bilinear footprint where every lane reads the same two rows and
-  // the footprints span fewer texels than a register holds, as a magnified picture or an aligned
-  // copy does along a row: two loads and lookups in registers instead of gathers. Lanes that are
-  // not valid read lane 0's footprint. False where the footprints do not lie so.
-  HWY_INLINE bool FromOneRowPair(DF df, VI x, VI y, hn::Mask<DI> valid, Channels& ta, Channels& tb, Channels& tc,
-                                 Channels& td) const {
+  // The four texels of each lane's bilinear footprint where the footprints lie on one pair of rows,
+  // or on two adjacent pairs (each lane's top row y0 or y0 + 1), and span at most two registers of
+  // texels along them, as a magnified, copied or slightly rotated picture does: a few row loads and
+  // lookups in registers instead of gathers. Lanes that are not valid read lane 0's footprint. False
+  // where the footprints do not lie so. Only for 32-bit texels inside the texture.
+  HWY_INLINE bool FromRows(VI x, VI y, hn::Mask<DI> valid, VU& ta, VU& tb, VU& tc, VU& td) const {
     const DI di;
     const DU du;
     const int lanes = static_cast<int>(hn::Lanes(di));
     if (lanes < 8) return false;
-    const int firstY = hn::GetLane(y);
     const VI xs = hn::IfThenElse(valid, x, hn::Set(di, hn::GetLane(x)));
-    if (!hn::AllTrue(di, hn::Or(hn::Eq(y, hn::Set(di, firstY)), hn::Not(valid)))) return false;
+    const VI ys = hn::IfThenElse(valid, y, hn::Set(di, hn::GetLane(y)));
+    const int top = hn::GetLane(hn::MinOfLanes(di, ys));
+    if (hn::GetLane(hn::MaxOfLanes(di, ys)) - top > 1) return false;
     const int least = hn::GetLane(hn::MinOfLanes(di, xs));
     const int most = hn::GetLane(hn::MaxOfLanes(di, xs));
-    if (most + 1 - least >= lanes || least + lanes > view.width) return false;
-    const uint32_t* row = texels + static_cast<ptrdiff_t>(firstY) * pitch + least;
-    const VU top = hn::LoadU(du, row);
-    const VU bottom = hn::LoadU(du, row + pitch);
-    const VI left = hn::Sub(xs, hn::Set(di, least));
-    const auto leftLanes = hn::IndicesFromVec(du, left);
-    const auto rightLanes = hn::IndicesFromVec(du, hn::Add(left, hn::Set(di, 1)));
-    ta = DecodeRaw(df, hn::TableLookupLanes(top, leftLanes));
-    tb = DecodeRaw(df, hn::TableLookupLanes(top, rightLanes));
-    tc = DecodeRaw(df, hn::TableLookupLanes(bottom, leftLanes));
-    td = DecodeRaw(df, hn::TableLookupLanes(bottom, rightLanes));
+    // Columns least .. most + 1 are read. Up to a register and one more (a 1:1 copy), as a register
+    // from the first and one from the next column, each lane's left and right texel at the same
+    // place in them; up to two registers, as two registers side by side. The loads stay inside the
+    // rows, moved left at the right edge.
+    const int columns = most + 2 - least;
+    const bool wide = columns > lanes + 1;
+    const int window = wide ? 2 * lanes : lanes + 1;
+    if (columns > 2 * lanes || view.width < window) return false;
+    const int start = least < view.width - window ? least : view.width - window;
+    const VI left = hn::Sub(xs, hn::Set(di, start));
+    const VI mask = hn::Set(di, lanes - 1);
+    const auto leftLanes = hn::IndicesFromVec(du, hn::BitCast(du, hn::And(left, mask)));
+    const VI right = hn::Add(left, hn::Set(di, 1));
+    const auto rightLanes = hn::IndicesFromVec(du, hn::BitCast(du, hn::And(right, mask)));
+    const auto leftLow = hn::RebindMask(du, hn::Lt(left, hn::Set(di, lanes)));
+    const auto rightLow = hn::RebindMask(du, hn::Lt(right, hn::Set(di, lanes)));
+    const ptrdiff_t pitchTexels = pitch;
+    auto read = [&](int r, VU& l, VU& rr) {
+      const uint32_t* row = texels + static_cast<ptrdiff_t>(r) * pitchTexels + start;
+      if (wide) {
+        const VU a = hn::LoadU(du, row);
+        const VU b = hn::LoadU(du, row + lanes);
+        l = hn::IfThenElse(leftLow, hn::TableLookupLanes(a, leftLanes), hn::TableLookupLanes(b, leftLanes));
+        rr = hn::IfThenElse(rightLow, hn::TableLookupLanes(a, rightLanes), hn::TableLookupLanes(b, rightLanes));
+      } else {
+        l = hn::TableLookupLanes(hn::LoadU(du, row), leftLanes);
+        rr = hn::TableLookupLanes(hn::LoadU(du, row + 1), leftLanes);
+      }
+    };
+    VU a0, b0, a1, b1;
+    read(top, a0, b0);
+    read(top + 1, a1, b1);
+    if (hn::AllTrue(di, hn::Eq(ys, hn::Set(di, top)))) {
+      ta = a0;
+      tb = b0;
+      tc = a1;
+      td = b1;
+      return true;
+    }
+    VU a2, b2;
+    read(top + 2, a2, b2);
+    const auto upper = hn::RebindMask(du, hn::Eq(ys, hn::Set(di, top)));
+    ta = hn::IfThenElse(upper, a0, a1);
+    tb = hn::IfThenElse(upper, b0, b1);
+    tc = hn::IfThenElse(upper, a1, a2);
+    td = hn::IfThenElse(upper, b1, b2);
     return true;
   }
 
@@ -353,46 +420,75 @@ struct Texture {
     const VF fv = hn::Sub(Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))), hn::Set(df, 0.5f));
     const VI x = FloorToInt(df, fu);
     const VI y = FloorToInt(df, fv);
-    const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width - 1))),
-                                hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height - 1))));
     const auto validI = hn::RebindMask(di, valid);
-    const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
-    const VI one = hn::IfThenElseZero(validI, hn::Set(di, 1));
-    const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
+    auto inside = [&](VI cx, VI cy) {
+      const auto in = hn::And(hn::And(hn::Gt(cx, hn::Set(di, -1)), hn::Lt(cx, hn::Set(di, view.width - 1))),
+                              hn::And(hn::Gt(cy, hn::Set(di, -1)), hn::Lt(cy, hn::Set(di, view.height - 1))));
+      return hn::AllTrue(di, hn::Or(in, hn::Not(validI)));
+    };
+    // The footprint's top left texel. A repeating texture reads at x the same texels as at x's
+    // place in the first repeat, so footprints off it but not across its edge are read as inside.
+    VI tx = x;
+    VI ty = y;
+    bool within = inside(x, y);
+    if (!within && (Repeats(view.addressU) || Repeats(view.addressV))) {
+      if (Repeats(view.addressU)) tx = AddressLanes(x, view.width, view.addressU);
+      if (Repeats(view.addressV)) ty = AddressLanes(y, view.height, view.addressV);
+      within = inside(tx, ty);
+    }
+    const VF wx = hn::Sub(fu, hn::ConvertTo(df, x));
+    const VF wy = hn::Sub(fv, hn::ConvertTo(df, y));
+    const VF one = hn::Set(df, 1.f);
+    const VF w00 = hn::Mul(hn::Sub(one, wx), hn::Sub(one, wy));
+    const VF w10 = hn::Mul(wx, hn::Sub(one, wy));
+    const VF w01 = hn::Mul(hn::Sub(one, wx), wy);
+    const VF w11 = hn::Mul(wx, wy);
+    auto weigh = [&](VF a, VF b, VF c, VF d) {
+      return hn::Add(hn::Add(hn::Add(hn::Mul(a, w00), hn::Mul(b, w10)), hn::Mul(c, w01)), hn::Mul(d, w11));
+    };
+    Channels out;
+    if (within && (kind == kColour || kind == kSigned)) {
+      // 32-bit texels are decoded a channel at a time as they are weighed, which keeps fewer
+      // values at hand and lets a caller's unused channels go undecoded.
+      VU ta;
+      VU tb;
+      VU tc;
+      VU td;
+      if (kind != kColour || !FromRows(tx, ty, validI, ta, tb, tc, td)) {
+        const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(ty, hn::Set(di, pitch)), tx));
+        GatherPair(a, ta, tb);
+        GatherPair(hn::Add(a, hn::IfThenElseZero(validI, hn::Set(di, pitch))), tc, td);
+      }
+      for (int k = 0; k < 4; ++k) {
+        out.c[k] = weigh(Channel(df, ta, k), Channel(df, tb, k), Channel(df, tc, k), Channel(df, td, k));
+      }
+      return out;
+    }
     Channels ta;
     Channels tb;
     Channels tc;
     Channels td;
-    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) {
-      const VI x1 = hn::Add(x, hn::Set(di, 1));
-      const VI y1 = hn::Add(y, hn::Set(di, 1));
-      ta = Fetch(df, x, y, validI);
-      tb = Fetch(df, x1, y, validI);
-      tc = Fetch(df, x, y1, validI);
-      td = Fetch(df, x1, y1, validI);
-    } else if (kind == kColour && FromOneRowPair(df, x, y, validI, ta, tb, tc, td)) {
-      // Read from the two rows in registers.
-    } else if (kind == kBytes || kind == kSignedBytes) {
-      ta = Gather(df, a);
-      tb = Gather(df, hn::Add(a, one));
-      tc = Gather(df, hn::Add(a, down));
-      td = Gather(df, hn::Add(hn::Add(a, down), one));
+    if (!within) {
+      // Each column and row of the footprints is addressed once, not once per texel.
+      const VI step = hn::Set(di, 1);
+      const VI ax0 = AddressLanes(x, view.width, view.addressU);
+      const VI ax1 = AddressLanes(hn::Add(x, step), view.width, view.addressU);
+      const VI ay0 = AddressLanes(y, view.height, view.addressV);
+      const VI ay1 = AddressLanes(hn::Add(y, step), view.height, view.addressV);
+      ta = FetchAddressed(df, ax0, ay0, validI);
+      tb = FetchAddressed(df, ax1, ay0, validI);
+      tc = FetchAddressed(df, ax0, ay1, validI);
+      td = FetchAddressed(df, ax1, ay1, validI);
     } else {
-      GatherPair(df, a, ta, tb);
-      GatherPair(df, hn::Add(a, down), tc, td);
+      const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(ty, hn::Set(di, pitch)), tx));
+      const VI step = hn::IfThenElseZero(validI, hn::Set(di, 1));
+      const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
+      ta = Gather(df, a);
+      tb = Gather(df, hn::Add(a, step));
+      tc = Gather(df, hn::Add(a, down));
+      td = Gather(df, hn::Add(hn::Add(a, down), step));
     }
-    const VF wx = hn::Sub(fu, hn::ConvertTo(df, x));
-    const VF wy = hn::Sub(fv, hn::ConvertTo(df, y));
-    const VF one_ = hn::Set(df, 1.f);
-    const VF w00 = hn::Mul(hn::Sub(one_, wx), hn::Sub(one_, wy));
-    const VF w10 = hn::Mul(wx, hn::Sub(one_, wy));
-    const VF w01 = hn::Mul(hn::Sub(one_, wx), wy);
-    const VF w11 = hn::Mul(wx, wy);
-    Channels out;
-    for (int k = 0; k < 4; ++k) {
-      out.c[k] = hn::Add(hn::Add(hn::Add(hn::Mul(ta.c[k], w00), hn::Mul(tb.c[k], w10)), hn::Mul(tc.c[k], w01)),
-                         hn::Mul(td.c[k], w11));
-    }
+    for (int k = 0; k < 4; ++k) out.c[k] = weigh(ta.c[k], tb.c[k], tc.c[k], td.c[k]);
     return out;
   }
 };
