@@ -209,20 +209,9 @@ struct Texture {
       return out;
     }
     if (kind == kSignedBytes) {
-      // V8U8 as the bump maps read it: u in red, v in green, each max(-1, value / 127); blue and
-      // alpha 1.
-      const DI di;
-      const VU word = hn::GatherIndex(du, texels, hn::ShiftRight<1>(index));
-      const VU shift = hn::ShiftLeft<4>(hn::BitCast(du, hn::And(index, hn::Set(di, 1))));
-      const VI pair = hn::BitCast(di, hn::Shr(word, shift));
-      const VF scale = hn::Set(df, 127.f);
-      const VF least = hn::Set(df, -1.f);
-      const VF u = hn::Div(hn::ConvertTo(df, hn::ShiftRight<24>(hn::ShiftLeft<24>(pair))), scale);
-      const VF v = hn::Div(hn::ConvertTo(df, hn::ShiftRight<24>(hn::ShiftLeft<16>(pair))), scale);
+      const VU pair = GatherHalf(index);
       Channels out;
-      out.c[0] = out.c[3] = hn::Set(df, 1.f);
-      out.c[1] = hn::IfThenElse(hn::Lt(least, v), v, least);
-      out.c[2] = hn::IfThenElse(hn::Lt(least, u), u, least);
+      for (int k = 0; k < 4; ++k) out.c[k] = Channel(df, pair, k);
       return out;
     }
     const VU raw = hn::GatherIndex(du, texels, index);
@@ -230,10 +219,28 @@ struct Texture {
     return Decode(df, hn::Or(raw, hn::Set(du, alpha)));
   }
 
-  // Channel k of undecoded 32-bit texels, as Gather decodes them.
+  // V8U8 texels at the indices, each in the low half of its lane.
+  HWY_INLINE VU GatherHalf(VI index) const {
+    const DU du;
+    const VU word = hn::GatherIndex(du, texels, hn::ShiftRight<1>(index));
+    return hn::Shr(word, hn::ShiftLeft<4>(hn::BitCast(du, hn::And(index, hn::Set(DI(), 1)))));
+  }
+
+  // Channel k of undecoded 32-bit texels (V8U8 texels: in the low half of a lane), as Gather
+  // decodes them.
   HWY_INLINE VF Channel(DF df, VU raw, int k) const {
     const DU du;
     const DI di;
+    if (kind == kSignedBytes) {
+      // V8U8 as the bump maps read it: u in red, v in green, each max(-1, value / 127); blue and
+      // alpha 1.
+      if (k == 0 || k == 3) return hn::Set(df, 1.f);
+      const VI pair = hn::BitCast(di, raw);
+      const VI value = k == 2 ? hn::ShiftRight<24>(hn::ShiftLeft<24>(pair)) : hn::ShiftRight<24>(hn::ShiftLeft<16>(pair));
+      const VF f = hn::Div(hn::ConvertTo(df, value), hn::Set(df, 127.f));
+      const VF least = hn::Set(df, -1.f);
+      return hn::IfThenElse(hn::Lt(least, f), f, least);
+    }
     if (kind == kSigned) {
       if (k == 0 || k == 3) return hn::Set(df, 1.f);
       const VI word = hn::BitCast(di, raw);
@@ -352,7 +359,8 @@ struct Texture {
   // or on two adjacent pairs (each lane's top row y0 or y0 + 1), and span at most two registers of
   // texels along them, as a magnified, copied or slightly rotated picture does: a few row loads and
   // lookups in registers instead of gathers. Lanes that are not valid read lane 0's footprint. False
-  // where the footprints do not lie so. Only for 32-bit texels inside the texture.
+  // where the footprints do not lie so. For 32-bit texels, and for V8U8 texels, which come in the
+  // low half of their lanes. Only inside the texture.
   HWY_INLINE bool FromRows(VI x, VI y, hn::Mask<DI> valid, VU& ta, VU& tb, VU& tc, VU& td) const {
     const DI di;
     const DU du;
@@ -364,33 +372,48 @@ struct Texture {
     if (hn::GetLane(hn::MaxOfLanes(di, ys)) - top > 1) return false;
     const int least = hn::GetLane(hn::MinOfLanes(di, xs));
     const int most = hn::GetLane(hn::MaxOfLanes(di, xs));
-    // Columns least .. most + 1 are read. Up to a register and one more (a 1:1 copy), as a register
-    // from the first and one from the next column, each lane's left and right texel at the same
-    // place in them; up to two registers, as two registers side by side. The loads stay inside the
-    // rows, moved left at the right edge.
-    const int columns = most + 2 - least;
+    // Two texels share a word of a V8U8 row.
+    const bool halves = kind == kSignedBytes;
+    const int shift = halves ? 1 : 0;
+    const int words = halves ? (view.width + 1) / 2 : view.width;
+    // Words least .. most + 1 are read. Up to a register and one more (a 1:1 copy), as a register
+    // from the first word and one from the next, each lane's left word and the one after it at the
+    // same place in them; 32-bit texels up to two registers, as two registers side by side. The
+    // loads stay inside the rows, moved left at the right edge.
+    const int columns = ((most + 1) >> shift) + 1 - (least >> shift);
     const bool wide = columns > lanes + 1;
     const int window = wide ? 2 * lanes : lanes + 1;
-    if (columns > 2 * lanes || view.width < window) return false;
-    const int start = least < view.width - window ? least : view.width - window;
-    const VI left = hn::Sub(xs, hn::Set(di, start));
+    if ((halves && wide) || columns > 2 * lanes || words < window) return false;
+    const int start = (least >> shift) < words - window ? (least >> shift) : words - window;
+    const VI left = hn::Sub(hn::ShiftRightSame(xs, shift), hn::Set(di, start));
+    // At a V8U8 row's right edge the last lane's word may lie past the window (its right texel is
+    // then in the same word, but the lookup cannot reach it).
+    if (halves && hn::GetLane(hn::MaxOfLanes(di, left)) >= lanes) return false;
     const VI mask = hn::Set(di, lanes - 1);
     const auto leftLanes = hn::IndicesFromVec(du, hn::BitCast(du, hn::And(left, mask)));
     const VI right = hn::Add(left, hn::Set(di, 1));
     const auto rightLanes = hn::IndicesFromVec(du, hn::BitCast(du, hn::And(right, mask)));
     const auto leftLow = hn::RebindMask(du, hn::Lt(left, hn::Set(di, lanes)));
     const auto rightLow = hn::RebindMask(du, hn::Lt(right, hn::Set(di, lanes)));
-    const ptrdiff_t pitchTexels = pitch;
+    const auto odd = hn::RebindMask(du, hn::Eq(hn::And(xs, hn::Set(di, 1)), hn::Set(di, 1)));
+    const ptrdiff_t pitchWords = halves ? pitch / 2 : pitch;
     auto read = [&](int r, VU& l, VU& rr) {
-      const uint32_t* row = texels + static_cast<ptrdiff_t>(r) * pitchTexels + start;
+      const uint32_t* row = texels + static_cast<ptrdiff_t>(r) * pitchWords + start;
       if (wide) {
         const VU a = hn::LoadU(du, row);
         const VU b = hn::LoadU(du, row + lanes);
         l = hn::IfThenElse(leftLow, hn::TableLookupLanes(a, leftLanes), hn::TableLookupLanes(b, leftLanes));
         rr = hn::IfThenElse(rightLow, hn::TableLookupLanes(a, rightLanes), hn::TableLookupLanes(b, rightLanes));
-      } else {
-        l = hn::TableLookupLanes(hn::LoadU(du, row), leftLanes);
-        rr = hn::TableLookupLanes(hn::LoadU(du, row + 1), leftLanes);
+        return;
+      }
+      l = hn::TableLookupLanes(hn::LoadU(du, row), leftLanes);
+      rr = hn::TableLookupLanes(hn::LoadU(du, row + 1), leftLanes);
+      if (halves) {
+        // An even texel's right neighbour is the upper half of its word; an odd one's, the lower
+        // half of the next word.
+        const VU upper = hn::ShiftRight<16>(l);
+        rr = hn::IfThenElse(odd, rr, upper);
+        l = hn::IfThenElse(odd, upper, l);
       }
     };
     VU a0, b0, a1, b1;
@@ -447,17 +470,26 @@ struct Texture {
       return hn::Add(hn::Add(hn::Add(hn::Mul(a, w00), hn::Mul(b, w10)), hn::Mul(c, w01)), hn::Mul(d, w11));
     };
     Channels out;
-    if (within && (kind == kColour || kind == kSigned)) {
-      // 32-bit texels are decoded a channel at a time as they are weighed, which keeps fewer
-      // values at hand and lets a caller's unused channels go undecoded.
+    if (within && kind != kBytes) {
+      // Texels are decoded a channel at a time as they are weighed, which keeps fewer values at
+      // hand and lets a caller's unused channels go undecoded.
       VU ta;
       VU tb;
       VU tc;
       VU td;
-      if (kind != kColour || !FromRows(tx, ty, validI, ta, tb, tc, td)) {
+      if (!FromRows(tx, ty, validI, ta, tb, tc, td)) {
         const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(ty, hn::Set(di, pitch)), tx));
-        GatherPair(a, ta, tb);
-        GatherPair(hn::Add(a, hn::IfThenElseZero(validI, hn::Set(di, pitch))), tc, td);
+        const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
+        if (kind == kSignedBytes) {
+          const VI step = hn::IfThenElseZero(validI, hn::Set(di, 1));
+          ta = GatherHalf(a);
+          tb = GatherHalf(hn::Add(a, step));
+          tc = GatherHalf(hn::Add(a, down));
+          td = GatherHalf(hn::Add(hn::Add(a, down), step));
+        } else {
+          GatherPair(a, ta, tb);
+          GatherPair(hn::Add(a, down), tc, td);
+        }
       }
       for (int k = 0; k < 4; ++k) {
         out.c[k] = weigh(Channel(df, ta, k), Channel(df, tb, k), Channel(df, tc, k), Channel(df, td, k));

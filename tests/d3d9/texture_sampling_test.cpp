@@ -205,16 +205,20 @@ TEST(TextureSamplingTest, BlocksAlongRowsMatchTexelByTexelReadingBitForBit) {
     D3DFORMAT format;
     int width, height;
   };
-  const Texture textures[] = {{D3DFMT_A8R8G8B8, 64, 32}, {D3DFMT_X8R8G8B8, 37, 19}, {D3DFMT_V16U16, 70, 9}};
+  const Texture textures[] = {{D3DFMT_A8R8G8B8, 64, 32}, {D3DFMT_X8R8G8B8, 37, 19}, {D3DFMT_V16U16, 70, 9},
+                              {D3DFMT_V8U8, 80, 12},     {D3DFMT_V8U8, 67, 9}};
   struct Line {
     const char* name;
-    float u0, v0;  // the first lane, in texels
+    float u0, v0;  // the first lane, in texels (u0 from the right edge where fromRight)
     float du, dv;  // the step from lane to lane, in texels
+    bool fromRight = false;
   };
   const Line lines[] = {
       {"copy", 0.5f, 2.5f, 1.f, 0.f},
       {"copy between texels", 3.25f, 4.75f, 1.f, 0.f},
-      {"copy at the right edge", -40.f, 1.2f, 1.f, 0.f},
+      {"copy across the left edge", -40.f, 1.2f, 1.f, 0.f},
+      {"copy up to the right edge", -64.4f, 1.2f, 1.f, 0.f, true},
+      {"magnified up to the right edge", -24.3f, 2.2f, 0.37f, 0.f, true},
       {"magnified", 1.3f, 3.4f, 0.37f, 0.f},
       {"minified", 0.7f, 5.1f, 1.9f, 0.f},
       {"minified more than a register holds", 0.7f, 5.1f, 2.3f, 0.f},
@@ -227,7 +231,7 @@ TEST(TextureSamplingTest, BlocksAlongRowsMatchTexelByTexelReadingBitForBit) {
   const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER};
   for (const Texture& t : textures) {
     const UINT bytes = d3d9::BytesPerTexel(t.format);
-    const size_t pitch = t.width * bytes + 8;
+    const size_t pitch = (t.width * bytes + 8 + 3) / 4 * 4;  // padded rows of whole words
     std::vector<uint8_t> bits(pitch * t.height);
     uint32_t seed = 777;
     for (uint8_t& b : bits) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
@@ -245,7 +249,8 @@ TEST(TextureSamplingTest, BlocksAlongRowsMatchTexelByTexelReadingBitForBit) {
         float us[d3d9::kBlockPixels];
         float vs[d3d9::kBlockPixels];
         for (int i = 0; i < d3d9::kBlockPixels; ++i) {
-          us[i] = (line.u0 + line.du * static_cast<float>(i)) / static_cast<float>(t.width);
+          const float u0 = line.fromRight ? static_cast<float>(t.width) + line.u0 : line.u0;
+          us[i] = (u0 + line.du * static_cast<float>(i)) / static_cast<float>(t.width);
           vs[i] = (line.v0 + line.dv * static_cast<float>(i)) / static_cast<float>(t.height);
         }
         for (const std::string& target : d3d9::WideTargets()) {
