@@ -368,27 +368,40 @@ struct Texture {
     if (lanes < 8) return false;
     const VI xs = hn::IfThenElse(valid, x, hn::Set(di, hn::GetLane(x)));
     const VI ys = hn::IfThenElse(valid, y, hn::Set(di, hn::GetLane(y)));
-    const int top = hn::GetLane(hn::MinOfLanes(di, ys));
-    if (hn::GetLane(hn::MaxOfLanes(di, ys)) - top > 1) return false;
-    const int least = hn::GetLane(hn::MinOfLanes(di, xs));
-    const int most = hn::GetLane(hn::MaxOfLanes(di, xs));
+    // Most registers lie on one row pair; the least and most of the rows are looked for only where
+    // they do not.
+    const bool oneRow = hn::AllTrue(di, hn::Eq(ys, hn::Set(di, hn::GetLane(ys))));
+    const int top = oneRow ? hn::GetLane(ys) : hn::GetLane(hn::MinOfLanes(di, ys));
+    if (!oneRow && hn::GetLane(hn::MaxOfLanes(di, ys)) - top > 1) return false;
     // Two texels share a word of a V8U8 row.
     const bool halves = kind == kSignedBytes;
     const int shift = halves ? 1 : 0;
     const int words = halves ? (view.width + 1) / 2 : view.width;
+    const VI columnsOf = hn::ShiftRightSame(xs, shift);
     // Words least .. most + 1 are read. Up to a register and one more (a 1:1 copy), as a register
     // from the first word and one from the next, each lane's left word and the one after it at the
     // same place in them; 32-bit texels up to two registers, as two registers side by side. The
-    // loads stay inside the rows, moved left at the right edge.
-    const int columns = ((most + 1) >> shift) + 1 - (least >> shift);
-    const bool wide = columns > lanes + 1;
-    const int window = wide ? 2 * lanes : lanes + 1;
-    if ((halves && wide) || columns > 2 * lanes || words < window) return false;
-    const int start = (least >> shift) < words - window ? (least >> shift) : words - window;
-    const VI left = hn::Sub(hn::ShiftRightSame(xs, shift), hn::Set(di, start));
+    // loads stay inside the rows, moved left at the right edge. Lane 0 is tried first as the
+    // window's start (a row drawn left to right starts there), the least word where that fails.
+    bool wide = false;
+    int window = lanes + 1;
+    int start = hn::GetLane(columnsOf);
+    if (words < window) return false;
+    if (start > words - window) start = words - window;
+    VI left = hn::Sub(columnsOf, hn::Set(di, start));
     // At a V8U8 row's right edge the last lane's word may lie past the window (its right texel is
     // then in the same word, but the lookup cannot reach it).
-    if (halves && hn::GetLane(hn::MaxOfLanes(di, left)) >= lanes) return false;
+    if (!hn::AllTrue(di, hn::And(hn::Gt(left, hn::Set(di, -1)), hn::Lt(left, hn::Set(di, lanes))))) {
+      const int least = hn::GetLane(hn::MinOfLanes(di, xs));
+      const int most = hn::GetLane(hn::MaxOfLanes(di, xs));
+      const int columns = ((most + 1) >> shift) + 1 - (least >> shift);
+      wide = columns > lanes + 1;
+      window = wide ? 2 * lanes : lanes + 1;
+      if ((halves && wide) || columns > 2 * lanes || words < window) return false;
+      start = (least >> shift) < words - window ? (least >> shift) : words - window;
+      left = hn::Sub(columnsOf, hn::Set(di, start));
+      if (halves && hn::GetLane(hn::MaxOfLanes(di, left)) >= lanes) return false;
+    }
     const VI mask = hn::Set(di, lanes - 1);
     const auto leftLanes = hn::IndicesFromVec(du, hn::BitCast(du, hn::And(left, mask)));
     const VI right = hn::Add(left, hn::Set(di, 1));
@@ -419,7 +432,7 @@ struct Texture {
     VU a0, b0, a1, b1;
     read(top, a0, b0);
     read(top + 1, a1, b1);
-    if (hn::AllTrue(di, hn::Eq(ys, hn::Set(di, top)))) {
+    if (oneRow) {
       ta = a0;
       tb = b0;
       tc = a1;
