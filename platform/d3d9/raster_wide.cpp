@@ -57,17 +57,28 @@ HWY_INLINE void StorePart(D d, hn::Vec<D> v, T* to, size_t n) {
 }
 
 HWY_INLINE VF Hold(DF df, VF f) {
+#if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+  // The instructions' minimum and maximum give their second operand where either is NaN, so a NaN
+  // passes on to be made 0.
+  f = hn::Min(hn::Set(df, kLimit), hn::Max(hn::Set(df, -kLimit), f));
+#else
   f = hn::IfThenElse(hn::Lt(f, hn::Set(df, -kLimit)), hn::Set(df, -kLimit), f);
   f = hn::IfThenElse(hn::Gt(f, hn::Set(df, kLimit)), hn::Set(df, kLimit), f);
+#endif
   return hn::IfThenElseZero(hn::Eq(f, f), f);  // NaN to 0
 }
 
 // std::floor of values within +-kLimit, as integers.
 HWY_INLINE VI FloorToInt(DF df, VF f) {
   const DI di;
+#if HWY_ARCH_X86 && HWY_TARGET <= HWY_SSE4
+  (void)df;
+  return hn::ConvertTo(di, hn::Floor(f));  // one rounding instruction
+#else
   const VI i = hn::ConvertTo(di, f);
   const MF above = hn::Gt(hn::ConvertTo(df, i), f);
   return hn::IfThenElse(hn::RebindMask(di, above), hn::Sub(i, hn::Set(di, 1)), i);
+#endif
 }
 
 // v < 0 ? 0 : (v > 1 ? 1 : v), NaN kept.
