@@ -222,7 +222,10 @@ struct Texture {
     if (kind == kSignedBytes) {
       const VU pair = GatherHalf(index);
       Channels out;
-      for (int k = 0; k < 4; ++k) out.c[k] = Channel(df, pair, k);
+      out.c[0] = Channel<0>(df, pair);
+      out.c[1] = Channel<1>(df, pair);
+      out.c[2] = Channel<2>(df, pair);
+      out.c[3] = Channel<3>(df, pair);
       return out;
     }
     const VU raw = hn::GatherIndex(du, texels, index);
@@ -239,7 +242,8 @@ struct Texture {
 
   // Channel k of undecoded 32-bit texels (V8U8 texels: in the low half of a lane), as Gather
   // decodes them.
-  HWY_INLINE VF Channel(DF df, VU raw, int k) const {
+  template <int k>
+  HWY_INLINE VF Channel(DF df, VU raw) const {
     const DU du;
     const DI di;
     if (kind == kSignedBytes) {
@@ -262,13 +266,7 @@ struct Texture {
     }
     // An alpha the texture does not keep reads 255 times 1/255: exactly 1.
     if (k == 3 && alpha != 0) return hn::Set(df, 1.f);
-    VU byte;
-    switch (k) {
-      case 0: byte = hn::And(raw, hn::Set(du, 0xffu)); break;
-      case 1: byte = hn::And(hn::ShiftRight<8>(raw), hn::Set(du, 0xffu)); break;
-      case 2: byte = hn::And(hn::ShiftRight<16>(raw), hn::Set(du, 0xffu)); break;
-      default: byte = hn::ShiftRight<24>(raw); break;
-    }
+    const VU byte = k == 3 ? hn::ShiftRight<24>(raw) : hn::And(hn::ShiftRight<8 * k>(raw), hn::Set(du, 0xffu));
     return hn::Mul(hn::ConvertTo(df, hn::BitCast(di, byte)), hn::Set(df, kInv255));
   }
 
@@ -515,9 +513,10 @@ struct Texture {
           GatherPair(hn::Add(a, down), tc, td);
         }
       }
-      for (int k = 0; k < 4; ++k) {
-        out.c[k] = weigh(Channel(df, ta, k), Channel(df, tb, k), Channel(df, tc, k), Channel(df, td, k));
-      }
+      out.c[0] = weigh(Channel<0>(df, ta), Channel<0>(df, tb), Channel<0>(df, tc), Channel<0>(df, td));
+      out.c[1] = weigh(Channel<1>(df, ta), Channel<1>(df, tb), Channel<1>(df, tc), Channel<1>(df, td));
+      out.c[2] = weigh(Channel<2>(df, ta), Channel<2>(df, tb), Channel<2>(df, tc), Channel<2>(df, td));
+      out.c[3] = weigh(Channel<3>(df, ta), Channel<3>(df, tb), Channel<3>(df, tc), Channel<3>(df, td));
       return out;
     }
     Channels ta;
