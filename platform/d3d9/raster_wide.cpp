@@ -492,14 +492,32 @@ struct Texture {
       return hn::Add(hn::Add(hn::Add(hn::Mul(a, w00), hn::Mul(b, w10)), hn::Mul(c, w01)), hn::Mul(d, w11));
     };
     Channels out;
-    if (within && kind != kBytes) {
+    const bool bordered = view.addressU == D3DTADDRESS_BORDER || view.addressV == D3DTADDRESS_BORDER;
+    if (kind != kBytes && (within || !bordered)) {
       // Texels are decoded a channel at a time as they are weighed, which keeps fewer values at
       // hand and lets a caller's unused channels go undecoded.
       VU ta;
       VU tb;
       VU tc;
       VU td;
-      if (!FromRows(tx, ty, validI, ta, tb, tc, td)) {
+      if (!within) {
+        // Footprints across the edge of a texture without a border: each column and row is
+        // addressed once, and every texel lies inside.
+        const VI step = hn::Set(di, 1);
+        const VI ax0 = AddressLanes(x, view.width, view.addressU);
+        const VI ax1 = AddressLanes(hn::Add(x, step), view.width, view.addressU);
+        const VI row0 = hn::Mul(AddressLanes(y, view.height, view.addressV), hn::Set(di, pitch));
+        const VI row1 = hn::Mul(AddressLanes(hn::Add(y, step), view.height, view.addressV), hn::Set(di, pitch));
+        auto read = [&](VI row, VI column) {
+          const VI index = hn::IfThenElseZero(validI, hn::Add(row, column));
+          if (kind == kSignedBytes) return GatherHalf(index);
+          return hn::GatherIndex(DU(), texels, index);
+        };
+        ta = read(row0, ax0);
+        tb = read(row0, ax1);
+        tc = read(row1, ax0);
+        td = read(row1, ax1);
+      } else if (!FromRows(tx, ty, validI, ta, tb, tc, td)) {
         const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(ty, hn::Set(di, pitch)), tx));
         const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
         if (kind == kSignedBytes) {
