@@ -266,7 +266,17 @@ struct Texture {
     }
     // An alpha the texture does not keep reads 255 times 1/255: exactly 1.
     if (k == 3 && alpha != 0) return hn::Set(df, 1.f);
-    const VU byte = k == 3 ? hn::ShiftRight<24>(raw) : hn::And(hn::ShiftRight<8 * k>(raw), hn::Set(du, 0xffu));
+    VU byte;
+    if constexpr (k == 0) {
+      byte = hn::And(raw, hn::Set(du, 0xffu));
+    } else if constexpr (k == 3) {
+      byte = hn::ShiftRight<24>(raw);
+    } else {
+      // Byte k of each lane to its low byte, the others cleared: one shuffle in place of a shift and
+      // a mask. Shuffles index bytes within 16-byte blocks, whose lanes begin 0, 4, 8 and 12 bytes in.
+      const VU from = hn::Or(hn::ShiftLeft<2>(hn::And(hn::Iota(du, 0), hn::Set(du, 3u))), hn::Set(du, 0x80808000u | k));
+      byte = hn::TableLookupBytesOr0(raw, from);
+    }
     return hn::Mul(hn::ConvertTo(df, hn::BitCast(di, byte)), hn::Set(df, kInv255));
   }
 
