@@ -109,6 +109,39 @@ inline void SinLanes(const float* x, int count, float* out) {
   std::fill(out + count, out + d3d9::kBlockPixels, 0.0f);
 }
 
+// SinLanes, remembering the sine last worked out for each column of the target: a wave whose
+// argument follows u alone gives every row of a screen quad the very same arguments, so the rows
+// below reuse the sines of the rows above instead of calling sin again. A lane whose argument
+// differs in any bit from the remembered one is worked out afresh. Programs run on several threads
+// at once, so a call site keeps one of these per thread (thread_local).
+class ColumnSines {
+ public:
+  void Lanes(const d3d9::PixelBlock& in, const float* x, float* out) {
+    if (in.x < 0 || in.x > kColumns - d3d9::kBlockPixels) {
+      SinLanes(x, in.count, out);
+      return;
+    }
+    uint32_t* arguments = arguments_ + in.x;
+    float* sines = sines_ + in.x;
+    for (int i = 0; i < in.count; ++i) {
+      const uint32_t bits = std::bit_cast<uint32_t>(x[i]);
+      if (bits != arguments[i]) {
+        arguments[i] = bits;
+        sines[i] = std::sin(x[i]);
+      }
+      out[i] = sines[i];
+    }
+    std::fill(out + std::max(in.count, 0), out + d3d9::kBlockPixels, 0.0f);
+  }
+
+ private:
+  // Wider than any target drawn; columns beyond are worked out every time.
+  static constexpr int kColumns = 8192;
+  // Every column starts out knowing that the sine of +0 is +0.
+  uint32_t arguments_[kColumns] = {};
+  float sines_[kColumns] = {};
+};
+
 // How much of a screen brush's reworked picture shows in each lane: the red of the mask bound to
 // `stage`, read at stage 0's coordinates and held to 0..1; all of it (1) where no mask is bound (the
 // unbound stage would read black and hide the effect everywhere).

@@ -84,7 +84,8 @@ d3d9::PixelProgram StraightWavesProgram(const std::vector<d3dx9::EffectValue>& v
     }
     // Wave fronts across the screen's rows or columns keep one phase along a row: one sin serves it.
     float wave[kLanes];
-    SinLanes(phase, in.count, wave);
+    thread_local effect_values::ColumnSines columnSines;
+    columnSines.Lanes(in, phase, wave);
     float weight[kLanes];
     MaskWeights(masked, kMaskStage, in, sampler, weight);
     float u[kLanes];

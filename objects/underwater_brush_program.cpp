@@ -35,8 +35,10 @@ d3d9::PixelProgram UnderwaterWobbleProgram(const std::vector<d3dx9::EffectValue>
     float sineU[kLanes];
     for (int i = 0; i < kLanes; ++i) argument[i] = fy * in.v[0][i] + time;
     SinLanes(argument, in.count, sineV);
+    // The upright push's argument follows u alone: the same for every row below.
     for (int i = 0; i < kLanes; ++i) argument[i] = fx * in.u[0][i] + time;
-    SinLanes(argument, in.count, sineU);
+    thread_local effect_values::ColumnSines columnSines;
+    columnSines.Lanes(in, argument, sineU);
     float u[kLanes];
     float v[kLanes];
     for (int i = 0; i < kLanes; ++i) {
