@@ -111,7 +111,8 @@ inline void SinLanes(const float* x, int count, float* out) {
 
 // SinLanes, remembering the sine last worked out for each column of the target: a wave whose
 // argument follows u alone gives every row of a screen quad the very same arguments, so the rows
-// below reuse the sines of the rows above instead of calling sin again. A lane whose argument
+// below reuse the sines of the rows above instead of calling sin again; one whose argument follows
+// v alone still takes one call for a run of a row. A lane whose argument
 // differs in any bit from the remembered one is worked out afresh. Programs run on several threads
 // at once, so a call site keeps one of these per thread (thread_local).
 class ColumnSines {
@@ -126,8 +127,11 @@ class ColumnSines {
     for (int i = 0; i < in.count; ++i) {
       const uint32_t bits = std::bit_cast<uint32_t>(x[i]);
       if (bits != arguments[i]) {
+        // A run along the row with the very same argument, as where the argument follows v alone,
+        // takes the sine of the lane before.
+        const bool asBefore = i > 0 && bits == arguments[i - 1];
+        sines[i] = asBefore ? sines[i - 1] : std::sin(x[i]);
         arguments[i] = bits;
-        sines[i] = std::sin(x[i]);
       }
       out[i] = sines[i];
     }
