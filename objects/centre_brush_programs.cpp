@@ -48,11 +48,19 @@ HWY_BEFORE_NAMESPACE();
 namespace centre_programs {
 namespace HWY_NAMESPACE {
 
+namespace hn = hwy::HWY_NAMESPACE;
 using effect_values::MaskWeights;
 using effect_values::Saturate;
 using effect_values::Select;
 using effect_values::SinLanes;
 using effect_values::WrapLane;
+
+// std::sqrt of every lane of a block, in place. The square-root instruction gives the same floats;
+// the compiler keeps std::sqrt a call per lane, for the error it reports on a negative argument.
+HWY_INLINE void SqrtLanes(float* x) {
+  const hn::ScalableTag<float> df;
+  for (size_t i = 0; i < kLanes; i += hn::Lanes(df)) hn::Store(hn::Sqrt(hn::Load(df, x + i)), df, x + i);
+}
 
 void ExpandBlock(const Expand& e, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
                  d3d9::ColorBlock& out) {
@@ -74,18 +82,16 @@ void WavesBlock(const Waves& w, const d3d9::PixelBlock& in, const d3d9::TextureS
                 d3d9::ColorBlock& out) {
   float dx[kLanes];
   float dy[kLanes];
-  float r[kLanes];
-  float length[kLanes];
+  alignas(64) float r[kLanes];
+  alignas(64) float length[kLanes];
   for (int i = 0; i < kLanes; ++i) {
     dx[i] = in.u[0][i] - w.cu;
     dy[i] = in.v[0][i] - w.cv;
     r[i] = dx[i] * w.su * dx[i] * w.su + dy[i] * w.sv * dy[i] * w.sv;
     length[i] = dx[i] * dx[i] + dy[i] * dy[i];
   }
-  for (int i = 0; i < kLanes; ++i) {
-    r[i] = std::sqrt(r[i]);
-    length[i] = std::sqrt(length[i]);
-  }
+  SqrtLanes(r);
+  SqrtLanes(length);
   // A crest lies where r x frequency - time is constant: as "time" grows it lies further out, so a
   // rising time runs the rings outward and a falling one runs them in.
   float phase[kLanes];
