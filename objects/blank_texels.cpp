@@ -4,7 +4,7 @@
 
 namespace {
 // 256 x 256 texels take a few tens of microseconds to go through; the shapes that gain are smaller.
-constexpr UINT kLargest = 256 * 256;
+constexpr uint64_t kLargest = 256 * 256;
 }  // namespace
 
 BlankTexels BlankTexels::Of(IDirect3DBaseTexture9* texture, Channel channel) {
@@ -15,7 +15,7 @@ BlankTexels BlankTexels::Of(IDirect3DBaseTexture9* texture, Channel channel) {
   if (FAILED(flat->GetLevelDesc(0, &desc))) return blank;
   // Only the alpha of A8R8G8B8 can be 0: X8R8G8B8 reads opaque.
   const bool holds = desc.Format == D3DFMT_A8R8G8B8 || (desc.Format == D3DFMT_X8R8G8B8 && channel == Channel::kRed);
-  if (!holds || desc.Width < 3 || desc.Height < 3 || desc.Width * desc.Height > kLargest) return blank;
+  if (!holds || desc.Width < 3 || desc.Height < 3 || uint64_t{desc.Width} * desc.Height > kLargest) return blank;
   D3DLOCKED_RECT locked{};
   if (FAILED(flat->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) return blank;
   blank.width_ = static_cast<int>(desc.Width);

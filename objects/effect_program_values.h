@@ -139,8 +139,8 @@ class ColumnSines {
   }
 
  private:
-  // Wider than any target drawn; columns beyond are worked out every time.
-  static constexpr int kColumns = 8192;
+  // Rows up to 4096 pixels; blocks further right are worked out every time.
+  static constexpr int kColumns = 4096;
   // Every column starts out knowing that the sine of +0 is +0.
   uint32_t arguments_[kColumns] = {};
   float sines_[kColumns] = {};
