@@ -112,9 +112,9 @@ inline void SinLanes(const float* x, int count, float* out) {
 // SinLanes, remembering the sine last worked out for each column of the target: a wave whose
 // argument follows u alone gives every row of a screen quad the very same arguments, so the rows
 // below reuse the sines of the rows above instead of calling sin again; one whose argument follows
-// v alone still takes one call for a run of a row. A lane whose argument
-// differs in any bit from the remembered one is worked out afresh. Programs run on several threads
-// at once, so a call site keeps one of these per thread (thread_local).
+// v alone still takes one call for a run of a row. A lane whose argument differs in any bit from
+// the remembered one is worked out afresh. Programs run on several threads at once, so a call site
+// keeps one of these per thread (thread_local).
 class ColumnSines {
  public:
   void Lanes(const d3d9::PixelBlock& in, const float* x, float* out) {
