@@ -122,8 +122,14 @@ class ColumnSines {
       SinLanes(x, in.count, out);
       return;
     }
-    uint32_t* arguments = arguments_ + in.x;
-    float* sines = sines_ + in.x;
+    // Taken when first needed: every thread of the process would otherwise carry the columns of
+    // every call site and instruction set, used or not.
+    if (arguments_.empty()) {
+      arguments_.assign(kColumns, 0);
+      sines_.assign(kColumns, 0.0f);
+    }
+    uint32_t* arguments = arguments_.data() + in.x;
+    float* sines = sines_.data() + in.x;
     for (int i = 0; i < in.count; ++i) {
       const uint32_t bits = std::bit_cast<uint32_t>(x[i]);
       if (bits != arguments[i]) {
@@ -142,8 +148,8 @@ class ColumnSines {
   // Rows up to 4096 pixels; blocks further right are worked out every time.
   static constexpr int kColumns = 4096;
   // Every column starts out knowing that the sine of +0 is +0.
-  uint32_t arguments_[kColumns] = {};
-  float sines_[kColumns] = {};
+  std::vector<uint32_t> arguments_;
+  std::vector<float> sines_;
 };
 
 // How much of a screen brush's reworked picture shows in each lane: the red of the mask bound to
