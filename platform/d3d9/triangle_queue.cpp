@@ -1,7 +1,6 @@
 #include "platform/d3d9/triangle_queue.h"
 
 #include <algorithm>
-#include <span>
 
 #include "platform/d3d9/bands.h"
 
@@ -21,69 +20,87 @@ void TriangleSink::Add(const ScreenVertex& a, const ScreenVertex& b, const Scree
 }
 
 void TriangleQueue::Add(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, bool cull) {
-  TriangleSink(pixels_, cullMode_, lists_[0]).Add(a, b, c, cull);
-  if (lists_[0].size() >= kBatch) Flush();
+  TriangleSink(pixels_, cullMode_, shares_[0].triangles).Add(a, b, c, cull);
+  if (shares_[0].triangles.size() >= kBatch) Flush();
+}
+
+// Each band is handed the triangles that reach it, rather than looking through the whole batch
+// (thousands of small triangles for a mesh, each band reaching a few of them).
+void TriangleQueue::Share::Bin(const BandLayout& layout) {
+  bandStart.assign(static_cast<size_t>(layout.bands) + 1, 0);
+  coveredPixels = 0;
+  for (const Triangle& t : triangles) {
+    for (int b = (t.top - layout.top) / layout.rows; b <= (t.bottom - layout.top) / layout.rows; ++b) {
+      ++bandStart[b + 1];
+    }
+    coveredPixels += int64_t{t.right - t.left + 1} * (t.bottom - t.top + 1);
+  }
+  for (int b = 0; b < layout.bands; ++b) bandStart[b + 1] += bandStart[b];
+  bandTriangles.resize(bandStart[layout.bands]);
+  std::vector<uint32_t> next(bandStart.begin(), bandStart.end() - 1);
+  for (uint32_t i = 0; i < triangles.size(); ++i) {
+    const Triangle& t = triangles[i];
+    for (int b = (t.top - layout.top) / layout.rows; b <= (t.bottom - layout.top) / layout.rows; ++b) {
+      bandTriangles[next[b]++] = i;
+    }
+  }
 }
 
 void TriangleQueue::AddShares(int shares, const std::function<void(int, TriangleSink&)>& share) {
   Flush();
-  if (lists_.size() < static_cast<size_t>(shares)) lists_.resize(static_cast<size_t>(shares));
+  if (shares_.size() < static_cast<size_t>(shares)) shares_.resize(static_cast<size_t>(shares));
+  // The bands are those of the viewport, so that each share bins its own triangles as it makes them.
+  const int rows = pixels_.clipBottom - pixels_.clipTop;
+  const int bandRows = std::clamp(rows / kBandsWanted, 1, kBandRows);
+  const BandLayout layout{pixels_.clipTop, bandRows, (rows + bandRows - 1) / bandRows};
   ForEachBand(shares, [&](int s) {
-    TriangleSink sink(pixels_, cullMode_, lists_[static_cast<size_t>(s)]);
+    Share& own = shares_[static_cast<size_t>(s)];
+    TriangleSink sink(pixels_, cullMode_, own.triangles);
     share(s, sink);
+    own.Bin(layout);
   });
-  filled_ = static_cast<size_t>(shares);
-  Flush();
+  Draw(std::span(shares_).first(static_cast<size_t>(shares)), layout);
+  for (int s = 0; s < shares; ++s) shares_[static_cast<size_t>(s)].triangles.clear();
 }
 
 void TriangleQueue::Flush() {
-  const auto lists = std::span(lists_).first(filled_);
-  size_t count = 0;
-  int64_t coveredPixels = 0;  // of the boxes of the batch
-  int top = 0;                // rows the boxes of the batch cover, inclusive
-  int bottom = -1;
-  for (const std::vector<Triangle>& list : lists) {
-    for (const Triangle& t : list) {
-      top = count == 0 ? t.top : std::min(top, t.top);
-      bottom = count == 0 ? t.bottom : std::max(bottom, t.bottom);
-      coveredPixels += int64_t{t.right - t.left + 1} * (t.bottom - t.top + 1);
-      ++count;
-    }
+  Share& batch = shares_[0];
+  if (batch.triangles.empty()) return;
+  int top = batch.triangles[0].top;  // rows the triangles of the batch cover, inclusive
+  int bottom = batch.triangles[0].bottom;
+  int64_t coveredPixels = 0;
+  for (const Triangle& t : batch.triangles) {
+    top = std::min(top, t.top);
+    bottom = std::max(bottom, t.bottom);
+    coveredPixels += int64_t{t.right - t.left + 1} * (t.bottom - t.top + 1);
   }
-  if (count > 0 && coveredPixels < kParallelPixels) {
-    for (const std::vector<Triangle>& list : lists) {
-      for (const Triangle& t : list) RasterizeRows(pixels_, t, t.top, t.bottom + 1);
+  const int rows = bottom - top + 1;
+  const int bandRows = std::clamp(rows / kBandsWanted, 1, kBandRows);
+  const BandLayout layout{top, bandRows, (rows + bandRows - 1) / bandRows};
+  batch.coveredPixels = coveredPixels;
+  // A batch that Draw leaves to the calling thread needs no bands.
+  if (coveredPixels >= kParallelPixels) batch.Bin(layout);
+  Draw(std::span(shares_).first(1), layout);
+  batch.triangles.clear();
+}
+
+void TriangleQueue::Draw(std::span<Share> shares, const BandLayout& layout) {
+  int64_t coveredPixels = 0;
+  for (const Share& share : shares) coveredPixels += share.coveredPixels;
+  if (coveredPixels < kParallelPixels) {
+    for (const Share& share : shares) {
+      for (const Triangle& t : share.triangles) RasterizeRows(pixels_, t, t.top, t.bottom + 1);
     }
-  } else if (count > 0) {
-    const int rows = bottom - top + 1;
-    const int bandRows = std::clamp(rows / kBandsWanted, 1, kBandRows);
-    const int bands = (rows + bandRows - 1) / bandRows;
-    // Each band is handed the triangles that reach it, rather than looking through the whole batch
-    // (thousands of small triangles for a mesh, each band reaching a few of them).
-    bandStart_.assign(static_cast<size_t>(bands) + 1, 0);
-    for (const std::vector<Triangle>& list : lists) {
-      for (const Triangle& t : list) {
-        for (int b = (t.top - top) / bandRows; b <= (t.bottom - top) / bandRows; ++b) ++bandStart_[b + 1];
-      }
-    }
-    for (int b = 0; b < bands; ++b) bandStart_[b + 1] += bandStart_[b];
-    bandTriangles_.resize(bandStart_[bands]);
-    std::vector<uint32_t> next(bandStart_.begin(), bandStart_.end() - 1);
-    for (const std::vector<Triangle>& list : lists) {
-      for (const Triangle& t : list) {
-        for (int b = (t.top - top) / bandRows; b <= (t.bottom - top) / bandRows; ++b) bandTriangles_[next[b]++] = &t;
-      }
-    }
-    ForEachBand(bands, [&](int band) {
-      const int rowBegin = top + band * bandRows;
-      const int rowEnd = std::min(rowBegin + bandRows, bottom + 1);
-      for (uint32_t k = bandStart_[band]; k < bandStart_[band + 1]; ++k) {
-        RasterizeRows(pixels_, *bandTriangles_[k], rowBegin, rowEnd);
-      }
-    });
+    return;
   }
-  for (std::vector<Triangle>& list : lists) list.clear();
-  filled_ = 1;
+  ForEachBand(layout.bands, [&](int band) {
+    const int rowBegin = layout.top + band * layout.rows;
+    for (const Share& share : shares) {
+      for (uint32_t k = share.bandStart[band]; k < share.bandStart[band + 1]; ++k) {
+        RasterizeRows(pixels_, share.triangles[share.bandTriangles[k]], rowBegin, rowBegin + layout.rows);
+      }
+    }
+  });
 }
 
 }  // namespace d3d9

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "platform/d3d9/raster.h"
@@ -27,7 +28,7 @@ class TriangleSink {
 
 class TriangleQueue {
  public:
-  TriangleQueue(const PixelState& pixels, DWORD cullMode) : pixels_(pixels), cullMode_(cullMode), lists_(1) {}
+  TriangleQueue(const PixelState& pixels, DWORD cullMode) : pixels_(pixels), cullMode_(cullMode), shares_(1) {}
   TriangleQueue(const TriangleQueue&) = delete;
   TriangleQueue& operator=(const TriangleQueue&) = delete;
   ~TriangleQueue() { Flush(); }
@@ -40,15 +41,32 @@ class TriangleQueue {
   void Flush();
 
  private:
+  // Rows [top, top + bands * rows) in bands of `rows` rows.
+  struct BandLayout {
+    int top;
+    int rows;
+    int bands;
+  };
+
+  // A list of set-up triangles and, once binned, those that reach each band: band b's are
+  // triangles[bandTriangles[bandStart[b] .. bandStart[b + 1])], in their order.
+  struct Share {
+    std::vector<Triangle> triangles;
+    std::vector<uint32_t> bandStart;
+    std::vector<uint32_t> bandTriangles;
+    int64_t coveredPixels = 0;  // of the boxes of the triangles
+
+    void Bin(const BandLayout& layout);
+  };
+
+  // Draws the triangles of the shares, share after share, band by band on the render threads; on
+  // the calling thread alone when there are too few pixels to be worth waking the workers.
+  void Draw(std::span<Share> shares, const BandLayout& layout);
+
   const PixelState& pixels_;
   DWORD cullMode_;
-  // The batch, list after list: Add fills the first; AddShares one list per share.
-  std::vector<std::vector<Triangle>> lists_;
-  size_t filled_ = 1;  // lists of the batch
-  // The triangles that reach each band of a flush, in their order: band b's are
-  // bandTriangles_[bandStart_[b] .. bandStart_[b + 1]).
-  std::vector<uint32_t> bandStart_;
-  std::vector<const Triangle*> bandTriangles_;
+  // Add fills the first share; AddShares uses as many as it is given.
+  std::vector<Share> shares_;
 };
 
 }  // namespace d3d9
