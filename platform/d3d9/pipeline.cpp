@@ -58,7 +58,8 @@ constexpr int kColorAttributes = kTexcoord;
 // The vertices of a draw, processed once each however many primitives share them.
 class VertexCache {
  public:
-  VertexCache(const DrawCall& call, const VertexProcessor& processor) : call_(call), processor_(processor) {
+  VertexCache(const DrawCall& call, const VertexProcessor& processor)
+      : call_(call), processor_(processor), vertices_(call.vertexStore != nullptr ? *call.vertexStore : own_) {
     const UINT count = VerticesFor(call.type, call.primitives);
     lowest_ = INT64_MAX;
     int64_t highest = INT64_MIN;
@@ -68,8 +69,10 @@ class VertexCache {
       highest = std::max(highest, slot);
     }
     if (count == 0) return;
-    vertices_.resize(static_cast<size_t>(highest - lowest_ + 1));
-    done_.assign(vertices_.size(), 0);
+    const size_t slots = static_cast<size_t>(highest - lowest_ + 1);
+    // Slots are read only once processed, so the store keeps what earlier draws left in it.
+    if (vertices_.size() < slots) vertices_.resize(slots);
+    done_.assign(slots, 0);
   }
 
   // The slot of the stream that the draw's i-th vertex reads.
@@ -103,7 +106,7 @@ class VertexCache {
     const UINT count = VerticesFor(call_.type, call_.primitives);
     for (UINT i = 0; i < count; ++i) done_[static_cast<size_t>(Slot(i) - lowest_)] = kWanted;
     constexpr size_t kShare = 512;
-    const size_t slots = vertices_.size();
+    const size_t slots = done_.size();
     ForEachBand(static_cast<int>((slots + kShare - 1) / kShare), [&](int share) {
       const size_t end = std::min(slots, (static_cast<size_t>(share) + 1) * kShare);
       for (size_t at = static_cast<size_t>(share) * kShare; at < end; ++at) {
@@ -119,7 +122,8 @@ class VertexCache {
   const DrawCall& call_;
   const VertexProcessor& processor_;
   int64_t lowest_ = 0;
-  std::vector<ClipVertex> vertices_;
+  std::vector<ClipVertex> own_;
+  std::vector<ClipVertex>& vertices_;
   static constexpr uint8_t kWanted = 2;  // read by the draw, not yet processed
   std::vector<uint8_t> done_;            // 1: processed
 };
