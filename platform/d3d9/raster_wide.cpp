@@ -480,7 +480,6 @@ struct RowLanes {
 // a few pixels would leave most lanes idle. Masked loads and stores, which touch no memory outside
 // their lanes, read and write each part in place. Where the instruction set has no such loads and
 // stores, each register takes one row.
-
 struct PackedLanes {
   struct Part {
     uint32_t* out;  // out[i] is the pixel of lane i, for the part's lanes
@@ -749,7 +748,9 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
 
 #if !HWY_MEM_OPS_MIGHT_FAULT
   if constexpr (kFilter != kProgram) {
-    // Packing pays where rows are short: a triangle of rows of a few pixels each.
+    // Packing pays where rows are short, a triangle of rows of a few pixels each: where it saves a
+    // fifth of the registers or more, a packed register costing somewhat more than one of a single
+    // row (its lanes' texels lie in several rows, which the sampler gathers).
     size_t pixels = 0;
     size_t registers = 0;
     for (int r = 0; r < count; ++r) {
