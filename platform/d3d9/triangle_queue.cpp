@@ -1,6 +1,7 @@
 #include "platform/d3d9/triangle_queue.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/d3d9/bands.h"
 
@@ -24,16 +25,25 @@ void TriangleQueue::Add(const ScreenVertex& a, const ScreenVertex& b, const Scre
   if (shares_[0].triangles.size() >= kBatch) Flush();
 }
 
+void TriangleQueue::Share::Measure() {
+  top = INT32_MAX;
+  bottom = INT32_MIN;
+  coveredPixels = 0;
+  for (const Triangle& t : triangles) {
+    top = std::min(top, t.top);
+    bottom = std::max(bottom, t.bottom);
+    coveredPixels += int64_t{t.right - t.left + 1} * (t.bottom - t.top + 1);
+  }
+}
+
 // Each band is handed the triangles that reach it, rather than looking through the whole batch
 // (thousands of small triangles for a mesh, each band reaching a few of them).
 void TriangleQueue::Share::Bin(const BandLayout& layout) {
   bandStart.assign(static_cast<size_t>(layout.bands) + 1, 0);
-  coveredPixels = 0;
   for (const Triangle& t : triangles) {
     for (int b = (t.top - layout.top) / layout.rows; b <= (t.bottom - layout.top) / layout.rows; ++b) {
       ++bandStart[b + 1];
     }
-    coveredPixels += int64_t{t.right - t.left + 1} * (t.bottom - t.top + 1);
   }
   for (int b = 0; b < layout.bands; ++b) bandStart[b + 1] += bandStart[b];
   bandTriangles.resize(bandStart[layout.bands]);
@@ -46,42 +56,49 @@ void TriangleQueue::Share::Bin(const BandLayout& layout) {
   }
 }
 
+// Bands at most kBandRows high, and narrower where the triangles cover few rows, so that there are
+// about kBandsWanted bands for the threads to share.
+TriangleQueue::BandLayout TriangleQueue::LayoutOf(std::span<const Share> shares) {
+  int top = INT32_MAX;
+  int bottom = INT32_MIN;
+  for (const Share& share : shares) {
+    top = std::min(top, share.top);
+    bottom = std::max(bottom, share.bottom);
+  }
+  if (bottom < top) return {0, 1, 0};  // no triangles
+  const int rows = bottom - top + 1;
+  const int bandRows = std::clamp(rows / kBandsWanted, 1, kBandRows);
+  return {top, bandRows, (rows + bandRows - 1) / bandRows};
+}
+
 void TriangleQueue::AddShares(int shares, const std::function<void(int, TriangleSink&)>& share) {
   Flush();
   if (shares_.size() < static_cast<size_t>(shares)) shares_.resize(static_cast<size_t>(shares));
-  // The bands are those of the viewport, so that each share bins its own triangles as it makes them.
-  const int rows = pixels_.clipBottom - pixels_.clipTop;
-  const int bandRows = std::clamp(rows / kBandsWanted, 1, kBandRows);
-  const BandLayout layout{pixels_.clipTop, bandRows, (rows + bandRows - 1) / bandRows};
+  const std::span<Share> made = std::span(shares_).first(static_cast<size_t>(shares));
   ForEachBand(shares, [&](int s) {
-    Share& own = shares_[static_cast<size_t>(s)];
+    Share& own = made[static_cast<size_t>(s)];
     TriangleSink sink(pixels_, cullMode_, own.triangles);
     share(s, sink);
-    own.Bin(layout);
+    own.Measure();
   });
-  Draw(std::span(shares_).first(static_cast<size_t>(shares)), layout);
-  for (int s = 0; s < shares; ++s) shares_[static_cast<size_t>(s)].triangles.clear();
+  // Each share bins its own triangles once the rows they all cover are known.
+  int64_t coveredPixels = 0;
+  for (const Share& own : made) coveredPixels += own.coveredPixels;
+  const BandLayout layout = LayoutOf(made);
+  if (coveredPixels >= kParallelPixels) ForEachBand(shares, [&](int s) { made[static_cast<size_t>(s)].Bin(layout); });
+  Draw(made, layout);
+  for (Share& own : made) own.triangles.clear();
 }
 
 void TriangleQueue::Flush() {
-  Share& batch = shares_[0];
-  if (batch.triangles.empty()) return;
-  int top = batch.triangles[0].top;  // rows the triangles of the batch cover, inclusive
-  int bottom = batch.triangles[0].bottom;
-  int64_t coveredPixels = 0;
-  for (const Triangle& t : batch.triangles) {
-    top = std::min(top, t.top);
-    bottom = std::max(bottom, t.bottom);
-    coveredPixels += int64_t{t.right - t.left + 1} * (t.bottom - t.top + 1);
-  }
-  const int rows = bottom - top + 1;
-  const int bandRows = std::clamp(rows / kBandsWanted, 1, kBandRows);
-  const BandLayout layout{top, bandRows, (rows + bandRows - 1) / bandRows};
-  batch.coveredPixels = coveredPixels;
+  const std::span<Share> batch = std::span(shares_).first(1);
+  if (batch[0].triangles.empty()) return;
+  batch[0].Measure();
+  const BandLayout layout = LayoutOf(batch);
   // A batch that Draw leaves to the calling thread needs no bands.
-  if (coveredPixels >= kParallelPixels) batch.Bin(layout);
-  Draw(std::span(shares_).first(1), layout);
-  batch.triangles.clear();
+  if (batch[0].coveredPixels >= kParallelPixels) batch[0].Bin(layout);
+  Draw(batch, layout);
+  batch[0].triangles.clear();
 }
 
 void TriangleQueue::Draw(std::span<Share> shares, const BandLayout& layout) {

@@ -48,17 +48,22 @@ class TriangleQueue {
     int bands;
   };
 
-  // A list of set-up triangles and, once binned, those that reach each band: band b's are
-  // triangles[bandTriangles[bandStart[b] .. bandStart[b + 1])], in their order.
+  // A list of set-up triangles, the rows they cover and, once binned, those that reach each band:
+  // band b's are triangles[bandTriangles[bandStart[b] .. bandStart[b + 1])], in their order.
   struct Share {
     std::vector<Triangle> triangles;
+    int top = 0;  // rows the triangles cover, inclusive, once measured
+    int bottom = -1;
+    int64_t coveredPixels = 0;  // of the boxes of the triangles
     std::vector<uint32_t> bandStart;
     std::vector<uint32_t> bandTriangles;
-    int64_t coveredPixels = 0;  // of the boxes of the triangles
 
+    void Measure();
     void Bin(const BandLayout& layout);
   };
 
+  // The bands over the rows that the measured shares cover.
+  static BandLayout LayoutOf(std::span<const Share> shares);
   // Draws the triangles of the shares, share after share, band by band on the render threads; on
   // the calling thread alone when there are too few pixels to be worth waking the workers.
   void Draw(std::span<Share> shares, const BandLayout& layout);

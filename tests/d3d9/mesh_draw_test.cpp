@@ -154,6 +154,28 @@ TEST_P(MeshDraws, DrawWhatTheirTrianglesDrawnAFewAtATimeDraw) {
   EXPECT_GT(drawn, static_cast<int>(whole.size() / 2));
 }
 
+// A large draw whose every triangle is culled or lies off the viewport leaves the target as it was.
+TEST_F(DeviceTest, ALargeDrawOfNothingVisibleLeavesTheTargetAlone) {
+  Clear(0xff405060);
+  std::vector<ScreenColorVertex> vertices;
+  for (int i = 0; i < 3000; ++i) {
+    const float x = static_cast<float>(i % 7);
+    // Even triangles lie left of the target; odd ones wind the other way and are culled.
+    if (i % 2 == 0) {
+      vertices.push_back({-40.f + x, 1.f, 0.5f, 1.f, 0xffffffff});
+      vertices.push_back({-30.f + x, 1.f, 0.5f, 1.f, 0xffffffff});
+      vertices.push_back({-40.f + x, 9.f, 0.5f, 1.f, 0xffffffff});
+    } else {
+      vertices.push_back({1.f + x, 1.f, 0.5f, 1.f, 0xffffffff});
+      vertices.push_back({1.f + x, 9.f, 0.5f, 1.f, 0xffffffff});
+      vertices.push_back({9.f + x, 1.f, 0.5f, 1.f, 0xffffffff});
+    }
+  }
+  device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+  ASSERT_EQ(Draw(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, D3DPT_TRIANGLELIST, 3000, vertices), S_OK);
+  for (uint32_t pixel : ReadBackBuffer()) ASSERT_EQ(pixel, 0xff405060u);
+}
+
 const Mesh kMeshes[] = {
     {.name = "TriangleList", .type = D3DPT_TRIANGLELIST},
     {.name = "IndexedTriangleListCulled", .type = D3DPT_TRIANGLELIST, .indexed = true, .cull = D3DCULL_CCW},
