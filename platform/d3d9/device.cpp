@@ -689,6 +689,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, INT baseVertex, UINT sta
   const bool depthOn = state_.Render(D3DRS_ZENABLE) != D3DZB_FALSE;
   call.depth = depthOn ? SurfaceOf(state_.depthStencil) : nullptr;
   call.program = program_ ? &program_ : nullptr;
+  call.vertexStore = &vertexStore_;
   Render(call);
   return S_OK;
 }
