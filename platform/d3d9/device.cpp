@@ -10,6 +10,7 @@
 #include "platform/d3d9/formats.h"
 #include "platform/d3d9/pipeline.h"
 #include "platform/d3d9/resources.h"
+#include "platform/d3d9/surface_rows.h"
 #include "platform/machine/machine.h"
 #include "platform/win32/surface.h"
 
@@ -196,8 +197,8 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND window, const _RGNDATA*) 
       const uint8_t* row = back.row(sy);
       uint32_t* out = surface->pixels.data() + static_cast<size_t>(y) * sw;
       if (x8 && sameSize) {
-        std::memcpy(out, row, size_t{sw} * 4);
-        for (UINT x = 0; x < sw; ++x) out[x] |= 0xff000000u;
+        // One pass over the row: read, make opaque, write.
+        CopyRowOpaque(out, reinterpret_cast<const uint32_t*>(row), sw);
         continue;
       }
       for (UINT x = 0; x < sw; ++x) {
@@ -379,8 +380,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         for (int y = begin; y < end; ++y) {
           uint8_t* row = target.row(static_cast<UINT>(y)) + static_cast<size_t>(x1) * bytes;
           if (bytes == 4) {
-            // Whole pixels at a time: the row is filled at the speed of memory.
-            std::fill_n(reinterpret_cast<uint32_t*>(row), x2 - x1, pixel);
+            FillRow(reinterpret_cast<uint32_t*>(row), static_cast<size_t>(x2 - x1), pixel);
           } else {
             for (LONG x = x1; x < x2; ++x) std::memcpy(row + static_cast<size_t>(x - x1) * bytes, encoded, bytes);
           }
@@ -393,7 +393,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
       ForEachRowBand(y1, y2, x2 - x1, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
           float* row = depth->depth() + static_cast<size_t>(y) * depth->width();
-          std::fill(row + x1, row + x2, depthValue);
+          FillRow(row + x1, static_cast<size_t>(x2 - x1), depthValue);
         }
       });
     }

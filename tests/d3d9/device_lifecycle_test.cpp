@@ -1,5 +1,6 @@
 // The device's life: scenes, loss and Reset, render targets, Clear, references, failures, Present.
 #include "device_fixture.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3d9/recorder.h"
 #include "platform/win32/surface.h"
 
@@ -268,39 +269,47 @@ TEST_F(DeviceTest, PresentScalesTheBackBufferToTheWindowsClientArea) {
 }
 
 TEST_F(DeviceTest, LargeClearsKeepToTheirRectanglesAndTheViewportAndPresentCopiesEveryPixel) {
-  // Large enough for the rows to be shared among threads.
+  // Large enough for the rows to be shared among threads, and an odd width, so that every row ends
+  // in pixels that do not fill a register: on every instruction set.
   Close();
   machine::Install(machine::DefaultMachine());
   Open(517, 301);
-  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x80ff0000, 0.5f, 0), S_OK);
-  const D3DRECT rects[2] = {{-40, 250, 200, 900}, {300, 10, 310, 20}};
-  ASSERT_EQ(device_->Clear(2, rects, D3DCLEAR_TARGET, 0xff0000ff, 1.f, 0), S_OK);
-  const D3DVIEWPORT9 viewport{100, 50, 400, 200, 0.f, 1.f};
-  ASSERT_EQ(device_->SetViewport(&viewport), S_OK);
-  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff00ff00, 1.f, 0), S_OK);
-  const std::vector<uint32_t> pixels = ReadBackBuffer();
-  int wrong = 0;
-  for (int y = 0; y < 301; ++y) {
-    for (int x = 0; x < 517; ++x) {
-      uint32_t expected = 0xff0000;
-      if ((x < 200 && y >= 250) || (x >= 300 && x < 310 && y >= 10 && y < 20)) expected = 0x0000ff;
-      if (x >= 100 && x < 500 && y >= 50 && y < 250) expected = 0x00ff00;
-      if ((pixels[static_cast<size_t>(y) * 517 + x] & 0xffffff) != expected && ++wrong <= 3) {
-        ADD_FAILURE() << x << ", " << y << ": " << std::hex << pixels[static_cast<size_t>(y) * 517 + x];
+  const D3DVIEWPORT9 whole{0, 0, 517, 301, 0.f, 1.f};
+  for (const std::string& target : d3d9::WideTargets()) {
+    SCOPED_TRACE(target);
+    d3d9::UseWideTarget(target);
+    ASSERT_EQ(device_->SetViewport(&whole), S_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x80ff0000, 0.5f, 0), S_OK);
+    const D3DRECT rects[2] = {{-40, 250, 200, 900}, {300, 10, 310, 20}};
+    ASSERT_EQ(device_->Clear(2, rects, D3DCLEAR_TARGET, 0xff0000ff, 1.f, 0), S_OK);
+    const D3DVIEWPORT9 viewport{100, 50, 400, 200, 0.f, 1.f};
+    ASSERT_EQ(device_->SetViewport(&viewport), S_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff00ff00, 1.f, 0), S_OK);
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    int wrong = 0;
+    for (int y = 0; y < 301; ++y) {
+      for (int x = 0; x < 517; ++x) {
+        uint32_t expected = 0xff0000;
+        if ((x < 200 && y >= 250) || (x >= 300 && x < 310 && y >= 10 && y < 20)) expected = 0x0000ff;
+        if (x >= 100 && x < 500 && y >= 50 && y < 250) expected = 0x00ff00;
+        if ((pixels[static_cast<size_t>(y) * 517 + x] & 0xffffff) != expected && ++wrong <= 3) {
+          ADD_FAILURE() << x << ", " << y << ": " << std::hex << pixels[static_cast<size_t>(y) * 517 + x];
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    const win32::Surface* surface = win32::WindowSurface(window_);
+    ASSERT_NE(surface, nullptr);
+    ASSERT_EQ(surface->pixels.size(), pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      if (surface->pixels[i] != (pixels[i] | 0xff000000u)) {
+        ADD_FAILURE() << "presented pixel " << i << ": " << std::hex << surface->pixels[i];
+        break;
       }
     }
   }
-  EXPECT_EQ(wrong, 0);
-  ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
-  const win32::Surface* surface = win32::WindowSurface(window_);
-  ASSERT_NE(surface, nullptr);
-  ASSERT_EQ(surface->pixels.size(), pixels.size());
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    if (surface->pixels[i] != (pixels[i] | 0xff000000u)) {
-      ADD_FAILURE() << "presented pixel " << i << ": " << std::hex << surface->pixels[i];
-      break;
-    }
-  }
+  d3d9::UseWideTarget("");
 }
 
 TEST_F(DeviceTest, TheRecorderLogsEachCallWithTheStateItWasMadeUnder) {
