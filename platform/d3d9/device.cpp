@@ -37,6 +37,24 @@ D3DVIEWPORT9 ViewportOf(const Surface& surface) {
   return D3DVIEWPORT9{0, 0, surface.width(), surface.height(), 0.f, 1.f};
 }
 
+// Depth values of rows [top, bottom), columns [left, right) of a depth surface become `value`.
+void FillDepth(Surface& depth, LONG left, LONG top, LONG right, LONG bottom, float value) {
+  ForEachRowBand(top, bottom, right - left, [&](int begin, int end) {
+    for (int y = begin; y < end; ++y) {
+      float* row = depth.depth() + static_cast<size_t>(y) * depth.width();
+      FillRow(row + left, static_cast<size_t>(right - left), value);
+    }
+  });
+}
+
+// Writes the clear the depth surface holds back, before anything reads or partly overwrites it.
+void FinishWaitingClear(Surface& depth) {
+  if (!depth.waitingClear()) return;
+  const float value = *depth.waitingClear();
+  depth.waitingClear().reset();
+  FillDepth(depth, 0, 0, static_cast<LONG>(depth.width()), static_cast<LONG>(depth.height()), value);
+}
+
 }  // namespace
 
 Device::Device(Direct3D* d3d, UINT adapter, D3DDEVTYPE type, DWORD, const D3DPRESENT_PARAMETERS& parameters)
@@ -390,12 +408,15 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if (flags & D3DCLEAR_ZBUFFER) {
       const LONG x2 = std::min({r.x2, whole.x2, static_cast<LONG>(depth->width())});
       const LONG y2 = std::min({r.y2, whole.y2, static_cast<LONG>(depth->height())});
-      ForEachRowBand(y1, y2, x2 - x1, [&](int begin, int end) {
-        for (int y = begin; y < end; ++y) {
-          float* row = depth->depth() + static_cast<size_t>(y) * depth->width();
-          FillRow(row + x1, static_cast<size_t>(x2 - x1), depthValue);
-        }
-      });
+      // Only draws read depth, and many frames clear it without drawing with it (2D layers whose
+      // device keeps a depth surface): a clear of the whole surface waits for the first draw that
+      // tests depth, and a later whole clear replaces it unwritten.
+      if (x1 <= 0 && y1 <= 0 && x2 >= static_cast<LONG>(depth->width()) && y2 >= static_cast<LONG>(depth->height())) {
+        depth->waitingClear() = depthValue;
+      } else if (x1 < x2 && y1 < y2) {
+        FinishWaitingClear(*depth);
+        FillDepth(*depth, x1, y1, x2, y2, depthValue);
+      }
     }
   }
   return S_OK;
@@ -688,6 +709,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, INT baseVertex, UINT sta
   call.target = SurfaceOf(state_.renderTarget);
   const bool depthOn = state_.Render(D3DRS_ZENABLE) != D3DZB_FALSE;
   call.depth = depthOn ? SurfaceOf(state_.depthStencil) : nullptr;
+  if (call.depth != nullptr) FinishWaitingClear(*call.depth);
   call.program = program_ ? &program_ : nullptr;
   Render(call);
   return S_OK;

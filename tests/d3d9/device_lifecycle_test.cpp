@@ -140,6 +140,99 @@ TEST_F(DeviceTest, ClearingDepthWithoutADepthSurfaceFailsAndClearsNothing) {
   EXPECT_EQ(Pixel(0, 0) & 0xffffff, 0xff0000u);
 }
 
+// Depth clears and the draws that test depth afterwards, whatever else comes between: a quad at depth
+// 0.5 tested LESS is hidden wherever the depth left by the steps is 0.25, and shows where it is 1.
+struct DepthClearCase {
+  const char* name;
+  std::function<void(IDirect3DDevice9*)> steps;
+  bool leftShows;
+  bool rightShows;
+};
+
+TEST_F(DeviceTest, DepthClearsHoldForTheDrawsThatTestDepth) {
+  const D3DVIEWPORT9 whole{0, 0, 32, 32, 0.f, 1.f};
+  const D3DVIEWPORT9 leftHalf{0, 0, 16, 32, 0.f, 1.f};
+  const D3DRECT left{0, 0, 16, 32};
+  const D3DRECT beyond{-5, -5, 100, 100};
+  auto quadAtHalf = [](D3DCOLOR color) {
+    return std::vector<ScreenColorVertex>{
+        {0, 0, 0.5f, 1, color}, {32, 0, 0.5f, 1, color}, {0, 32, 0.5f, 1, color}, {32, 32, 0.5f, 1, color}};
+  };
+  auto drawBlue = [&](IDirect3DDevice9*) {
+    EXPECT_EQ(Draw(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, D3DPT_TRIANGLESTRIP, 2, quadAtHalf(0xff0000ff)), S_OK);
+  };
+  const DepthClearCase cases[] = {
+      {"WholeClear", [](IDirect3DDevice9* d) { d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0); }, false, false},
+      {"LaterWholeClearReplacesAnEarlierOne",
+       [](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+       },
+       true, true},
+      {"PartClearOverAWholeOne",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+         d->Clear(1, &left, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+       },
+       false, true},
+      {"WholeClearOverAPartOne",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(1, &left, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+       },
+       true, true},
+      {"ViewportBoundsTheClear",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+         d->SetViewport(&leftHalf);
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         d->SetViewport(&whole);
+       },
+       false, true},
+      {"RectangleBeyondTheSurface",
+       [&](IDirect3DDevice9* d) { d->Clear(1, &beyond, D3DCLEAR_ZBUFFER, 0, 0.25f, 0); }, false, false},
+      {"ClearOutlastsADrawWithoutDepth",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         d->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+         drawBlue(d);
+         d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+       },
+       false, false},
+      {"ClearOutlastsTheSurfaceBeingSetAside",
+       [](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         IDirect3DSurface9* depth = nullptr;
+         d->GetDepthStencilSurface(&depth);
+         d->SetDepthStencilSurface(nullptr);
+         d->SetDepthStencilSurface(depth);
+         depth->Release();
+       },
+       false, false},
+      {"DepthWrittenByADrawAfterTheClear",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+         d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+         d->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+         drawBlue(d);
+         d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+       },
+       false, false},
+  };
+  for (const DepthClearCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
+    c.steps(device_);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device_->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    ASSERT_EQ(Draw(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, D3DPT_TRIANGLESTRIP, 2, quadAtHalf(0xffff0000)), S_OK);
+    EXPECT_EQ(Pixel(4, 16) & 0xffffff, c.leftShows ? 0xff0000u : 0u);
+    EXPECT_EQ(Pixel(28, 16) & 0xffffff, c.rightShows ? 0xff0000u : 0u);
+  }
+}
+
 TEST_F(DeviceTest, ARenderTargetTextureTakesDrawingAndTheViewportFollowsIt) {
   Holder<IDirect3DTexture9> texture;
   ASSERT_EQ(device_->CreateTexture(8, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture.Out(),
