@@ -4,7 +4,6 @@
 #define HWY_TARGET_INCLUDE "platform/d3d9/surface_rows.cpp"
 #include <hwy/foreach_target.h>  // compiles this file once per instruction set
 #include <hwy/highway.h>
-#include <hwy/cache_control.h>
 
 HWY_BEFORE_NAMESPACE();
 namespace d3d9 {
@@ -18,14 +17,9 @@ void FillOn(T* to, size_t count, T value) {
   const hn::ScalableTag<T> d;
   const size_t lanes = hn::Lanes(d);
   const auto v = hn::Set(d, value);
-  // The cleared pixels are streamed past the caches: the old ones are never fetched only to be
-  // overwritten, which is most of what a clear of a large target costs.
   size_t i = 0;
-  for (; i < count && reinterpret_cast<uintptr_t>(to + i) % (lanes * sizeof(T)) != 0; ++i) to[i] = value;
-  for (; i + lanes <= count; i += lanes) hn::Stream(v, d, to + i);
+  for (; i + lanes <= count; i += lanes) hn::StoreU(v, d, to + i);
   for (; i < count; ++i) to[i] = value;
-  // Streamed stores are ordered before whatever the band's end publishes to the other threads.
-  hwy::FlushStream();
 }
 
 }  // namespace
