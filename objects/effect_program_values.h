@@ -109,6 +109,49 @@ inline void SinLanes(const float* x, int count, float* out) {
   std::fill(out + count, out + d3d9::kBlockPixels, 0.0f);
 }
 
+// SinLanes, remembering the sine last worked out for each column of the target: a wave whose
+// argument follows u alone gives every row of a screen quad the very same arguments, so the rows
+// below reuse the sines of the rows above instead of calling sin again; one whose argument follows
+// v alone still takes one call for a run of a row. A lane whose argument differs in any bit from
+// the remembered one is worked out afresh. Programs run on several threads at once, so a call site
+// keeps one of these per thread (thread_local).
+class ColumnSines {
+ public:
+  void Lanes(const d3d9::PixelBlock& in, const float* x, float* out) {
+    if (in.x < 0 || in.x > kColumns - d3d9::kBlockPixels) {
+      SinLanes(x, in.count, out);
+      return;
+    }
+    // Taken when first needed: every thread of the process would otherwise carry the columns of
+    // every call site and instruction set, used or not.
+    if (arguments_.empty()) {
+      arguments_.assign(kColumns, 0);
+      sines_.assign(kColumns, 0.0f);
+    }
+    uint32_t* arguments = arguments_.data() + in.x;
+    float* sines = sines_.data() + in.x;
+    for (int i = 0; i < in.count; ++i) {
+      const uint32_t bits = std::bit_cast<uint32_t>(x[i]);
+      if (bits != arguments[i]) {
+        // A run along the row with the very same argument, as where the argument follows v alone,
+        // takes the sine of the lane before.
+        const bool asBefore = i > 0 && bits == arguments[i - 1];
+        sines[i] = asBefore ? sines[i - 1] : std::sin(x[i]);
+        arguments[i] = bits;
+      }
+      out[i] = sines[i];
+    }
+    std::fill(out + std::max(in.count, 0), out + d3d9::kBlockPixels, 0.0f);
+  }
+
+ private:
+  // Rows up to 4096 pixels; blocks further right are worked out every time.
+  static constexpr int kColumns = 4096;
+  // Every column starts out knowing that the sine of +0 is +0.
+  std::vector<uint32_t> arguments_;
+  std::vector<float> sines_;
+};
+
 // How much of a screen brush's reworked picture shows in each lane: the red of the mask bound to
 // `stage`, read at stage 0's coordinates and held to 0..1; all of it (1) where no mask is bound (the
 // unbound stage would read black and hide the effect everywhere).

@@ -1,21 +1,29 @@
 #include "objects/fire_brush_program.h"
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
+#include "objects/blank_texels.h"
 #include "objects/effect_program_values.h"
 
-using effect_values::Floats;
-using effect_values::HasTexture;
-
-namespace {
+// The block is compiled once per instruction set below (its loops then run on the widest
+// registers the machine has); what it reads is declared once, here.
+#ifndef OBJECTS_FIRE_BRUSH_PROGRAM_ONCE
+#define OBJECTS_FIRE_BRUSH_PROGRAM_ONCE
+namespace fire_program {
 
 constexpr DWORD kPatternStage = 0;
 constexpr DWORD kNoiseStage = 1;
 constexpr DWORD kMaskStage = 2;
 constexpr int kLanes = d3d9::kBlockPixels;
+// The noise moves the shape lookup by (n - 0.5) x 0.2 along both axes, n the mean of three noise
+// reds; with reds in 0..1 the move is at most this far either way.
+constexpr float kWobble = 0.2f;
+constexpr float kReach = 0.5f * kWobble;
 
 // Held to 0..1; not-a-number stays not-a-number.
-float Saturate(float x) { return std::clamp(x, 0.0f, 1.0f); }
+inline float Saturate(float x) { return std::clamp(x, 0.0f, 1.0f); }
 
 struct FireParameters {
   float shift[3];
@@ -24,29 +32,54 @@ struct FireParameters {
   float density;
   float gain;
   bool masked;
+  // Where the shape is 0 all around a block, its flames are nowhere: null when that cannot be told.
+  std::shared_ptr<const BlankTexels> blankShape;
 };
 
-}  // namespace
+// True when the shape lookups of every covered lane of the block read a red of 0, wherever the
+// noise moves them.
+inline bool ShapeBlank(const BlankTexels& shape, const d3d9::PixelBlock& in) {
+  if (in.count <= 0) return false;
+  const float* u = in.u[0];
+  const float* v = in.v[0];
+  float uLow = u[0], uHigh = u[0], vLow = v[0], vHigh = v[0];
+  bool finite = true;
+  for (int i = 0; i < in.count; ++i) {
+    finite &= std::isfinite(u[i]) & std::isfinite(v[i]);
+    uLow = std::min(uLow, u[i]);
+    uHigh = std::max(uHigh, u[i]);
+    vLow = std::min(vLow, v[i]);
+    vHigh = std::max(vHigh, v[i]);
+  }
+  // Rounding keeps order, so u + a move of at most kReach lies between these.
+  return finite && shape.Blank(uLow - kReach, uHigh + kReach, vLow - kReach, vHigh + kReach);
+}
 
-d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& values) {
-  FireParameters p{};
-  p.shift[0] = Floats(values, "c11", 2)[1];
-  p.shift[1] = Floats(values, "c12", 2)[1];
-  p.shift[2] = Floats(values, "c13", 2)[1];
-  const std::vector<float> k1 = Floats(values, "ColorK1", 3);
-  const std::vector<float> k2 = Floats(values, "ColorK2", 3);
-  std::copy(k1.begin(), k1.end(), p.k1);
-  std::copy(k2.begin(), k2.end(), p.k2);
-  p.density = Floats(values, "Density", 1)[0];
-  p.gain = 0.7f + Floats(values, "Brightness", 1)[0];
-  // An unbound stage reads black, which would hide every flame: without a mask nothing is masked.
-  p.masked = HasTexture(values, "Mask");
-  return [p](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+}  // namespace fire_program
+#endif
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "objects/fire_brush_program.cpp"
+#include <hwy/foreach_target.h>  // compiles this file once per instruction set
+#include <hwy/highway.h>
+
+HWY_BEFORE_NAMESPACE();
+namespace fire_program {
+namespace HWY_NAMESPACE {
+
+void FlameBlock(const FireParameters& p, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
+                d3d9::ColorBlock& out) {
+  float red[kLanes];
+  float s[kLanes];
+  if (p.blankShape && ShapeBlank(*p.blankShape, in)) {
+    // The shape reads +0 in every lane, so the strength is +0 whatever the noise: the three noise
+    // lookups and the shape lookup are left out.
+    for (int i = 0; i < kLanes; ++i) s[i] = 0.0f;
+  } else {
     float u[kLanes];
     float v[kLanes];
     float n[kLanes];
     for (int i = 0; i < kLanes; ++i) n[i] = 0.0f;
-    float red[kLanes];
     float scale = 1.0f;
     for (float shift : p.shift) {
       for (int i = 0; i < kLanes; ++i) {
@@ -59,23 +92,82 @@ d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& value
     }
     for (int i = 0; i < kLanes; ++i) {
       n[i] /= 3.0f;
-      const float wobble = (n[i] - 0.5f) * 0.2f;
+      const float wobble = (n[i] - 0.5f) * kWobble;
       u[i] = in.u[0][i] + wobble;
       v[i] = in.v[0][i] + wobble;
     }
     sampler.SampleRed(kPatternStage, u, v, red);
-    float s[kLanes];
     for (int i = 0; i < kLanes; ++i) s[i] = Saturate(red[i] * (n[i] + 0.5f + p.density));
-    if (p.masked) {
-      sampler.SampleRed(kMaskStage, in.u[0], in.v[0], red);
-      for (int i = 0; i < kLanes; ++i) out.a[i] = s[i] * red[i];
-    } else {
-      for (int i = 0; i < kLanes; ++i) out.a[i] = s[i];
-    }
-    for (int i = 0; i < kLanes; ++i) {
-      out.r[i] = Saturate((p.k1[0] + p.k2[0] * s[i]) * p.gain);
-      out.g[i] = Saturate((p.k1[1] + p.k2[1] * s[i]) * p.gain);
-      out.b[i] = Saturate((p.k1[2] + p.k2[2] * s[i]) * p.gain);
-    }
+  }
+  if (p.masked) {
+    sampler.SampleRed(kMaskStage, in.u[0], in.v[0], red);
+    for (int i = 0; i < kLanes; ++i) out.a[i] = s[i] * red[i];
+  } else {
+    for (int i = 0; i < kLanes; ++i) out.a[i] = s[i];
+  }
+  for (int i = 0; i < kLanes; ++i) {
+    out.r[i] = Saturate((p.k1[0] + p.k2[0] * s[i]) * p.gain);
+    out.g[i] = Saturate((p.k1[1] + p.k2[1] * s[i]) * p.gain);
+    out.b[i] = Saturate((p.k1[2] + p.k2[2] * s[i]) * p.gain);
+  }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace fire_program
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace fire_program {
+HWY_EXPORT(FlameBlock);
+}  // namespace fire_program
+
+using effect_values::Floats;
+using effect_values::HasTexture;
+
+namespace {
+
+// True when every noise lookup reads a red in 0..1: an unsigned texture, or none (black).
+bool NoiseWithinZeroToOne(const std::vector<d3dx9::EffectValue>& values) {
+  for (const d3dx9::EffectValue& v : values) {
+    if (!v.parameter || v.parameter->name != "Noise") continue;
+    if (!v.texture) return true;
+    if (v.texture->GetType() != D3DRTYPE_TEXTURE) return false;
+    D3DSURFACE_DESC desc{};
+    if (FAILED(static_cast<IDirect3DTexture9*>(v.texture)->GetLevelDesc(0, &desc))) return false;
+    return desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_X8R8G8B8 || desc.Format == D3DFMT_R5G6B5 ||
+           desc.Format == D3DFMT_A1R5G5B5 || desc.Format == D3DFMT_A8;
+  }
+  return true;
+}
+
+IDirect3DBaseTexture9* BoundTexture(const std::vector<d3dx9::EffectValue>& values, const std::string& name) {
+  for (const d3dx9::EffectValue& v : values)
+    if (v.parameter && v.parameter->name == name) return v.texture;
+  return nullptr;
+}
+
+}  // namespace
+
+d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& values) {
+  fire_program::FireParameters p{};
+  p.shift[0] = Floats(values, "c11", 2)[1];
+  p.shift[1] = Floats(values, "c12", 2)[1];
+  p.shift[2] = Floats(values, "c13", 2)[1];
+  const std::vector<float> k1 = Floats(values, "ColorK1", 3);
+  const std::vector<float> k2 = Floats(values, "ColorK2", 3);
+  std::copy(k1.begin(), k1.end(), p.k1);
+  std::copy(k2.begin(), k2.end(), p.k2);
+  p.density = Floats(values, "Density", 1)[0];
+  p.gain = 0.7f + Floats(values, "Brightness", 1)[0];
+  // An unbound stage reads black, which would hide every flame: without a mask nothing is masked.
+  p.masked = HasTexture(values, "Mask");
+  // A shape red of +0 gives a strength of +0 only where the factor it is multiplied by is above 0:
+  // n + 0.5 + Density, with n in 0..1.
+  if (p.density > -0.5f && NoiseWithinZeroToOne(values))
+    p.blankShape = std::make_shared<const BlankTexels>(
+        BlankTexels::Of(BoundTexture(values, "Pattern"), BlankTexels::Channel::kRed));
+  return [p](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
+    HWY_DYNAMIC_DISPATCH(fire_program::FlameBlock)(p, in, sampler, out);
   };
 }
+#endif  // HWY_ONCE

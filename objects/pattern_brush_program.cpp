@@ -1,12 +1,11 @@
 #include "objects/pattern_brush_program.h"
 
 #include "objects/effect_program_values.h"
+#include "objects/pattern_brush_wide.h"
 
 using effect_values::Floats;
 using effect_values::HasTexture;
 using effect_values::MaskWeights;
-using effect_values::Saturate;
-using effect_values::WrapLane;
 
 namespace {
 constexpr DWORD kBackgroundStage = 0;
@@ -26,29 +25,18 @@ d3d9::PixelProgram TiledPatternProgram(const std::vector<d3dx9::EffectValue>& va
   const float zoom = Floats(values, "Scale", 2)[1];
   for (float& entry : m) entry *= zoom;
   const bool masked = HasTexture(values, "Mask");
-  const float w = shape[0], h = shape[1], ox = offset[0], oy = offset[1];
-  const float m0 = m[0], m1 = m[1], m2 = m[2], m3 = m[3];
+  const PatternPlacement place{shape[0], shape[1], offset[0], offset[1], m[0], m[1], m[2], m[3]};
   return [=](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
-    float tu[kLanes];
-    float tv[kLanes];
-    for (int i = 0; i < kLanes; ++i) {
-      const float x = in.u[0][i] * w;
-      const float y = in.v[0][i] * h;
-      tu[i] = WrapLane((x * m0 + y * m2) / w + ox);
-      tv[i] = WrapLane((x * m1 + y * m3) / h + oy);
-    }
+    alignas(64) float tu[kLanes];
+    alignas(64) float tv[kLanes];
+    PatternLookups(place, in, tu, tv);
     d3d9::ColorBlock pattern;
     sampler.Sample(kPatternStage, tu, tv, pattern);
     // The pattern's own cover, times the mask's where one is bound.
     float cover[kLanes];
     MaskWeights(masked, kMaskStage, in, sampler, cover);
-    for (int i = 0; i < kLanes; ++i) cover[i] = Saturate(pattern.a[i]) * cover[i];
     // The pattern laid over the background; the background keeps its own alpha.
     sampler.Sample(kBackgroundStage, in.u[0], in.v[0], out);
-    for (int i = 0; i < kLanes; ++i) {
-      out.r[i] = out.r[i] + (pattern.r[i] - out.r[i]) * cover[i];
-      out.g[i] = out.g[i] + (pattern.g[i] - out.g[i]) * cover[i];
-      out.b[i] = out.b[i] + (pattern.b[i] - out.b[i]) * cover[i];
-    }
+    PatternOver(pattern, cover, out);
   };
 }

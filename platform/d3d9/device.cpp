@@ -10,6 +10,7 @@
 #include "platform/d3d9/formats.h"
 #include "platform/d3d9/pipeline.h"
 #include "platform/d3d9/resources.h"
+#include "platform/d3d9/surface_rows.h"
 #include "platform/machine/machine.h"
 #include "platform/win32/surface.h"
 
@@ -34,6 +35,24 @@ void Rebind(T*& slot, T* object) {
 
 D3DVIEWPORT9 ViewportOf(const Surface& surface) {
   return D3DVIEWPORT9{0, 0, surface.width(), surface.height(), 0.f, 1.f};
+}
+
+// Depth values of rows [top, bottom), columns [left, right) of a depth surface become `value`.
+void FillDepth(Surface& depth, LONG left, LONG top, LONG right, LONG bottom, float value) {
+  ForEachRowBand(top, bottom, right - left, [&](int begin, int end) {
+    for (int y = begin; y < end; ++y) {
+      float* row = depth.depth() + static_cast<size_t>(y) * depth.width();
+      FillRow(row + left, static_cast<size_t>(right - left), value);
+    }
+  });
+}
+
+// Writes the clear the depth surface holds back, before anything reads or partly overwrites it.
+void FinishWaitingClear(Surface& depth) {
+  if (!depth.waitingClear()) return;
+  const float value = *depth.waitingClear();
+  depth.waitingClear().reset();
+  FillDepth(depth, 0, 0, static_cast<LONG>(depth.width()), static_cast<LONG>(depth.height()), value);
 }
 
 }  // namespace
@@ -196,8 +215,8 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND window, const _RGNDATA*) 
       const uint8_t* row = back.row(sy);
       uint32_t* out = surface->pixels.data() + static_cast<size_t>(y) * sw;
       if (x8 && sameSize) {
-        std::memcpy(out, row, size_t{sw} * 4);
-        for (UINT x = 0; x < sw; ++x) out[x] |= 0xff000000u;
+        // One pass over the row: read, make opaque, write.
+        CopyRowOpaque(out, reinterpret_cast<const uint32_t*>(row), sw);
         continue;
       }
       for (UINT x = 0; x < sw; ++x) {
@@ -379,8 +398,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         for (int y = begin; y < end; ++y) {
           uint8_t* row = target.row(static_cast<UINT>(y)) + static_cast<size_t>(x1) * bytes;
           if (bytes == 4) {
-            // Whole pixels at a time: the row is filled at the speed of memory.
-            std::fill_n(reinterpret_cast<uint32_t*>(row), x2 - x1, pixel);
+            FillRow(reinterpret_cast<uint32_t*>(row), static_cast<size_t>(x2 - x1), pixel);
           } else {
             for (LONG x = x1; x < x2; ++x) std::memcpy(row + static_cast<size_t>(x - x1) * bytes, encoded, bytes);
           }
@@ -390,12 +408,15 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if (flags & D3DCLEAR_ZBUFFER) {
       const LONG x2 = std::min({r.x2, whole.x2, static_cast<LONG>(depth->width())});
       const LONG y2 = std::min({r.y2, whole.y2, static_cast<LONG>(depth->height())});
-      ForEachRowBand(y1, y2, x2 - x1, [&](int begin, int end) {
-        for (int y = begin; y < end; ++y) {
-          float* row = depth->depth() + static_cast<size_t>(y) * depth->width();
-          std::fill(row + x1, row + x2, depthValue);
-        }
-      });
+      // Only draws read depth, and many frames clear it without drawing with it (2D layers whose
+      // device keeps a depth surface): a clear of the whole surface waits for the first draw that
+      // tests depth, and a later whole clear replaces it unwritten.
+      if (x1 <= 0 && y1 <= 0 && x2 >= static_cast<LONG>(depth->width()) && y2 >= static_cast<LONG>(depth->height())) {
+        depth->waitingClear() = depthValue;
+      } else if (x1 < x2 && y1 < y2) {
+        FinishWaitingClear(*depth);
+        FillDepth(*depth, x1, y1, x2, y2, depthValue);
+      }
     }
   }
   return S_OK;
@@ -688,7 +709,9 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, INT baseVertex, UINT sta
   call.target = SurfaceOf(state_.renderTarget);
   const bool depthOn = state_.Render(D3DRS_ZENABLE) != D3DZB_FALSE;
   call.depth = depthOn ? SurfaceOf(state_.depthStencil) : nullptr;
+  if (call.depth != nullptr) FinishWaitingClear(*call.depth);
   call.program = program_ ? &program_ : nullptr;
+  call.vertexStore = &vertexStore_;
   Render(call);
   return S_OK;
 }

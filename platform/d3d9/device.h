@@ -9,6 +9,7 @@
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/pixel_program.h"
 #include "platform/d3d9/recorder.h"
+#include "platform/d3d9/vertex_processing.h"
 
 namespace d3d9 {
 
@@ -114,6 +115,7 @@ class Device final : public ComObject<IDirect3DDevice9> {
   uint64_t windowSizeChanges_ = 0;  // of the device window, when the swap chain was made
   Recorder recorder_;
   PixelProgram program_;
+  std::vector<ClipVertex> vertexStore_;  // the draws' processed vertices
 };
 
 }  // namespace d3d9

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/d3d9/bands.h"
 #include "platform/d3d9/clipping.h"
 #include "platform/d3d9/raster.h"
 #include "platform/d3d9/resources.h"
@@ -57,7 +58,8 @@ constexpr int kColorAttributes = kTexcoord;
 // The vertices of a draw, processed once each however many primitives share them.
 class VertexCache {
  public:
-  VertexCache(const DrawCall& call, const VertexProcessor& processor) : call_(call), processor_(processor) {
+  VertexCache(const DrawCall& call, const VertexProcessor& processor)
+      : call_(call), processor_(processor), vertices_(call.vertexStore != nullptr ? *call.vertexStore : own_) {
     const UINT count = VerticesFor(call.type, call.primitives);
     lowest_ = INT64_MAX;
     int64_t highest = INT64_MIN;
@@ -67,8 +69,10 @@ class VertexCache {
       highest = std::max(highest, slot);
     }
     if (count == 0) return;
-    vertices_.resize(static_cast<size_t>(highest - lowest_ + 1));
-    done_.assign(vertices_.size(), 0);
+    const size_t slots = static_cast<size_t>(highest - lowest_ + 1);
+    // Slots are read only once processed, so the store keeps what earlier draws left in it.
+    if (vertices_.size() < slots) vertices_.resize(slots);
+    done_.assign(slots, 0);
   }
 
   // The slot of the stream that the draw's i-th vertex reads.
@@ -96,12 +100,32 @@ class VertexCache {
     return vertices_[at];
   }
 
+  // Processes every vertex the draw reads, on the render threads, so that Get only reads from then on
+  // and may be called from several threads.
+  void ProcessAll() {
+    const UINT count = VerticesFor(call_.type, call_.primitives);
+    for (UINT i = 0; i < count; ++i) done_[static_cast<size_t>(Slot(i) - lowest_)] = kWanted;
+    constexpr size_t kShare = 512;
+    const size_t slots = done_.size();
+    ForEachBand(static_cast<int>((slots + kShare - 1) / kShare), [&](int share) {
+      const size_t end = std::min(slots, (static_cast<size_t>(share) + 1) * kShare);
+      for (size_t at = static_cast<size_t>(share) * kShare; at < end; ++at) {
+        if (done_[at] != kWanted) continue;
+        vertices_[at] = processor_.Process(call_.vertices + static_cast<size_t>(lowest_ + static_cast<int64_t>(at)) *
+                                                                call_.stride);
+        done_[at] = 1;
+      }
+    });
+  }
+
  private:
   const DrawCall& call_;
   const VertexProcessor& processor_;
   int64_t lowest_ = 0;
-  std::vector<ClipVertex> vertices_;
-  std::vector<uint8_t> done_;
+  std::vector<ClipVertex> own_;
+  std::vector<ClipVertex>& vertices_;
+  static constexpr uint8_t kWanted = 2;  // read by the draw, not yet processed
+  std::vector<uint8_t> done_;            // 1: processed
 };
 
 class Assembler {
@@ -125,35 +149,57 @@ class Assembler {
   }
 
   void Draw(D3DPRIMITIVETYPE type, UINT primitives) {
-    switch (type) {
-      case D3DPT_TRIANGLELIST:
-        for (UINT i = 0; i < primitives; ++i) DrawTriangle(3 * i, 3 * i + 1, 3 * i + 2);
-        break;
-      case D3DPT_TRIANGLESTRIP:
-        // Every second triangle of a strip runs the other way round; (i, i + 2, i + 1) keeps the
-        // winding of the first and vertex i as the one that gives a flat colour.
-        for (UINT i = 0; i < primitives; ++i) {
-          if (i % 2 == 0) {
-            DrawTriangle(i, i + 1, i + 2);
-          } else {
-            DrawTriangle(i, i + 2, i + 1);
-          }
-        }
-        break;
-      case D3DPT_TRIANGLEFAN:
-        for (UINT i = 0; i < primitives; ++i) DrawTriangle(i + 1, i + 2, 0);
-        break;
-      case D3DPT_POINTLIST:
-        for (UINT i = 0; i < primitives; ++i) Point(i);
-        break;
-      default:
-        // Lines are not drawn.
-        break;
+    const bool triangles =
+        type == D3DPT_TRIANGLELIST || type == D3DPT_TRIANGLESTRIP || type == D3DPT_TRIANGLEFAN;
+    if (triangles && primitives >= kSharedPrimitives) {
+      // Vertices and triangles are made on the render threads too, a share of the primitives each;
+      // the shares' triangles are drawn in their order, as if made one after the other.
+      cache_.ProcessAll();
+      for (UINT first = 0; first < primitives; first += kGroup) {
+        const UINT end = std::min(primitives, first + kGroup);
+        queue_.AddShares(static_cast<int>((end - first + kShare - 1) / kShare), [&](int share, TriangleSink& sink) {
+          const UINT begin = first + static_cast<UINT>(share) * kShare;
+          for (UINT i = begin; i < std::min(end, begin + kShare); ++i) Primitive(type, i, sink);
+        });
+      }
+    } else if (triangles) {
+      for (UINT i = 0; i < primitives; ++i) Primitive(type, i, queue_);
+    } else if (type == D3DPT_POINTLIST) {
+      for (UINT i = 0; i < primitives; ++i) Point(i);
     }
+    // Lines are not drawn.
     queue_.Flush();
   }
 
  private:
+  // Draws of at least this many triangles share their making among the render threads, in groups
+  // of kGroup primitives of kShare each.
+  static constexpr UINT kSharedPrimitives = 1024;
+  static constexpr UINT kGroup = 8192;
+  static constexpr UINT kShare = 256;
+
+  // Primitive i of a triangle draw.
+  template <class Sink>
+  void Primitive(D3DPRIMITIVETYPE type, UINT i, Sink& sink) {
+    switch (type) {
+      case D3DPT_TRIANGLELIST:
+        DrawTriangle(3 * i, 3 * i + 1, 3 * i + 2, sink);
+        break;
+      case D3DPT_TRIANGLESTRIP:
+        // Every second triangle of a strip runs the other way round; (i, i + 2, i + 1) keeps the
+        // winding of the first and vertex i as the one that gives a flat colour.
+        if (i % 2 == 0) {
+          DrawTriangle(i, i + 1, i + 2, sink);
+        } else {
+          DrawTriangle(i, i + 2, i + 1, sink);
+        }
+        break;
+      default:  // D3DPT_TRIANGLEFAN
+        DrawTriangle(i + 1, i + 2, 0, sink);
+        break;
+    }
+  }
+
   ScreenVertex ToScreen(const ClipVertex& c) const {
     ScreenVertex s;
     if (processor_.pretransformed()) {
@@ -172,14 +218,16 @@ class Assembler {
     return s;
   }
 
-  void Emit(ScreenVertex a, ScreenVertex b, ScreenVertex c) {
+  template <class Sink>
+  void Emit(ScreenVertex a, ScreenVertex b, ScreenVertex c, Sink& sink) {
     // A pre-transformed triangle whose 1 / w cannot be used is drawn without perspective.
     auto usable = [](float q) { return std::isfinite(q) && q > 0.f; };
     if (!usable(a.q) || !usable(b.q) || !usable(c.q)) a.q = b.q = c.q = 1.f;
-    queue_.Add(a, b, c);
+    sink.Add(a, b, c);
   }
 
-  void DrawTriangle(UINT ia, UINT ib, UINT ic) {
+  template <class Sink>
+  void DrawTriangle(UINT ia, UINT ib, UINT ic, Sink& sink) {
     const int64_t sa = cache_.Slot(ia);
     const int64_t sb = cache_.Slot(ib);
     const int64_t sc = cache_.Slot(ic);
@@ -192,7 +240,7 @@ class Assembler {
       std::copy(a.attr, a.attr + kColorAttributes, c.attr);
     }
     if (processor_.pretransformed()) {
-      Emit(ToScreen(a), ToScreen(b), ToScreen(c));
+      Emit(ToScreen(a), ToScreen(b), ToScreen(c), sink);
       return;
     }
     const int ca = OutCode(a, band_);
@@ -200,7 +248,7 @@ class Assembler {
     const int cc = OutCode(c, band_);
     if (ca & cb & cc) return;
     if ((ca | cb | cc) == 0) {
-      queue_.Add(ToScreen(a), ToScreen(b), ToScreen(c));
+      sink.Add(ToScreen(a), ToScreen(b), ToScreen(c));
       return;
     }
     ClipVertex polygon[kMaxClippedVertices];
@@ -210,7 +258,7 @@ class Assembler {
     ScreenVertex previous = ToScreen(polygon[1]);
     for (int i = 2; i < count; ++i) {
       const ScreenVertex next = ToScreen(polygon[i]);
-      queue_.Add(first, previous, next);
+      sink.Add(first, previous, next);
       previous = next;
     }
   }

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include <d3d9.h>
 
@@ -12,6 +13,7 @@
 namespace d3d9 {
 
 class Surface;
+struct ClipVertex;
 
 struct DrawCall {
   const DeviceState* state = nullptr;
@@ -29,6 +31,9 @@ struct DrawCall {
   Surface* target = nullptr;
   Surface* depth = nullptr;  // null: no depth test
   const PixelProgram* program = nullptr;  // null or empty: the texture stages
+  // Where the draw keeps its processed vertices, kept from draw to draw so that a mesh of tens of
+  // thousands of vertices is not allocated and cleared every frame; null: the draw keeps its own.
+  std::vector<ClipVertex>* vertexStore = nullptr;
 };
 
 // Vertices a draw of `primitives` primitives of `type` reads, or 0 for a type the device cannot draw.

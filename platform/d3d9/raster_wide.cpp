@@ -1,5 +1,6 @@
 #include "platform/d3d9/raster_wide.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -636,6 +637,78 @@ HWY_INLINE void FillBlockWide(const PixelState& p, const Triangle& t, int x, int
   }
 }
 
+// Where the lanes of a register read and write their pixels: pixels x .. x + n - 1 of one row from
+// lane 0, as the rows of a wide triangle take them.
+struct RowLanes {
+  uint32_t* out;  // the pixel of lane 0
+  float* depth;   // its depth value, with depth
+  size_t n;
+
+  VU LoadTarget() const { return LoadPart(DU(), out, n); }
+  void StoreTarget(VU pixel, MF pass) const {
+    const DU du;
+    StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), pixel, LoadPart(du, out, n)), out, n);
+  }
+  VF LoadDepth() const { return LoadPart(DF(), depth, n); }
+  void StoreDepth(VF z, VF stored, MF pass) const { StorePart(DF(), hn::IfThenElse(pass, z, stored), depth, n); }
+};
+
+#if !HWY_MEM_OPS_MIGHT_FAULT
+// The short rows of a small triangle side by side in one register, each row (or part of a row) in
+// lanes of its own: a register of such rows costs what a register of one row does, where one row of
+// a few pixels would leave most lanes idle. Masked loads and stores, which touch no memory outside
+// their lanes, read and write each part in place. Where the instruction set has no such loads and
+// stores, each register takes one row.
+struct PackedLanes {
+  struct Part {
+    uint32_t* out;  // out[i] is the pixel of lane i, for the part's lanes
+    float* depth;
+    MF lanes;
+  };
+  Part parts[kMostLanes];
+  int count = 0;
+
+  VU LoadTarget() const {
+    const DU du;
+    VU pixels = hn::Zero(du);
+    for (int i = 0; i < count; ++i) {
+      pixels = hn::Or(pixels, hn::MaskedLoad(hn::RebindMask(du, parts[i].lanes), du, parts[i].out));
+    }
+    return pixels;
+  }
+  void StoreTarget(VU pixel, MF pass) const {
+    const DU du;
+    for (int i = 0; i < count; ++i) {
+      hn::BlendedStore(pixel, hn::RebindMask(du, hn::And(pass, parts[i].lanes)), du, parts[i].out);
+    }
+  }
+  VF LoadDepth() const {
+    const DF df;
+    VF values = hn::Zero(df);
+    for (int i = 0; i < count; ++i) {
+      values = hn::IfThenElse(parts[i].lanes, hn::MaskedLoad(parts[i].lanes, df, parts[i].depth), values);
+    }
+    return values;
+  }
+  void StoreDepth(VF z, VF, MF pass) const {
+    const DF df;
+    for (int i = 0; i < count; ++i) hn::BlendedStore(z, hn::And(pass, parts[i].lanes), df, parts[i].depth);
+  }
+};
+#endif
+
+// The start of each plane a pixel reads, base + ddy * (y - y0) for the row of each lane.
+struct PlaneStarts {
+  VF color[4];
+  VF z;
+  VF q;
+  VF u;
+  VF v;
+  VF u1;
+  VF v1;
+  VF specular[3];
+};
+
 template <int kFilter, bool kBlend, bool kDepth>
 void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans, int count) {
   const DF df;
@@ -662,7 +735,8 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
   const int depthWidth = kDepth ? static_cast<int>(p.depth->width()) : 0;
   const int depthHeight = kDepth ? static_cast<int>(p.depth->height()) : 0;
 
-  // Each plane's step in x; its start is computed per row, as the general stage computes it.
+  // Each plane's step in x; its start is computed for the row of each lane, as the general stage
+  // computes it per row.
   auto step = [&](int k) { return hn::Set(df, t.ddx[k]); };
   constexpr int d = 2 + kDiffuse;
   constexpr int sp = 2 + kSpecular;
@@ -715,30 +789,200 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
   ColorBlock colors;
   const TextureSampler sampler(p.views);
 
-  for (int r = 0; r < count; ++r) {
-    const int y = top + r;
-    const int left = spans[r].left;
-    int right = spans[r].right;
-    float* depthRow = nullptr;
+  // The planes at the rows of the lanes, from y - y0 of each lane.
+  auto startsAt = [&](VF fy) {
+    auto start = [&](int k) { return hn::Add(hn::Set(df, t.base[k]), hn::Mul(hn::Set(df, t.ddy[k]), fy)); };
+    PlaneStarts at;
+    for (int k = 0; k < 4; ++k) at.color[k] = start(channel[k]);
+    at.z = start(0);
+    at.q = start(1);
+    at.u = first ? start(c) : hn::Zero(df);
+    at.v = first ? start(c + 1) : hn::Zero(df);
+    at.u1 = second ? start(c + 2) : hn::Zero(df);
+    at.v1 = second ? start(c + 3) : hn::Zero(df);
+    for (int k = 0; k < 3; ++k) at.specular[k] = plan.specular ? start(sp + 2 - k) : hn::Zero(df);
+    return at;
+  };
+
+  // The pixels of one register: lanes below n are valid, at x - x0 = fx, reading and writing memory
+  // through lanesAt; `lane` is the first lane's place in the pixel program's block.
+  auto shade = [&](const PlaneStarts& at, VF fx, MF valid, [[maybe_unused]] size_t n, [[maybe_unused]] int lane,
+                   const auto& lanesAt) {
+    MF pass = valid;
+    VF z;
+    VF stored;
     if constexpr (kDepth) {
-      // Pixels without a depth value are left alone, as the general stage leaves them.
-      if (y >= depthHeight) continue;
+      z = Clamp01(df, hn::Add(at.z, hn::Mul(zStep, fx)));
+      stored = lanesAt.LoadDepth();
+      pass = hn::And(pass, Compare(df, zFunc, z, stored));
+      if (hn::AllFalse(df, pass)) return;
+    }
+    Channels color;
+    for (int k = 0; k < 4; ++k) color.c[k] = hn::Add(at.color[k], hn::Mul(colorStep[k], fx));
+    VF u = hn::Add(at.u, hn::Mul(uStep, fx));
+    VF v = hn::Add(at.v, hn::Mul(vStep, fx));
+    VF u1 = hn::Add(at.u1, hn::Mul(u1Step, fx));
+    VF v1 = hn::Add(at.v1, hn::Mul(v1Step, fx));
+    VF specular[3];
+    for (int k = 0; k < 3; ++k) specular[k] = hn::Add(at.specular[k], hn::Mul(specularStep[k], fx));
+    if (perspective) {
+      const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(at.q, hn::Mul(qStep, fx)));
+      u = hn::Mul(u, w);
+      v = hn::Mul(v, w);
+      if constexpr (kFilter == kRich || kFilter == kProgram) {
+        u1 = hn::Mul(u1, w);
+        v1 = hn::Mul(v1, w);
+      }
+      // Flat colours are constant planes, never divided by 1/w.
+      if (!flat) {
+        for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
+        if constexpr (kFilter == kRich || kFilter == kProgram) {
+          for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
+        }
+      }
+    }
+    if constexpr (kFilter == kPoint && !kBlend) {
+      VU raw;
+      if (copies && texture.PointRaw(df, u, v, valid, raw)) {
+        lanesAt.StoreTarget(hn::Or(raw, copyAlpha), pass);
+        if constexpr (kDepth) {
+          if (zWrite) lanesAt.StoreDepth(z, stored, pass);
+        }
+        return;
+      }
+    }
+    Channels texel{};
+    Channels texel1{};
+    if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid);
+    if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid);
+    if constexpr (kFilter == kRich) {
+      if (plan.bump) {
+        // Stage 0's texel moves stage 1's coordinates by the bump matrix.
+        const Channels bump = texture.Sample(df, u, v, valid, n, linear0);
+        u1 = hn::Add(u1, hn::Add(hn::Mul(bump00, bump.c[2]), hn::Mul(bump10, bump.c[1])));
+        v1 = hn::Add(v1, hn::Add(hn::Mul(bump01, bump.c[2]), hn::Mul(bump11, bump.c[1])));
+      } else if (reads[0]) {
+        texel = texture.Sample(df, u, v, valid, n, linear0);
+      }
+      if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, linear1);
+    }
+    for (int k = 0; k < 4; ++k) {
+      VF value;
+      if constexpr (kFilter == kProgram) {
+        const float* const channels[4] = {colors.b, colors.g, colors.r, colors.a};
+        value = hn::LoadU(df, channels[k] + lane);
+      } else {
+        value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
+                        Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
+      }
+      if (clamped[k]) {
+        value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
+        value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
+      }
+      color.c[k] = value;
+    }
+    if ((kFilter == kRich || kFilter == kProgram) && plan.specular) {
+      // The specular sum clamps red, green and blue and leaves alpha alone.
+      for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
+    }
+    if (alphaTest) {
+      pass = hn::And(pass, Compare(df, alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
+      if (hn::AllFalse(df, pass)) return;
+    }
+    if constexpr (kBlend) {
+      const Channels dst = Decode(df, hn::Or(lanesAt.LoadTarget(), targetAlpha));
+      Channels blended;
+      for (int k = 0; k < 4; ++k) {
+        const VF s = hn::Mul(color.c[k], Factor(df, srcBlend, color, dst, k));
+        const VF dd = hn::Mul(dst.c[k], Factor(df, destBlend, color, dst, k));
+        switch (blendOp) {
+          case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
+          case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
+          default: blended.c[k] = hn::Add(s, dd); break;
+        }
+      }
+      color = blended;
+    }
+    const VU pixel = hn::Or(Encode(df, color), targetAlpha);
+    lanesAt.StoreTarget(pixel, pass);
+    if constexpr (kDepth) {
+      if (zWrite) lanesAt.StoreDepth(z, stored, pass);
+    }
+  };
+
+  // The rows of a run, top to bottom; with depth, pixels without a depth value are left alone, as the
+  // general stage leaves them.
+  auto rowAt = [&](int r, int& y, int& left, int& right, float*& depthRow) {
+    y = top + r;
+    left = spans[r].left;
+    right = spans[r].right;
+    depthRow = nullptr;
+    if constexpr (kDepth) {
+      if (y >= depthHeight) return false;
       depthRow = p.depth->depth() + static_cast<size_t>(y) * depthWidth;
       right = right < depthWidth - 1 ? right : depthWidth - 1;
     }
-    const float fy = static_cast<float>(y) - t.y0;
-    auto start = [&](int k) { return hn::Set(df, t.base[k] + t.ddy[k] * fy); };
-    VF colorStart[4];
-    for (int k = 0; k < 4; ++k) colorStart[k] = start(channel[k]);
-    const VF zStart = start(0);
-    const VF qStart = start(1);
-    const VF uStart = first ? start(c) : hn::Zero(df);
-    const VF vStart = first ? start(c + 1) : hn::Zero(df);
-    const VF u1Start = second ? start(c + 2) : hn::Zero(df);
-    const VF v1Start = second ? start(c + 3) : hn::Zero(df);
-    VF specularStart[3];
-    for (int k = 0; k < 3; ++k) specularStart[k] = plan.specular ? start(sp + 2 - k) : hn::Zero(df);
+    return left <= right;
+  };
 
+#if !HWY_MEM_OPS_MIGHT_FAULT
+  if constexpr (kFilter != kProgram) {
+    // Packing pays where rows are short, a triangle of rows of a few pixels each: where it saves a
+    // fifth of the registers or more, a packed register costing somewhat more than one of a single
+    // row (its lanes' texels lie in several rows, which the sampler gathers).
+    size_t pixels = 0;
+    size_t registers = 0;
+    for (int r = 0; r < count; ++r) {
+      if (spans[r].left > spans[r].right) continue;
+      const size_t width = static_cast<size_t>(spans[r].right - spans[r].left + 1);
+      pixels += width;
+      registers += (width + lanes - 1) / lanes;
+    }
+    if (4 * registers > 5 * ((pixels + lanes - 1) / lanes)) {
+      PackedLanes packed;
+      size_t used = 0;
+      VI xs = hn::Zero(di);
+      VI ys = hn::Zero(di);
+      const VF y0 = hn::Set(df, t.y0);
+      auto flush = [&] {
+        const VF fx = hn::Sub(hn::ConvertTo(df, xs), x0);
+        shade(startsAt(hn::Sub(hn::ConvertTo(df, ys), y0)), fx, hn::FirstN(df, used), used, 0, packed);
+        packed.count = 0;
+        used = 0;
+      };
+      for (int r = 0; r < count; ++r) {
+        int y;
+        int left;
+        int right;
+        float* depthRow;
+        if (!rowAt(r, y, left, right, depthRow)) continue;
+        uint32_t* out = reinterpret_cast<uint32_t*>(p.target->row(static_cast<UINT>(y)));
+        for (int x = left; x <= right;) {
+          const size_t part = std::min(static_cast<size_t>(right - x + 1), lanes - used);
+          const MF partLanes = hn::AndNot(hn::FirstN(df, used), hn::FirstN(df, used + part));
+          const auto partLanesI = hn::RebindMask(di, partLanes);
+          const int shift = x - static_cast<int>(used);
+          xs = hn::IfThenElse(partLanesI, hn::Add(hn::Iota(di, 0), hn::Set(di, shift)), xs);
+          ys = hn::IfThenElse(partLanesI, hn::Set(di, y), ys);
+          packed.parts[packed.count++] = {out + shift, kDepth ? depthRow + shift : nullptr, partLanes};
+          used += part;
+          x += static_cast<int>(part);
+          if (used == lanes) flush();
+        }
+      }
+      if (used > 0) flush();
+      return;
+    }
+  }
+#endif
+
+  for (int r = 0; r < count; ++r) {
+    int y;
+    int left;
+    int right;
+    float* depthRow;
+    if (!rowAt(r, y, left, right, depthRow)) continue;
+    const PlaneStarts at = startsAt(hn::Set(df, static_cast<float>(y) - t.y0));
     uint32_t* out = reinterpret_cast<uint32_t*>(p.target->row(static_cast<UINT>(y)));
     for (int x = left; x <= right; x += static_cast<int>(lanes)) {
       const size_t n = static_cast<size_t>(right - x + 1) < lanes ? static_cast<size_t>(right - x + 1) : lanes;
@@ -752,108 +996,7 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
         }
       }
       const VF fx = hn::Sub(hn::ConvertTo(df, hn::Add(hn::Iota(di, 0), hn::Set(di, x))), x0);
-      MF pass = valid;
-      VF z;
-      VF stored;
-      if constexpr (kDepth) {
-        z = Clamp01(df, hn::Add(zStart, hn::Mul(zStep, fx)));
-        stored = LoadPart(df, depthRow + x, n);
-        pass = hn::And(pass, Compare(df, zFunc, z, stored));
-        if (hn::AllFalse(df, pass)) continue;
-      }
-      Channels color;
-      for (int k = 0; k < 4; ++k) color.c[k] = hn::Add(colorStart[k], hn::Mul(colorStep[k], fx));
-      VF u = hn::Add(uStart, hn::Mul(uStep, fx));
-      VF v = hn::Add(vStart, hn::Mul(vStep, fx));
-      VF u1 = hn::Add(u1Start, hn::Mul(u1Step, fx));
-      VF v1 = hn::Add(v1Start, hn::Mul(v1Step, fx));
-      VF specular[3];
-      for (int k = 0; k < 3; ++k) specular[k] = hn::Add(specularStart[k], hn::Mul(specularStep[k], fx));
-      if (perspective) {
-        const VF w = hn::Div(hn::Set(df, 1.f), hn::Add(qStart, hn::Mul(qStep, fx)));
-        u = hn::Mul(u, w);
-        v = hn::Mul(v, w);
-        if constexpr (kFilter == kRich || kFilter == kProgram) {
-          u1 = hn::Mul(u1, w);
-          v1 = hn::Mul(v1, w);
-        }
-        // Flat colours are constant planes, never divided by 1/w.
-        if (!flat) {
-          for (int k = 0; k < 4; ++k) color.c[k] = hn::Mul(color.c[k], w);
-          if constexpr (kFilter == kRich || kFilter == kProgram) {
-            for (int k = 0; k < 3; ++k) specular[k] = hn::Mul(specular[k], w);
-          }
-        }
-      }
-      if constexpr (kFilter == kPoint && !kBlend) {
-        VU raw;
-        if (copies && texture.PointRaw(df, u, v, valid, raw)) {
-          const VU before = LoadPart(du, out + x, n);
-          StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), hn::Or(raw, copyAlpha), before), out + x, n);
-          if constexpr (kDepth) {
-            if (zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
-          }
-          continue;
-        }
-      }
-      Channels texel{};
-      Channels texel1{};
-      if constexpr (kFilter == kPoint) texel = texture.Point(df, u, v, valid);
-      if constexpr (kFilter == kLinear) texel = texture.Linear(df, u, v, valid);
-      if constexpr (kFilter == kRich) {
-        if (plan.bump) {
-          // Stage 0's texel moves stage 1's coordinates by the bump matrix.
-          const Channels bump = texture.Sample(df, u, v, valid, n, linear0);
-          u1 = hn::Add(u1, hn::Add(hn::Mul(bump00, bump.c[2]), hn::Mul(bump10, bump.c[1])));
-          v1 = hn::Add(v1, hn::Add(hn::Mul(bump01, bump.c[2]), hn::Mul(bump11, bump.c[1])));
-        } else if (reads[0]) {
-          texel = texture.Sample(df, u, v, valid, n, linear0);
-        }
-        if (reads[1]) texel1 = texture1.Sample(df, u1, v1, valid, n, linear1);
-      }
-      for (int k = 0; k < 4; ++k) {
-        VF value;
-        if constexpr (kFilter == kProgram) {
-          const float* const channels[4] = {colors.b, colors.g, colors.r, colors.a};
-          value = hn::LoadU(df, channels[k] + lane);
-        } else {
-          value = hn::Mul(Pick(df, plan.arg1[k], plan.constant1[k], texel.c[k], texel1.c[k], color.c[k]),
-                          Pick(df, plan.arg2[k], plan.constant2[k], texel.c[k], texel1.c[k], color.c[k]));
-        }
-        if (clamped[k]) {
-          value = hn::IfThenElse(hn::Lt(value, low[k]), low[k], value);
-          value = hn::IfThenElse(hn::Gt(value, high[k]), high[k], value);
-        }
-        color.c[k] = value;
-      }
-      if ((kFilter == kRich || kFilter == kProgram) && plan.specular) {
-        // The specular sum clamps red, green and blue and leaves alpha alone.
-        for (int k = 0; k < 3; ++k) color.c[k] = Clamp01(df, hn::Add(color.c[k], specular[k]));
-      }
-      if (alphaTest) {
-        pass = hn::And(pass, Compare(df, alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
-        if (hn::AllFalse(df, pass)) continue;
-      }
-      const VU before = LoadPart(du, out + x, n);
-      if constexpr (kBlend) {
-        const Channels dst = Decode(df, hn::Or(before, targetAlpha));
-        Channels blended;
-        for (int k = 0; k < 4; ++k) {
-          const VF s = hn::Mul(color.c[k], Factor(df, srcBlend, color, dst, k));
-          const VF dd = hn::Mul(dst.c[k], Factor(df, destBlend, color, dst, k));
-          switch (blendOp) {
-            case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
-            case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
-            default: blended.c[k] = hn::Add(s, dd); break;
-          }
-        }
-        color = blended;
-      }
-      const VU pixel = hn::Or(Encode(df, color), targetAlpha);
-      StorePart(du, hn::IfThenElse(hn::RebindMask(du, pass), pixel, before), out + x, n);
-      if constexpr (kDepth) {
-        if (zWrite) StorePart(df, hn::IfThenElse(pass, z, stored), depthRow + x, n);
-      }
+      shade(at, fx, valid, n, lane, RowLanes{out + x, kDepth ? depthRow + x : nullptr, n});
     }
   }
 }

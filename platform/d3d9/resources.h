@@ -2,6 +2,7 @@
 // buffers. Each keeps its bytes in memory; a lock hands out a pointer into them.
 #pragma once
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <d3d9.h>
@@ -53,6 +54,10 @@ class Surface final : public ComObject<IDirect3DSurface9> {
   const uint8_t* row(UINT y) const { return bytes_.data() + static_cast<size_t>(y) * pitch_; }
   // Depth values (0..1) of a depth surface, row-major.
   float* depth() { return depth_.data(); }
+  // The value of a clear of the whole depth surface that the device holds back until a draw tests
+  // depth, so that a frame that clears depth and never tests it writes none of it; empty when no
+  // clear waits. The depth values above do not yet show it.
+  std::optional<float>& waitingClear() { return waitingClear_; }
   Device* device() const;
 
  private:
@@ -66,6 +71,7 @@ class Surface final : public ComObject<IDirect3DSurface9> {
   UINT pitch_ = 0;
   std::vector<uint8_t> bytes_;
   std::vector<float> depth_;
+  std::optional<float> waitingClear_;
   bool locked_ = false;
 };
 

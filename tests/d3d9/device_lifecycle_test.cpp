@@ -1,5 +1,6 @@
 // The device's life: scenes, loss and Reset, render targets, Clear, references, failures, Present.
 #include "device_fixture.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3d9/recorder.h"
 #include "platform/win32/surface.h"
 
@@ -139,6 +140,99 @@ TEST_F(DeviceTest, ClearingDepthWithoutADepthSurfaceFailsAndClearsNothing) {
   EXPECT_EQ(Pixel(0, 0) & 0xffffff, 0xff0000u);
 }
 
+// Depth clears and the draws that test depth afterwards, whatever else comes between: a quad at depth
+// 0.5 tested LESS is hidden wherever the depth left by the steps is 0.25, and shows where it is 1.
+struct DepthClearCase {
+  const char* name;
+  std::function<void(IDirect3DDevice9*)> steps;
+  bool leftShows;
+  bool rightShows;
+};
+
+TEST_F(DeviceTest, DepthClearsHoldForTheDrawsThatTestDepth) {
+  const D3DVIEWPORT9 whole{0, 0, 32, 32, 0.f, 1.f};
+  const D3DVIEWPORT9 leftHalf{0, 0, 16, 32, 0.f, 1.f};
+  const D3DRECT left{0, 0, 16, 32};
+  const D3DRECT beyond{-5, -5, 100, 100};
+  auto quadAtHalf = [](D3DCOLOR color) {
+    return std::vector<ScreenColorVertex>{
+        {0, 0, 0.5f, 1, color}, {32, 0, 0.5f, 1, color}, {0, 32, 0.5f, 1, color}, {32, 32, 0.5f, 1, color}};
+  };
+  auto drawBlue = [&](IDirect3DDevice9*) {
+    EXPECT_EQ(Draw(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, D3DPT_TRIANGLESTRIP, 2, quadAtHalf(0xff0000ff)), S_OK);
+  };
+  const DepthClearCase cases[] = {
+      {"WholeClear", [](IDirect3DDevice9* d) { d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0); }, false, false},
+      {"LaterWholeClearReplacesAnEarlierOne",
+       [](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+       },
+       true, true},
+      {"PartClearOverAWholeOne",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+         d->Clear(1, &left, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+       },
+       false, true},
+      {"WholeClearOverAPartOne",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(1, &left, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+       },
+       true, true},
+      {"ViewportBoundsTheClear",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+         d->SetViewport(&leftHalf);
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         d->SetViewport(&whole);
+       },
+       false, true},
+      {"RectangleBeyondTheSurface",
+       [&](IDirect3DDevice9* d) { d->Clear(1, &beyond, D3DCLEAR_ZBUFFER, 0, 0.25f, 0); }, false, false},
+      {"ClearOutlastsADrawWithoutDepth",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         d->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+         drawBlue(d);
+         d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+       },
+       false, false},
+      {"ClearOutlastsTheSurfaceBeingSetAside",
+       [](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+         IDirect3DSurface9* depth = nullptr;
+         d->GetDepthStencilSurface(&depth);
+         d->SetDepthStencilSurface(nullptr);
+         d->SetDepthStencilSurface(depth);
+         depth->Release();
+       },
+       false, false},
+      {"DepthWrittenByADrawAfterTheClear",
+       [&](IDirect3DDevice9* d) {
+         d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.f, 0);
+         d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+         d->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+         drawBlue(d);
+         d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+       },
+       false, false},
+  };
+  for (const DepthClearCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
+    c.steps(device_);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device_->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    ASSERT_EQ(Draw(D3DFVF_XYZRHW | D3DFVF_DIFFUSE, D3DPT_TRIANGLESTRIP, 2, quadAtHalf(0xffff0000)), S_OK);
+    EXPECT_EQ(Pixel(4, 16) & 0xffffff, c.leftShows ? 0xff0000u : 0u);
+    EXPECT_EQ(Pixel(28, 16) & 0xffffff, c.rightShows ? 0xff0000u : 0u);
+  }
+}
+
 TEST_F(DeviceTest, ARenderTargetTextureTakesDrawingAndTheViewportFollowsIt) {
   Holder<IDirect3DTexture9> texture;
   ASSERT_EQ(device_->CreateTexture(8, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture.Out(),
@@ -268,39 +362,47 @@ TEST_F(DeviceTest, PresentScalesTheBackBufferToTheWindowsClientArea) {
 }
 
 TEST_F(DeviceTest, LargeClearsKeepToTheirRectanglesAndTheViewportAndPresentCopiesEveryPixel) {
-  // Large enough for the rows to be shared among threads.
+  // Large enough for the rows to be shared among threads, and an odd width, so that every row ends
+  // in pixels that do not fill a register: on every instruction set.
   Close();
   machine::Install(machine::DefaultMachine());
   Open(517, 301);
-  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x80ff0000, 0.5f, 0), S_OK);
-  const D3DRECT rects[2] = {{-40, 250, 200, 900}, {300, 10, 310, 20}};
-  ASSERT_EQ(device_->Clear(2, rects, D3DCLEAR_TARGET, 0xff0000ff, 1.f, 0), S_OK);
-  const D3DVIEWPORT9 viewport{100, 50, 400, 200, 0.f, 1.f};
-  ASSERT_EQ(device_->SetViewport(&viewport), S_OK);
-  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff00ff00, 1.f, 0), S_OK);
-  const std::vector<uint32_t> pixels = ReadBackBuffer();
-  int wrong = 0;
-  for (int y = 0; y < 301; ++y) {
-    for (int x = 0; x < 517; ++x) {
-      uint32_t expected = 0xff0000;
-      if ((x < 200 && y >= 250) || (x >= 300 && x < 310 && y >= 10 && y < 20)) expected = 0x0000ff;
-      if (x >= 100 && x < 500 && y >= 50 && y < 250) expected = 0x00ff00;
-      if ((pixels[static_cast<size_t>(y) * 517 + x] & 0xffffff) != expected && ++wrong <= 3) {
-        ADD_FAILURE() << x << ", " << y << ": " << std::hex << pixels[static_cast<size_t>(y) * 517 + x];
+  const D3DVIEWPORT9 whole{0, 0, 517, 301, 0.f, 1.f};
+  for (const std::string& target : d3d9::WideTargets()) {
+    SCOPED_TRACE(target);
+    d3d9::UseWideTarget(target);
+    ASSERT_EQ(device_->SetViewport(&whole), S_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x80ff0000, 0.5f, 0), S_OK);
+    const D3DRECT rects[2] = {{-40, 250, 200, 900}, {300, 10, 310, 20}};
+    ASSERT_EQ(device_->Clear(2, rects, D3DCLEAR_TARGET, 0xff0000ff, 1.f, 0), S_OK);
+    const D3DVIEWPORT9 viewport{100, 50, 400, 200, 0.f, 1.f};
+    ASSERT_EQ(device_->SetViewport(&viewport), S_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff00ff00, 1.f, 0), S_OK);
+    const std::vector<uint32_t> pixels = ReadBackBuffer();
+    int wrong = 0;
+    for (int y = 0; y < 301; ++y) {
+      for (int x = 0; x < 517; ++x) {
+        uint32_t expected = 0xff0000;
+        if ((x < 200 && y >= 250) || (x >= 300 && x < 310 && y >= 10 && y < 20)) expected = 0x0000ff;
+        if (x >= 100 && x < 500 && y >= 50 && y < 250) expected = 0x00ff00;
+        if ((pixels[static_cast<size_t>(y) * 517 + x] & 0xffffff) != expected && ++wrong <= 3) {
+          ADD_FAILURE() << x << ", " << y << ": " << std::hex << pixels[static_cast<size_t>(y) * 517 + x];
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    const win32::Surface* surface = win32::WindowSurface(window_);
+    ASSERT_NE(surface, nullptr);
+    ASSERT_EQ(surface->pixels.size(), pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      if (surface->pixels[i] != (pixels[i] | 0xff000000u)) {
+        ADD_FAILURE() << "presented pixel " << i << ": " << std::hex << surface->pixels[i];
+        break;
       }
     }
   }
-  EXPECT_EQ(wrong, 0);
-  ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
-  const win32::Surface* surface = win32::WindowSurface(window_);
-  ASSERT_NE(surface, nullptr);
-  ASSERT_EQ(surface->pixels.size(), pixels.size());
-  for (size_t i = 0; i < pixels.size(); ++i) {
-    if (surface->pixels[i] != (pixels[i] | 0xff000000u)) {
-      ADD_FAILURE() << "presented pixel " << i << ": " << std::hex << surface->pixels[i];
-      break;
-    }
-  }
+  d3d9::UseWideTarget("");
 }
 
 TEST_F(DeviceTest, TheRecorderLogsEachCallWithTheStateItWasMadeUnder) {

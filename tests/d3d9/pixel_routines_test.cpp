@@ -66,7 +66,8 @@ uint32_t Texel(UINT x, UINT y) {
 }
 
 // A full-target quad, a quad past the texture's edges at fractional positions, a small turned quad
-// that minifies the texture, and a triangle whose 1/w differs at each corner.
+// that minifies the texture, a triangle whose 1/w differs at each corner, and a mesh of small
+// triangles whose rows of a few pixels the routines draw several to a register.
 std::vector<Vertex> Geometry() {
   const float w = static_cast<float>(kWidth);
   const float h = static_cast<float>(kHeight);
@@ -87,6 +88,33 @@ std::vector<Vertex> Geometry() {
   list.push_back({20.f, 60.f, 0.1f, 1.f, 0xffff8000, 0xff204060, 0, 0});
   list.push_back({170.f, 75.f, 0.9f, 0.2f, 0x4000ff80, 0xff604020, 0.7f, 0.f});  // 1/w scales u and v
   list.push_back({90.f, 130.f, 0.5f, 0.5f, 0xc08000ff, 0xff000000, 0.f, 0.5f});
+  // Cells of 4 to 14 pixels at fractional corners, some no wider than a pixel; depth, 1/w, colour
+  // and coordinates change from corner to corner.
+  constexpr int kColumns = 12;
+  constexpr int kRows = 7;
+  auto corner = [](int i, int j) {
+    const float x = 200.f + 9.3f * static_cast<float>(i) + 0.37f * static_cast<float>((i * 7 + j * 3) % 5) +
+                    (i % 4 == 3 ? -4.6f : 0.f);
+    const float y = 150.f + 8.6f * static_cast<float>(j) + 0.41f * static_cast<float>((i * 5 + j * 11) % 7);
+    const uint32_t hash = static_cast<uint32_t>(i * 0x9e3779b1u) ^ static_cast<uint32_t>(j * 0x85ebca77u);
+    return Vertex{x,
+                  y,
+                  0.05f + 0.07f * static_cast<float>((i + 2 * j) % 13),
+                  0.4f + 0.09f * static_cast<float>((3 * i + j) % 7),
+                  (hash * 0x2545f491u) | ((i + j) % 3 == 0 ? 0xff000000u : 0u),
+                  hash >> 3,
+                  0.11f * static_cast<float>(i) - 0.2f,
+                  0.13f * static_cast<float>(j) + 0.03f * static_cast<float>(i % 3)};
+  };
+  for (int j = 0; j < kRows; ++j) {
+    for (int i = 0; i < kColumns; ++i) {
+      const Vertex a = corner(i, j);
+      const Vertex b = corner(i + 1, j);
+      const Vertex c = corner(i, j + 1);
+      const Vertex d = corner(i + 1, j + 1);
+      list.insert(list.end(), {a, b, c, b, d, c});
+    }
+  }
   return list;
 }
 
@@ -181,7 +209,8 @@ class PixelRoutines : public DeviceTest, public ::testing::WithParamInterface<Sc
     }
     const std::vector<uint8_t> geometry = Pack(scene.fvf, vertices);
     const UINT stride = static_cast<UINT>(geometry.size() / Geometry().size());
-    EXPECT_EQ(DrawBytes(scene.fvf, stride, D3DPT_TRIANGLELIST, 7, geometry.data(), geometry.size(), nullptr, 0),
+    const UINT triangles = static_cast<UINT>(vertices.size() / 3);
+    EXPECT_EQ(DrawBytes(scene.fvf, stride, D3DPT_TRIANGLELIST, triangles, geometry.data(), geometry.size(), nullptr, 0),
               S_OK);
     recorder->enabled = false;
     routine = false;

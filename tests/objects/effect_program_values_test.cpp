@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -80,6 +81,55 @@ TEST(EffectProgramValuesTest, SinLanesIsTheSineOfEveryCoveredLane) {
     for (int i = 0; i < kLanes; ++i) {
       const float expected = i < count ? std::sin(x[i]) : 0.0f;
       EXPECT_EQ(Bits(out[i]), Bits(expected)) << "lane " << i << " of " << count;
+    }
+  }
+}
+
+// The remembered sines must be those of the arguments given now: a block in a column seen before
+// with an argument changed in one bit only (+0 to -0, a NaN, the next float), blocks that overlap the
+// columns of earlier ones, a partly covered block, runs of one argument along a row broken by a
+// lane, and blocks beyond the remembered columns.
+TEST(EffectProgramValuesTest, ColumnSinesAreTheSinesOfTheArgumentsGivenNow) {
+  struct Case {
+    const char* what;
+    int x;
+    int count;
+    float first;  // lane 0's argument; lane i adds i / 8 times `step`
+    float step;
+    int changed;  // a lane given `value` instead, or -1
+    float value;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const Case cases[] = {
+      {"first row", 0, kLanes, 0.0f, 1.0f, -1, 0.0f},
+      {"same arguments again", 0, kLanes, 0.0f, 1.0f, -1, 0.0f},
+      {"lane 0 turned to -0", 0, kLanes, 0.0f, 1.0f, 0, -0.0f},
+      {"one lane not a number", 0, kLanes, 0.0f, 1.0f, 9, nan},
+      {"one lane the next float", 0, kLanes, 0.0f, 1.0f, 9, std::nextafter(9.0f / 8.0f, 2.0f)},
+      {"overlapping columns", 32, kLanes, 4.0f, 1.0f, -1, 0.0f},
+      {"partly covered", 32, 10, 4.0f, 1.0f, -1, 0.0f},
+      {"whole again after partly covered", 32, kLanes, 4.0f, 1.0f, -1, 0.0f},
+      {"one argument along the row", 0, kLanes, 2.0f, 0.0f, -1, 0.0f},
+      {"one argument along the row, lane 5 -0", 0, kLanes, 0.0f, 0.0f, 5, -0.0f},
+      {"one argument along the row, lane 7 another", 0, kLanes, 2.0f, 0.0f, 7, 3.0f},
+      {"beyond the remembered columns", 4040, kLanes, 1.0f, 1.0f, -1, 0.0f},
+      {"before the first column", -16, kLanes, 1.0f, 1.0f, -1, 0.0f},
+  };
+  thread_local effect_values::ColumnSines sines;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    d3d9::PixelBlock block;
+    block.x = c.x;
+    block.count = c.count;
+    alignas(64) float x[kLanes];
+    for (int i = 0; i < kLanes; ++i) x[i] = c.first + static_cast<float>(i) / 8.0f * c.step;
+    if (c.changed >= 0) x[c.changed] = c.value;
+    alignas(64) float out[kLanes];
+    for (float& lane : out) lane = 7.0f;
+    sines.Lanes(block, x, out);
+    for (int i = 0; i < kLanes; ++i) {
+      const float expected = i < c.count ? std::sin(x[i]) : 0.0f;
+      EXPECT_EQ(Bits(out[i]), Bits(expected)) << "lane " << i;
     }
   }
 }

@@ -1,6 +1,6 @@
 // The brushes' pixel programs colour a block of a row's pixels at once. A pixel's colour must not
-// depend on where in a block it falls, on how many of the block's pixels are covered, nor on what
-// the lanes after the covered ones hold.
+// depend on where in a block it falls, on how many of the block's pixels are covered, on what the
+// lanes after the covered ones hold, nor on the instruction set.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -15,6 +15,7 @@
 #include "objects/water_brush_program.h"
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/pixel_program.h"
+#include "platform/d3d9/raster_wide.h"
 #include "tests/document/doc_res_manager_fixture.h"
 
 namespace {
@@ -192,12 +193,16 @@ TEST_F(ProgramBlocksTest, APixelsColourDoesNotDependOnItsPlaceInABlock) {
   for (const ProgramCase& c : cases) {
     for (const bool turned : {false, true}) {
       const std::vector<d3d9::Color> aligned = Run(c, 0, kLanes, turned);
-      for (const Layout& layout : layouts) {
-        const std::vector<d3d9::Color> moved = Run(c, layout.first, layout.count, turned);
-        for (int x = 0; x < kRow; ++x)
-          ASSERT_TRUE(SameBits(aligned[x], moved[x]))
-              << c.name << (turned ? ", turned" : "") << ": pixel " << x << " in blocks of " << layout.count
-              << " from " << layout.first;
+      for (const std::string& target : d3d9::WideTargets()) {
+        d3d9::UseWideTarget(target);
+        for (const Layout& layout : layouts) {
+          const std::vector<d3d9::Color> moved = Run(c, layout.first, layout.count, turned);
+          for (int x = 0; x < kRow; ++x)
+            ASSERT_TRUE(SameBits(aligned[x], moved[x]))
+                << c.name << (turned ? ", turned" : "") << " on " << target << ": pixel " << x << " in blocks of "
+                << layout.count << " from " << layout.first;
+        }
+        d3d9::UseWideTarget("");
       }
     }
   }

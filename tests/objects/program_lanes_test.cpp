@@ -16,7 +16,9 @@
 #include "objects/discharge_glow_programs.h"
 #include "objects/effect_program_values.h"
 #include "objects/explosion_program.h"
+#include "objects/move_fx_program.h"
 #include "objects/screen_brush_programs.h"
+#include "platform/d3d9/raster_wide.h"
 #include "platform/d3dx9/effect_file.h"
 #include "tests/document/doc_res_manager_fixture.h"
 
@@ -164,11 +166,13 @@ class ProgramLanesTest : public doc_res_test::DeviceTest {
 
 // Two blocks side by side colour a row of 128 pixels. The same pixels coloured again from a block
 // that starts `shift` pixels in, with only the pixels up to the end of the row covered and the
-// lanes after them holding anything at all, must come out bit for bit the same.
+// lanes after them holding anything at all, must come out bit for bit the same, on every
+// instruction set.
 TEST_F(ProgramLanesTest, APixelsColourDoesNotDependOnItsBlock) {
   const std::vector<Program> programs = {
       {"background_copy", &BackgroundCopyProgram, {{"offset", {0.31f, -0.12f}}}, {"Mask"}},
       {"light_pulse", &LightPulseProgram, {{"multiplier", {0.7f}}}, {"Mask"}},
+      {"background_move", &BackgroundMoveProgram, {{"Direction", {0.13f, -0.2f}}}, {"Mask"}},
       {"straight_waves",
        &StraightWavesProgram,
        {{"Scale", {1.3f, 1.0f}},
@@ -248,22 +252,27 @@ TEST_F(ProgramLanesTest, APixelsColourDoesNotDependOnItsBlock) {
       d3d9::ColorBlock whole[2];
       run(block(0, kLanes, false), sampler, whole[0]);
       run(block(kLanes, kLanes, false), sampler, whole[1]);
-      for (int shift : {1, 7, 33, 63, 64, 100, 127}) {
-        for (bool hostileTail : {false, true}) {
-          SCOPED_TRACE(testing::Message() << "shift " << shift << (hostileTail ? ", junk after the row" : ""));
-          d3d9::ColorBlock part;
-          const int count = std::min(kLanes, kRow - shift);
-          run(block(shift, count, hostileTail), sampler, part);
-          for (int i = 0; i < count; ++i) {
-            const int j = shift + i;
-            const d3d9::ColorBlock& ref = whole[j / kLanes];
-            const int k = j % kLanes;
-            ASSERT_EQ(Bits(part.r[i]), Bits(ref.r[k])) << "pixel " << j;
-            ASSERT_EQ(Bits(part.g[i]), Bits(ref.g[k])) << "pixel " << j;
-            ASSERT_EQ(Bits(part.b[i]), Bits(ref.b[k])) << "pixel " << j;
-            ASSERT_EQ(Bits(part.a[i]), Bits(ref.a[k])) << "pixel " << j;
+      for (const std::string& target : d3d9::WideTargets()) {
+        d3d9::UseWideTarget(target);
+        for (int shift : {1, 7, 33, 63, 64, 100, 127}) {
+          for (bool hostileTail : {false, true}) {
+            SCOPED_TRACE(testing::Message() << target << ", shift " << shift
+                                            << (hostileTail ? ", junk after the row" : ""));
+            d3d9::ColorBlock part;
+            const int count = std::min(kLanes, kRow - shift);
+            run(block(shift, count, hostileTail), sampler, part);
+            for (int i = 0; i < count; ++i) {
+              const int j = shift + i;
+              const d3d9::ColorBlock& ref = whole[j / kLanes];
+              const int k = j % kLanes;
+              ASSERT_EQ(Bits(part.r[i]), Bits(ref.r[k])) << "pixel " << j;
+              ASSERT_EQ(Bits(part.g[i]), Bits(ref.g[k])) << "pixel " << j;
+              ASSERT_EQ(Bits(part.b[i]), Bits(ref.b[k])) << "pixel " << j;
+              ASSERT_EQ(Bits(part.a[i]), Bits(ref.a[k])) << "pixel " << j;
+            }
           }
         }
+        d3d9::UseWideTarget("");
       }
     }
   }
