@@ -728,6 +728,8 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
   const DWORD srcBlend = p.srcBlend;
   const DWORD destBlend = p.destBlend;
   const DWORD blendOp = p.blendOp;
+  const bool sourceOver =
+      kBlend && srcBlend == D3DBLEND_SRCALPHA && destBlend == D3DBLEND_INVSRCALPHA && blendOp == D3DBLENDOP_ADD;
   const VF bump00 = hn::Set(df, p.stages[0].bump[0]);
   const VF bump01 = hn::Set(df, p.stages[0].bump[1]);
   const VF bump10 = hn::Set(df, p.stages[0].bump[2]);
@@ -889,7 +891,9 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
       pass = hn::And(pass, Compare(df, alphaFunc, hn::ConvertTo(df, ToBytes(df, color.c[3])), alphaRef));
       if (hn::AllFalse(df, pass)) return;
     }
-    if constexpr (kBlend) {
+    // Source over the target with every alpha exactly 1 gives the source: c * 1 + d * 0 is c for a
+    // target's channel d (finite, never below 0), and a -0 it would make +0 writes the same byte.
+    if (kBlend && !(sourceOver && hn::AllTrue(df, hn::Or(hn::Eq(color.c[3], hn::Set(df, 1.f)), hn::Not(pass))))) {
       const Channels dst = Decode(df, hn::Or(lanesAt.LoadTarget(), targetAlpha));
       Channels blended;
       for (int k = 0; k < 4; ++k) {

@@ -305,6 +305,13 @@ const Scene kScenes[] = {
     {.name = "TargetWideTextureMinifiedFade", .textureWidth = kWidth, .coordinateScale = 1.8f, .blend = TRUE},
     {.name = "AdditiveGlow", .blend = TRUE, .src = D3DBLEND_ONE, .dest = D3DBLEND_ONE},
     {.name = "OpaqueTextureIntoAlphaTarget", .texture = D3DFMT_X8R8G8B8, .target = D3DFMT_A8R8G8B8, .blend = TRUE},
+    // Every source alpha exactly 1: the blend leaves the source as it is.
+    {.name = "OpaqueSourceOver", .texture = D3DFMT_X8R8G8B8, .alphaOp = D3DTOP_SELECTARG1, .blend = TRUE},
+    {.name = "OpaqueSourceOverAlphaTarget",
+     .texture = D3DFMT_X8R8G8B8,
+     .target = D3DFMT_A8R8G8B8,
+     .alphaOp = D3DTOP_SELECTARG1,
+     .blend = TRUE},
     {.name = "AlphaTargetAdditive",
      .target = D3DFMT_A8R8G8B8,
      .filter = D3DTEXF_POINT,
