@@ -36,9 +36,9 @@ struct FireParameters {
   std::shared_ptr<const BlankTexels> blankShape;
 };
 
-// True when the shape lookups of every covered lane of the block read a red of 0, wherever the
-// noise moves them.
-inline bool ShapeBlank(const BlankTexels& shape, const d3d9::PixelBlock& in) {
+// True when the shape lookups of every covered lane of the block read a red of +0, wherever the
+// noise moves them, through the shape stage's address modes and border colour.
+inline bool ShapeBlank(const BlankTexels& shape, const d3d9::PixelBlock& in, const d3d9::TextureView& stage) {
   if (in.count <= 0) return false;
   const float* u = in.u[0];
   const float* v = in.v[0];
@@ -52,7 +52,7 @@ inline bool ShapeBlank(const BlankTexels& shape, const d3d9::PixelBlock& in) {
     vHigh = std::max(vHigh, v[i]);
   }
   // Rounding keeps order, so u + a move of at most kReach lies between these.
-  return finite && shape.Blank(uLow - kReach, uHigh + kReach, vLow - kReach, vHigh + kReach);
+  return finite && shape.Blank(uLow - kReach, uHigh + kReach, vLow - kReach, vHigh + kReach, stage);
 }
 
 }  // namespace fire_program
@@ -71,7 +71,7 @@ void FlameBlock(const FireParameters& p, const d3d9::PixelBlock& in, const d3d9:
                 d3d9::ColorBlock& out) {
   float red[kLanes];
   float s[kLanes];
-  if (p.blankShape && ShapeBlank(*p.blankShape, in)) {
+  if (p.blankShape && ShapeBlank(*p.blankShape, in, *sampler.View(kPatternStage))) {
     // The shape reads +0 in every lane, so the strength is +0 whatever the noise: the three noise
     // lookups and the shape lookup are left out.
     for (int i = 0; i < kLanes; ++i) s[i] = 0.0f;

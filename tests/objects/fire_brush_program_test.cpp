@@ -151,7 +151,12 @@ TEST_F(FireBrushProgramTest, BlankShapeLeavesTheFlamesAsEveryLookupDrawsThem) {
   const FireCase cases[] = {
       {"clamped shape", 0.3f, D3DTADDRESS_CLAMP, 0.0f, false, false},
       {"repeated shape under a mask", 0.0f, D3DTADDRESS_WRAP, 0.0f, false, true},
+      {"repeated shape", 0.3f, D3DTADDRESS_WRAP, 0.0f, false, false},
+      {"mirrored shape", 0.3f, D3DTADDRESS_MIRROR, 0.0f, false, false},
+      {"mirrored shape under a mask", 0.0f, D3DTADDRESS_MIRROR, 0.0f, false, true},
+      {"border of no red around the shape", 0.3f, D3DTADDRESS_BORDER, 0.0f, false, false},
       {"red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f, false, false},
+      {"faintly red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f / 255.0f, false, false},
       {"density low enough to turn the strength's sign", -0.9f, D3DTADDRESS_CLAMP, 0.0f, false, false},
       {"signed noise moving the shape further", 0.3f, D3DTADDRESS_CLAMP, 0.0f, true, false},
   };
