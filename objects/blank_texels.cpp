@@ -1,91 +1,12 @@
 #include "objects/blank_texels.h"
 
-#include <algorithm>
 #include <cmath>
+
+#include "objects/texel_runs.h"
 
 namespace {
 // 256 x 256 texels take a few tens of microseconds to go through; the shapes that gain are smaller.
 constexpr uint64_t kLargest = 256 * 256;
-
-int Modulo(int i, int n) {
-  const int m = i % n;
-  return m < 0 ? m + n : m;
-}
-
-// True when some index of first .. last leaves `remainder` divided by `period`.
-bool Passes(int first, int last, int remainder, int period) {
-  return first + Modulo(remainder - first, period) <= last;
-}
-
-// The texels along a row or column of n that indices first .. last read once the address mode has
-// placed them, as d3d9::Address does: at most two runs, and whether the border colour is read.
-struct Reach {
-  int runs = 0;
-  int first[2] = {0, 0};
-  int last[2] = {0, 0};
-  bool border = false;
-
-  void Add(int from, int to) {
-    first[runs] = from;
-    last[runs] = to;
-    ++runs;
-  }
-};
-
-Reach Addressed(int first, int last, int n, DWORD mode) {
-  Reach reach;
-  if (first >= 0 && last < n) {
-    reach.Add(first, last);
-    return reach;
-  }
-  switch (mode) {
-    case D3DTADDRESS_CLAMP:
-      reach.Add(std::clamp(first, 0, n - 1), std::clamp(last, 0, n - 1));
-      break;
-    case D3DTADDRESS_BORDER:
-      reach.border = true;
-      if (first < n && last >= 0) reach.Add(std::max(first, 0), std::min(last, n - 1));
-      break;
-    case D3DTADDRESS_MIRROR: {
-      // Neighbouring indices mirror to neighbouring or equal texels, so the run's images are one
-      // run: between its ends' images, down to 0 where it passes an index that mirrors to 0 and up
-      // to n - 1 where it passes one that mirrors to n - 1.
-      auto mirrored = [n](int i) {
-        const int m = Modulo(i, 2 * n);
-        return m < n ? m : 2 * n - 1 - m;
-      };
-      const int a = mirrored(first);
-      const int b = mirrored(last);
-      reach.Add(Passes(first, last, 0, 2 * n) ? 0 : std::min(a, b),
-                Passes(first, last, n - 1, 2 * n) ? n - 1 : std::max(a, b));
-      break;
-    }
-    default: {
-      // Repeats, as the sampler does for every mode it does not know.
-      if (last - first >= n - 1) {
-        reach.Add(0, n - 1);
-        break;
-      }
-      const int a = Modulo(first, n);
-      const int b = Modulo(last, n);
-      if (a <= b) {
-        reach.Add(a, b);
-      } else {
-        reach.Add(a, n - 1);
-        reach.Add(0, b);
-      }
-    }
-  }
-  return reach;
-}
-
-// Where a lookup scales a coordinate by the size: held within the same limits as the sampler holds
-// it. Both the product and the holding keep the coordinates' order.
-float Scaled(float u, int n) {
-  constexpr float kLimit = 1 << 20;
-  const float x = u * static_cast<float>(n);
-  return x < -kLimit ? -kLimit : (x > kLimit ? kLimit : x);
-}
 }  // namespace
 
 BlankTexels BlankTexels::Of(IDirect3DBaseTexture9* texture, Channel channel) {
@@ -120,18 +41,11 @@ BlankTexels BlankTexels::Of(IDirect3DBaseTexture9* texture, Channel channel) {
 
 bool BlankTexels::Blank(float uLow, float uHigh, float vLow, float vHigh, const d3d9::TextureView& stage) const {
   if (above_.empty() || stage.width != width_ || stage.height != height_) return false;
-  // Every lookup's scaled coordinate lies between these. A bilinear lookup reads the texel below
-  // its scaled coordinate less a half and the next; a point lookup the one below: all within one
-  // texel of the floor of the scaled coordinate.
-  const float xLow = Scaled(uLow, width_);
-  const float xHigh = Scaled(uHigh, width_);
-  const float yLow = Scaled(vLow, height_);
-  const float yHigh = Scaled(vHigh, height_);
-  if (!(xLow <= xHigh && yLow <= yHigh)) return false;
-  const Reach across = Addressed(static_cast<int>(std::floor(xLow)) - 1, static_cast<int>(std::floor(xHigh)) + 1,
-                                 width_, stage.addressU);
-  const Reach down = Addressed(static_cast<int>(std::floor(yLow)) - 1, static_cast<int>(std::floor(yHigh)) + 1,
-                               height_, stage.addressV);
+  texel_runs::Reach across;
+  texel_runs::Reach down;
+  if (!texel_runs::Footprint(uLow, uHigh, width_, stage.addressU, across) ||
+      !texel_runs::Footprint(vLow, vHigh, height_, stage.addressV, down))
+    return false;
   if (across.border || down.border) {
     // A +0 border weighs +0 into a bilinear sum; a -0 would turn a sum of zeros negative.
     const float border = channel_ == Channel::kRed ? stage.border.r : stage.border.a;

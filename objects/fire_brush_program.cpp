@@ -6,6 +6,7 @@
 
 #include "objects/blank_texels.h"
 #include "objects/effect_program_values.h"
+#include "objects/red_extremes.h"
 
 // The block is compiled once per instruction set below (its loops then run on the widest
 // registers the machine has); what it reads is declared once, here.
@@ -34,11 +35,14 @@ struct FireParameters {
   bool masked;
   // Where the shape is 0 all around a block, its flames are nowhere: null when that cannot be told.
   std::shared_ptr<const BlankTexels> blankShape;
+  // The reds the noise lookups of a block can read, which bound how far they move the shape
+  // lookups: null where only 0..1 is known.
+  std::shared_ptr<const RedExtremes> noiseReds;
 };
 
 // True when the shape lookups of every covered lane of the block read a red of +0, wherever the
 // noise moves them, through the shape stage's address modes and border colour.
-inline bool ShapeBlank(const BlankTexels& shape, const d3d9::PixelBlock& in, const d3d9::TextureView& stage) {
+inline bool ShapeBlank(const FireParameters& p, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler) {
   if (in.count <= 0) return false;
   const float* u = in.u[0];
   const float* v = in.v[0];
@@ -51,8 +55,32 @@ inline bool ShapeBlank(const BlankTexels& shape, const d3d9::PixelBlock& in, con
     vLow = std::min(vLow, v[i]);
     vHigh = std::max(vHigh, v[i]);
   }
+  if (!finite) return false;
   // Rounding keeps order, so u + a move of at most kReach lies between these.
-  return finite && shape.Blank(uLow - kReach, uHigh + kReach, vLow - kReach, vHigh + kReach, stage);
+  const BlankTexels& shape = *p.blankShape;
+  const d3d9::TextureView& shapeStage = *sampler.View(kPatternStage);
+  if (shape.Blank(uLow - kReach, uHigh + kReach, vLow - kReach, vHigh + kReach, shapeStage)) return true;
+  // Nearer the flames, the reds the noise lookups can read may bound the move more tightly. Where
+  // the unmoved lookups already read red the moved ones mostly do too: the noise is not gone into.
+  if (!p.noiseReds || !shape.Blank(uLow, uHigh, vLow, vHigh, shapeStage)) return false;
+  // The lookups' coordinates, the mean n and the move are reckoned below as the block reckons
+  // them, and rounding keeps order: every lane's move lies between these, and so does its lookup.
+  const d3d9::TextureView& noise = *sampler.View(kNoiseStage);
+  float nLow = 0.0f;
+  float nHigh = 0.0f;
+  float scale = 1.0f;
+  for (float shift : p.shift) {
+    float low = 0.0f;
+    float high = 0.0f;
+    if (!p.noiseReds->Reds(uLow * scale, uHigh * scale, vLow * scale + shift, vHigh * scale + shift, noise, low, high))
+      return false;
+    nLow += low;
+    nHigh += high;
+    scale *= 2.0f;
+  }
+  const float moveLow = (nLow / 3.0f - 0.5f) * kWobble;
+  const float moveHigh = (nHigh / 3.0f - 0.5f) * kWobble;
+  return shape.Blank(uLow + moveLow, uHigh + moveHigh, vLow + moveLow, vHigh + moveHigh, shapeStage);
 }
 
 }  // namespace fire_program
@@ -71,7 +99,7 @@ void FlameBlock(const FireParameters& p, const d3d9::PixelBlock& in, const d3d9:
                 d3d9::ColorBlock& out) {
   float red[kLanes];
   float s[kLanes];
-  if (p.blankShape && ShapeBlank(*p.blankShape, in, *sampler.View(kPatternStage))) {
+  if (p.blankShape && ShapeBlank(p, in, sampler)) {
     // The shape reads +0 in every lane, so the strength is +0 whatever the noise: the three noise
     // lookups and the shape lookup are left out.
     for (int i = 0; i < kLanes; ++i) s[i] = 0.0f;
@@ -163,9 +191,11 @@ d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& value
   p.masked = HasTexture(values, "Mask");
   // A shape red of +0 gives a strength of +0 only where the factor it is multiplied by is above 0:
   // n + 0.5 + Density, with n in 0..1.
-  if (p.density > -0.5f && NoiseWithinZeroToOne(values))
+  if (p.density > -0.5f && NoiseWithinZeroToOne(values)) {
     p.blankShape = std::make_shared<const BlankTexels>(
         BlankTexels::Of(BoundTexture(values, "Pattern"), BlankTexels::Channel::kRed));
+    p.noiseReds = std::make_shared<const RedExtremes>(RedExtremes::Of(BoundTexture(values, "Noise")));
+  }
   return [p](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
     HWY_DYNAMIC_DISPATCH(fire_program::FlameBlock)(p, in, sampler, out);
   };

@@ -30,12 +30,16 @@ uint32_t Hash(uint32_t x, uint32_t salt) {
   return h ^ (h >> 13);
 }
 
+// Noise of reds anywhere in 0..1, of signed offsets, or of reds that change gently about the middle.
+enum class Noise { kRandom, kSigned, kGentle };
+
 struct FireCase {
   const char* what;
   float density;
   DWORD shapeAddress;
-  float borderRed;
-  bool signedNoise;
+  float borderRed;  // of both the shape's and the noise's stage
+  Noise noise;
+  DWORD noiseAddress;
   bool masked;
 };
 
@@ -52,6 +56,10 @@ class FireBrushProgramTest : public doc_res_test::DeviceTest {
     noise_ = Filled(D3DFMT_A8R8G8B8, kNoise, [](int x, int y) { return Hash(static_cast<uint32_t>(y * kNoise + x), 2); });
     // Offsets down to -1 move the shape lookups further than unsigned noise can.
     signedNoise_ = Filled(D3DFMT_V16U16, kNoise, [](int x, int y) { return Hash(static_cast<uint32_t>(y * kNoise + x), 3); });
+    // Reds 100 .. 145: the noise moves the shape lookups a quarter as far as it can at most.
+    gentleNoise_ = Filled(D3DFMT_A8R8G8B8, kNoise, [](int x, int y) {
+      return (Hash(static_cast<uint32_t>(y * kNoise + x), 5) & 0xff00ffffu) | static_cast<uint32_t>(100 + (x + y) % 16 * 3) << 16;
+    });
     mask_ = Filled(D3DFMT_A8R8G8B8, kNoise, [](int x, int y) { return Hash(static_cast<uint32_t>(y * kNoise + x), 4); });
   }
 
@@ -108,14 +116,16 @@ class FireBrushProgramTest : public doc_res_test::DeviceTest {
     floats("ColorK2", {0.2f, 0.7f, 0.3f});
     floats("Density", {c.density});
     floats("Brightness", {0.2f});
-    IDirect3DTexture9* noise = c.signedNoise ? signedNoise_.Get() : noise_.Get();
+    IDirect3DTexture9* noise =
+        c.noise == Noise::kSigned ? signedNoise_.Get() : (c.noise == Noise::kGentle ? gentleNoise_.Get() : noise_.Get());
     texture("Pattern", shapeKnown ? shape_.Get() : nullptr);
     texture("Noise", noise);
     if (c.masked) texture("Mask", mask_.Get());
     d3d9::TextureView views[d3d9::kStageCount];
     views[0] = View(shape_.Get(), c.shapeAddress);
     views[0].border = d3d9::Color{c.borderRed, 0.0f, 0.0f, 0.0f};
-    views[1] = View(noise, D3DTADDRESS_WRAP);
+    views[1] = View(noise, c.noiseAddress);
+    views[1].border = views[0].border;
     if (c.masked) views[2] = View(mask_.Get(), D3DTADDRESS_CLAMP);
     const d3d9::PixelProgram program = FireFlameProgram(values);
     const d3d9::TextureSampler sampler(views);
@@ -144,21 +154,33 @@ class FireBrushProgramTest : public doc_res_test::DeviceTest {
   ComHolder<IDirect3DTexture9> shape_;
   ComHolder<IDirect3DTexture9> noise_;
   ComHolder<IDirect3DTexture9> signedNoise_;
+  ComHolder<IDirect3DTexture9> gentleNoise_;
   ComHolder<IDirect3DTexture9> mask_;
 };
 
 TEST_F(FireBrushProgramTest, BlankShapeLeavesTheFlamesAsEveryLookupDrawsThem) {
   const FireCase cases[] = {
-      {"clamped shape", 0.3f, D3DTADDRESS_CLAMP, 0.0f, false, false},
-      {"repeated shape under a mask", 0.0f, D3DTADDRESS_WRAP, 0.0f, false, true},
-      {"repeated shape", 0.3f, D3DTADDRESS_WRAP, 0.0f, false, false},
-      {"mirrored shape", 0.3f, D3DTADDRESS_MIRROR, 0.0f, false, false},
-      {"mirrored shape under a mask", 0.0f, D3DTADDRESS_MIRROR, 0.0f, false, true},
-      {"border of no red around the shape", 0.3f, D3DTADDRESS_BORDER, 0.0f, false, false},
-      {"red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f, false, false},
-      {"faintly red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f / 255.0f, false, false},
-      {"density low enough to turn the strength's sign", -0.9f, D3DTADDRESS_CLAMP, 0.0f, false, false},
-      {"signed noise moving the shape further", 0.3f, D3DTADDRESS_CLAMP, 0.0f, true, false},
+      {"clamped shape", 0.3f, D3DTADDRESS_CLAMP, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"repeated shape under a mask", 0.0f, D3DTADDRESS_WRAP, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, true},
+      {"repeated shape", 0.3f, D3DTADDRESS_WRAP, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"mirrored shape", 0.3f, D3DTADDRESS_MIRROR, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"mirrored shape under a mask", 0.0f, D3DTADDRESS_MIRROR, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, true},
+      {"border of no red around the shape", 0.3f, D3DTADDRESS_BORDER, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"faintly red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f / 255.0f, Noise::kRandom,
+       D3DTADDRESS_WRAP, false},
+      {"density low enough to turn the strength's sign", -0.9f, D3DTADDRESS_CLAMP, 0.0f, Noise::kRandom,
+       D3DTADDRESS_WRAP, false},
+      {"signed noise moving the shape further", 0.3f, D3DTADDRESS_CLAMP, 0.0f, Noise::kSigned, D3DTADDRESS_WRAP,
+       false},
+      {"gentle noise, clamped shape", 0.3f, D3DTADDRESS_CLAMP, 0.0f, Noise::kGentle, D3DTADDRESS_WRAP, false},
+      {"gentle noise, mirrored shape", 0.3f, D3DTADDRESS_MIRROR, 0.0f, Noise::kGentle, D3DTADDRESS_MIRROR, false},
+      {"gentle noise, clamped, under a mask", 0.0f, D3DTADDRESS_CLAMP, 0.0f, Noise::kGentle, D3DTADDRESS_CLAMP, true},
+      {"gentle noise in a border of no red", 0.3f, D3DTADDRESS_BORDER, 0.0f, Noise::kGentle, D3DTADDRESS_BORDER,
+       false},
+      {"gentle noise in a red border", 0.3f, D3DTADDRESS_CLAMP, 1.0f, Noise::kGentle, D3DTADDRESS_BORDER, false},
+      {"gentle noise in a red border, shape in a red border", 0.3f, D3DTADDRESS_BORDER, 1.0f, Noise::kGentle,
+       D3DTADDRESS_BORDER, false},
   };
   for (const FireCase& c : cases) {
     SCOPED_TRACE(c.what);
