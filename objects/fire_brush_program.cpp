@@ -1,7 +1,6 @@
 #include "objects/fire_brush_program.h"
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 
 #include "objects/blank_texels.h"
@@ -40,22 +39,16 @@ struct FireParameters {
   std::shared_ptr<const RedExtremes> noiseReds;
 };
 
-// True when the shape lookups of every covered lane of the block read a red of +0, wherever the
-// noise moves them, through the shape stage's address modes and border colour.
-inline bool ShapeBlank(const FireParameters& p, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler) {
-  if (in.count <= 0) return false;
-  const float* u = in.u[0];
-  const float* v = in.v[0];
-  float uLow = u[0], uHigh = u[0], vLow = v[0], vHigh = v[0];
-  bool finite = true;
-  for (int i = 0; i < in.count; ++i) {
-    finite &= std::isfinite(u[i]) & std::isfinite(v[i]);
-    uLow = std::min(uLow, u[i]);
-    uHigh = std::max(uHigh, u[i]);
-    vLow = std::min(vLow, v[i]);
-    vHigh = std::max(vHigh, v[i]);
-  }
-  if (!finite) return false;
+// The lowest and highest coordinates of a block's covered lanes.
+struct Bounds {
+  float uLow, uHigh, vLow, vHigh;
+};
+
+// True when the shape lookups of every covered lane of the block, whose coordinates lie within
+// `b`, read a red of +0 wherever the noise moves them, through the shape stage's address modes and
+// border colour.
+inline bool ShapeBlank(const FireParameters& p, const Bounds& b, const d3d9::TextureSampler& sampler) {
+  const auto [uLow, uHigh, vLow, vHigh] = b;
   // Rounding keeps order, so u + a move of at most kReach lies between these.
   const BlankTexels& shape = *p.blankShape;
   const d3d9::TextureView& shapeStage = *sampler.View(kPatternStage);
@@ -95,11 +88,38 @@ HWY_BEFORE_NAMESPACE();
 namespace fire_program {
 namespace HWY_NAMESPACE {
 
+namespace hn = hwy::HWY_NAMESPACE;
+
+// The bounds of the coordinates of the block's covered lanes; false where one is not finite.
+HWY_INLINE bool CoveredBounds(const d3d9::PixelBlock& in, Bounds& b) {
+  const hn::ScalableTag<float> d;
+  const size_t lanes = hn::Lanes(d);
+  const size_t count = static_cast<size_t>(in.count);
+  const auto u0 = hn::Set(d, in.u[0][0]);
+  const auto v0 = hn::Set(d, in.v[0][0]);
+  auto uLow = u0, uHigh = u0, vLow = v0, vHigh = v0;
+  for (size_t i = 0; i < count; i += lanes) {
+    // The lanes past the covered ones count as the first, which is covered.
+    const auto covered = hn::FirstN(d, count - i);
+    const auto u = hn::IfThenElse(covered, hn::LoadU(d, in.u[0] + i), u0);
+    const auto v = hn::IfThenElse(covered, hn::LoadU(d, in.v[0] + i), v0);
+    if (!hn::AllTrue(d, hn::And(hn::IsFinite(u), hn::IsFinite(v)))) return false;
+    uLow = hn::Min(uLow, u);
+    uHigh = hn::Max(uHigh, u);
+    vLow = hn::Min(vLow, v);
+    vHigh = hn::Max(vHigh, v);
+  }
+  b = {hn::GetLane(hn::MinOfLanes(d, uLow)), hn::GetLane(hn::MaxOfLanes(d, uHigh)),
+       hn::GetLane(hn::MinOfLanes(d, vLow)), hn::GetLane(hn::MaxOfLanes(d, vHigh))};
+  return true;
+}
+
 void FlameBlock(const FireParameters& p, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
                 d3d9::ColorBlock& out) {
   float red[kLanes];
   float s[kLanes];
-  if (p.blankShape && ShapeBlank(p, in, sampler)) {
+  Bounds bounds;
+  if (p.blankShape && in.count > 0 && CoveredBounds(in, bounds) && ShapeBlank(p, bounds, sampler)) {
     // The shape reads +0 in every lane, so the strength is +0 whatever the noise: the three noise
     // lookups and the shape lookup are left out.
     for (int i = 0; i < kLanes; ++i) s[i] = 0.0f;
