@@ -58,17 +58,28 @@ HWY_INLINE void StorePart(D d, hn::Vec<D> v, T* to, size_t n) {
 }
 
 HWY_INLINE VF Hold(DF df, VF f) {
+#if HWY_ARCH_X86 && HWY_TARGET != HWY_SCALAR && HWY_TARGET != HWY_EMU128
+  // The instructions' minimum and maximum give their second operand where either is NaN, so a NaN
+  // passes on to be made 0.
+  f = hn::Min(hn::Set(df, kLimit), hn::Max(hn::Set(df, -kLimit), f));
+#else
   f = hn::IfThenElse(hn::Lt(f, hn::Set(df, -kLimit)), hn::Set(df, -kLimit), f);
   f = hn::IfThenElse(hn::Gt(f, hn::Set(df, kLimit)), hn::Set(df, kLimit), f);
+#endif
   return hn::IfThenElseZero(hn::Eq(f, f), f);  // NaN to 0
 }
 
 // std::floor of values within +-kLimit, as integers.
 HWY_INLINE VI FloorToInt(DF df, VF f) {
   const DI di;
+#if HWY_ARCH_X86 && HWY_TARGET <= HWY_SSE4
+  (void)df;
+  return hn::ConvertTo(di, hn::Floor(f));  // one rounding instruction
+#else
   const VI i = hn::ConvertTo(di, f);
   const MF above = hn::Gt(hn::ConvertTo(df, i), f);
   return hn::IfThenElse(hn::RebindMask(di, above), hn::Sub(i, hn::Set(di, 1)), i);
+#endif
 }
 
 // v < 0 ? 0 : (v > 1 ? 1 : v), NaN kept.
@@ -133,7 +144,7 @@ HWY_INLINE VI AddressLanes(VI i, int n, DWORD mode) {
   const DI di;
   switch (mode) {
     case D3DTADDRESS_MIRROR: {
-      const VI m = Modulo(i, 2 * n);
+      const VI m = (n & (n - 1)) == 0 ? hn::And(i, hn::Set(di, 2 * n - 1)) : Modulo(i, 2 * n);
       return hn::IfThenElse(hn::Lt(m, hn::Set(di, n)), m, hn::Sub(hn::Set(di, 2 * n - 1), m));
     }
     case D3DTADDRESS_CLAMP: return hn::Min(hn::Max(i, hn::Zero(di)), hn::Set(di, n - 1));
@@ -141,7 +152,10 @@ HWY_INLINE VI AddressLanes(VI i, int n, DWORD mode) {
       const auto inside = hn::And(hn::Gt(i, hn::Set(di, -1)), hn::Lt(i, hn::Set(di, n)));
       return hn::IfThenElse(inside, i, hn::Set(di, -1));
     }
-    default: return Modulo(i, n);
+    default:
+      // Most textures are a power of two wide: the repeat is then a mask.
+      if ((n & (n - 1)) == 0) return hn::And(i, hn::Set(di, n - 1));
+      return Modulo(i, n);
   }
 }
 
@@ -159,6 +173,11 @@ HWY_INLINE Channels DecodeSigned(DF df, VU texels) {
   out.c[2] = hn::IfThenElse(hn::Lt(least, u), u, least);
   out.c[3] = out.c[0];
   return out;
+}
+
+// Whether an address mode repeats the texture: what AddressLanes' default gives.
+inline bool Repeats(DWORD mode) {
+  return mode != D3DTADDRESS_MIRROR && mode != D3DTADDRESS_CLAMP && mode != D3DTADDRESS_BORDER;
 }
 
 // The texture of a stage: 32-bit colour, V16U16 and A8 texels are gathered several at a time,
@@ -202,20 +221,12 @@ struct Texture {
       return out;
     }
     if (kind == kSignedBytes) {
-      // V8U8 as the bump maps read it: u in red, v in green, each max(-1, value / 127); blue and
-      // alpha 1.
-      const DI di;
-      const VU word = hn::GatherIndex(du, texels, hn::ShiftRight<1>(index));
-      const VU shift = hn::ShiftLeft<4>(hn::BitCast(du, hn::And(index, hn::Set(di, 1))));
-      const VI pair = hn::BitCast(di, hn::Shr(word, shift));
-      const VF scale = hn::Set(df, 127.f);
-      const VF least = hn::Set(df, -1.f);
-      const VF u = hn::Div(hn::ConvertTo(df, hn::ShiftRight<24>(hn::ShiftLeft<24>(pair))), scale);
-      const VF v = hn::Div(hn::ConvertTo(df, hn::ShiftRight<24>(hn::ShiftLeft<16>(pair))), scale);
+      const VU pair = GatherHalf(index);
       Channels out;
-      out.c[0] = out.c[3] = hn::Set(df, 1.f);
-      out.c[1] = hn::IfThenElse(hn::Lt(least, v), v, least);
-      out.c[2] = hn::IfThenElse(hn::Lt(least, u), u, least);
+      out.c[0] = Channel<0>(df, pair);
+      out.c[1] = Channel<1>(df, pair);
+      out.c[2] = Channel<2>(df, pair);
+      out.c[3] = Channel<3>(df, pair);
       return out;
     }
     const VU raw = hn::GatherIndex(du, texels, index);
@@ -223,18 +234,60 @@ struct Texture {
     return Decode(df, hn::Or(raw, hn::Set(du, alpha)));
   }
 
-  HWY_INLINE Channels DecodeRaw(DF df, VU raw) const {
-    if (kind == kSigned) return DecodeSigned(df, raw);
-    return Decode(df, hn::Or(raw, hn::Set(DU(), alpha)));
+  // V8U8 texels at the indices, each in the low half of its lane.
+  HWY_INLINE VU GatherHalf(VI index) const {
+    const DU du;
+    const VU word = hn::GatherIndex(du, texels, hn::ShiftRight<1>(index));
+    return hn::Shr(word, hn::ShiftLeft<4>(hn::BitCast(du, hn::And(index, hn::Set(DI(), 1)))));
   }
 
-  // Texels index and index + 1 of each lane, read as one 64-bit word where the instruction set
-  // has such lanes (half the loads of two gathers). Only for 32-bit texels.
-  HWY_INLINE void GatherPair(DF df, VI index, Channels& left, Channels& right) const {
+  // Channel k of undecoded 32-bit texels (V8U8 texels: in the low half of a lane), as Gather
+  // decodes them.
+  template <int k>
+  HWY_INLINE VF Channel(DF df, VU raw) const {
+    const DU du;
+    const DI di;
+    if (kind == kSignedBytes) {
+      // V8U8 as the bump maps read it: u in red, v in green, each max(-1, value / 127); blue and
+      // alpha 1.
+      if (k == 0 || k == 3) return hn::Set(df, 1.f);
+      const VI pair = hn::BitCast(di, raw);
+      const VI value = k == 2 ? hn::ShiftRight<24>(hn::ShiftLeft<24>(pair)) : hn::ShiftRight<24>(hn::ShiftLeft<16>(pair));
+      const VF f = hn::Div(hn::ConvertTo(df, value), hn::Set(df, 127.f));
+      const VF least = hn::Set(df, -1.f);
+      return hn::IfThenElse(hn::Lt(least, f), f, least);
+    }
+    if (kind == kSigned) {
+      if (k == 0 || k == 3) return hn::Set(df, 1.f);
+      const VI word = hn::BitCast(di, raw);
+      const VI value = k == 2 ? hn::ShiftRight<16>(hn::ShiftLeft<16>(word)) : hn::ShiftRight<16>(word);
+      const VF f = hn::Div(hn::ConvertTo(df, value), hn::Set(df, 32767.f));
+      const VF least = hn::Set(df, -1.f);
+      return hn::IfThenElse(hn::Lt(least, f), f, least);
+    }
+    // An alpha the texture does not keep reads 255 times 1/255: exactly 1.
+    if (k == 3 && alpha != 0) return hn::Set(df, 1.f);
+    VU byte;
+    if constexpr (k == 0) {
+      byte = hn::And(raw, hn::Set(du, 0xffu));
+    } else if constexpr (k == 3) {
+      byte = hn::ShiftRight<24>(raw);
+    } else {
+      // Byte k of each lane to its low byte, the others cleared: one shuffle in place of a shift and
+      // a mask. Shuffles index bytes within 16-byte blocks, whose lanes begin 0, 4, 8 and 12 bytes in.
+      const VU from = hn::Or(hn::ShiftLeft<2>(hn::And(hn::Iota(du, 0), hn::Set(du, 3u))), hn::Set(du, 0x80808000u | k));
+      byte = hn::TableLookupBytesOr0(raw, from);
+    }
+    return hn::Mul(hn::ConvertTo(df, hn::BitCast(di, byte)), hn::Set(df, kInv255));
+  }
+
+  // Texels index and index + 1 of each lane, undecoded, read as one 64-bit word where the
+  // instruction set has such lanes (half the loads of two gathers). Only for 32-bit texels.
+  HWY_INLINE void GatherPair(VI index, VU& left, VU& right) const {
     const DU du;
 #if HWY_TARGET == HWY_SCALAR
-    left = DecodeRaw(df, hn::GatherIndex(du, texels, index));
-    right = DecodeRaw(df, hn::GatherIndex(du, texels, hn::Add(index, hn::Set(DI(), 1))));
+    left = hn::GatherIndex(du, texels, index);
+    right = hn::GatherIndex(du, texels, hn::Add(index, hn::Set(DI(), 1)));
 #else
     const hn::Half<DI> dh;
     const hn::Rebind<int64_t, decltype(dh)> di64;
@@ -244,8 +297,8 @@ struct Texture {
         hn::BitCast(du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::LowerHalf(dh, index)))));
     const VU upper =
         hn::BitCast(du, hn::GatherOffset(du64, words, hn::ShiftLeft<2>(hn::PromoteTo(di64, hn::UpperHalf(dh, index)))));
-    left = DecodeRaw(df, hn::ConcatEven(du, upper, lower));
-    right = DecodeRaw(df, hn::ConcatOdd(du, upper, lower));
+    left = hn::ConcatEven(du, upper, lower);
+    right = hn::ConcatOdd(du, upper, lower);
 #endif
   }
 
@@ -276,9 +329,13 @@ struct Texture {
   // The texels at indices (x, y) through the address modes: the border colour where a mode
   // gives none.
   HWY_INLINE Channels Fetch(DF df, VI x, VI y, hn::Mask<DI> valid) const {
+    return FetchAddressed(df, AddressLanes(x, view.width, view.addressU), AddressLanes(y, view.height, view.addressV),
+                          valid);
+  }
+
+  // The texels at indices an address mode gave: the border colour where either is -1.
+  HWY_INLINE Channels FetchAddressed(DF df, VI ax, VI ay, hn::Mask<DI> valid) const {
     const DI di;
-    const VI ax = AddressLanes(x, view.width, view.addressU);
-    const VI ay = AddressLanes(y, view.height, view.addressV);
     const auto border = hn::Or(hn::Lt(ax, hn::Zero(di)), hn::Lt(ay, hn::Zero(di)));
     const VI index = hn::IfThenElseZero(hn::AndNot(border, valid), hn::Add(hn::Mul(ay, hn::Set(di, pitch)), ax));
     Channels out = Gather(df, index);
@@ -318,32 +375,97 @@ struct Texture {
     return true;
   }
 
-  // The four texels of each lane's bilinear footprint where every lane reads the same two rows and
-  // the footprints span fewer texels than a register holds, as a magnified picture or an aligned
-  // copy does along a row: two loads and lookups in registers instead of gathers. Lanes that are
-  // not valid read lane 0's footprint. False where the footprints do not lie so.
-  HWY_INLINE bool FromOneRowPair(DF df, VI x, VI y, hn::Mask<DI> valid, Channels& ta, Channels& tb, Channels& tc,
-                                 Channels& td) const {
+  // The four texels of each lane's bilinear footprint where the footprints lie on one pair of rows,
+  // or on two adjacent pairs (each lane's top row y0 or y0 + 1), and span at most two registers of
+  // texels along them, as a magnified, copied or slightly rotated picture does: a few row loads and
+  // lookups in registers instead of gathers. Lanes that are not valid read lane 0's footprint. False
+  // where the footprints do not lie so. For 32-bit texels, and for V8U8 texels, which come in the
+  // low half of their lanes. Only inside the texture.
+  HWY_INLINE bool FromRows(VI x, VI y, hn::Mask<DI> valid, VU& ta, VU& tb, VU& tc, VU& td) const {
     const DI di;
     const DU du;
     const int lanes = static_cast<int>(hn::Lanes(di));
     if (lanes < 8) return false;
-    const int firstY = hn::GetLane(y);
     const VI xs = hn::IfThenElse(valid, x, hn::Set(di, hn::GetLane(x)));
-    if (!hn::AllTrue(di, hn::Or(hn::Eq(y, hn::Set(di, firstY)), hn::Not(valid)))) return false;
-    const int least = hn::GetLane(hn::MinOfLanes(di, xs));
-    const int most = hn::GetLane(hn::MaxOfLanes(di, xs));
-    if (most + 1 - least >= lanes || least + lanes > view.width) return false;
-    const uint32_t* row = texels + static_cast<ptrdiff_t>(firstY) * pitch + least;
-    const VU top = hn::LoadU(du, row);
-    const VU bottom = hn::LoadU(du, row + pitch);
-    const VI left = hn::Sub(xs, hn::Set(di, least));
-    const auto leftLanes = hn::IndicesFromVec(du, left);
-    const auto rightLanes = hn::IndicesFromVec(du, hn::Add(left, hn::Set(di, 1)));
-    ta = DecodeRaw(df, hn::TableLookupLanes(top, leftLanes));
-    tb = DecodeRaw(df, hn::TableLookupLanes(top, rightLanes));
-    tc = DecodeRaw(df, hn::TableLookupLanes(bottom, leftLanes));
-    td = DecodeRaw(df, hn::TableLookupLanes(bottom, rightLanes));
+    const VI ys = hn::IfThenElse(valid, y, hn::Set(di, hn::GetLane(y)));
+    // Most registers lie on one row pair; the least and most of the rows are looked for only where
+    // they do not.
+    const bool oneRow = hn::AllTrue(di, hn::Eq(ys, hn::Set(di, hn::GetLane(ys))));
+    const int top = oneRow ? hn::GetLane(ys) : hn::GetLane(hn::MinOfLanes(di, ys));
+    if (!oneRow && hn::GetLane(hn::MaxOfLanes(di, ys)) - top > 1) return false;
+    // Two texels share a word of a V8U8 row.
+    const bool halves = kind == kSignedBytes;
+    const int shift = halves ? 1 : 0;
+    const int words = halves ? (view.width + 1) / 2 : view.width;
+    const VI columnsOf = hn::ShiftRightSame(xs, shift);
+    // Words least .. most + 1 are read. Up to a register and one more (a 1:1 copy), as a register
+    // from the first word and one from the next, each lane's left word and the one after it at the
+    // same place in them; 32-bit texels up to two registers, as two registers side by side. The
+    // loads stay inside the rows, moved left at the right edge. Lane 0 is tried first as the
+    // window's start (a row drawn left to right starts there), the least word where that fails.
+    bool wide = false;
+    int window = lanes + 1;
+    int start = hn::GetLane(columnsOf);
+    if (words < window) return false;
+    if (start > words - window) start = words - window;
+    VI left = hn::Sub(columnsOf, hn::Set(di, start));
+    // At a V8U8 row's right edge the last lane's word may lie past the window (its right texel is
+    // then in the same word, but the lookup cannot reach it).
+    if (!hn::AllTrue(di, hn::And(hn::Gt(left, hn::Set(di, -1)), hn::Lt(left, hn::Set(di, lanes))))) {
+      const int least = hn::GetLane(hn::MinOfLanes(di, xs));
+      const int most = hn::GetLane(hn::MaxOfLanes(di, xs));
+      const int columns = ((most + 1) >> shift) + 1 - (least >> shift);
+      wide = columns > lanes + 1;
+      window = wide ? 2 * lanes : lanes + 1;
+      if ((halves && wide) || columns > 2 * lanes || words < window) return false;
+      start = (least >> shift) < words - window ? (least >> shift) : words - window;
+      left = hn::Sub(columnsOf, hn::Set(di, start));
+      if (halves && hn::GetLane(hn::MaxOfLanes(di, left)) >= lanes) return false;
+    }
+    const VI mask = hn::Set(di, lanes - 1);
+    const auto leftLanes = hn::IndicesFromVec(du, hn::BitCast(du, hn::And(left, mask)));
+    const VI right = hn::Add(left, hn::Set(di, 1));
+    const auto rightLanes = hn::IndicesFromVec(du, hn::BitCast(du, hn::And(right, mask)));
+    const auto leftLow = hn::RebindMask(du, hn::Lt(left, hn::Set(di, lanes)));
+    const auto rightLow = hn::RebindMask(du, hn::Lt(right, hn::Set(di, lanes)));
+    const auto odd = hn::RebindMask(du, hn::Eq(hn::And(xs, hn::Set(di, 1)), hn::Set(di, 1)));
+    const ptrdiff_t pitchWords = halves ? pitch / 2 : pitch;
+    auto read = [&](int r, VU& l, VU& rr) {
+      const uint32_t* row = texels + static_cast<ptrdiff_t>(r) * pitchWords + start;
+      if (wide) {
+        const VU a = hn::LoadU(du, row);
+        const VU b = hn::LoadU(du, row + lanes);
+        l = hn::IfThenElse(leftLow, hn::TableLookupLanes(a, leftLanes), hn::TableLookupLanes(b, leftLanes));
+        rr = hn::IfThenElse(rightLow, hn::TableLookupLanes(a, rightLanes), hn::TableLookupLanes(b, rightLanes));
+        return;
+      }
+      l = hn::TableLookupLanes(hn::LoadU(du, row), leftLanes);
+      rr = hn::TableLookupLanes(hn::LoadU(du, row + 1), leftLanes);
+      if (halves) {
+        // An even texel's right neighbour is the upper half of its word; an odd one's, the lower
+        // half of the next word.
+        const VU upper = hn::ShiftRight<16>(l);
+        rr = hn::IfThenElse(odd, rr, upper);
+        l = hn::IfThenElse(odd, upper, l);
+      }
+    };
+    VU a0, b0, a1, b1;
+    read(top, a0, b0);
+    read(top + 1, a1, b1);
+    if (oneRow) {
+      ta = a0;
+      tb = b0;
+      tc = a1;
+      td = b1;
+      return true;
+    }
+    VU a2, b2;
+    read(top + 2, a2, b2);
+    const auto upper = hn::RebindMask(du, hn::Eq(ys, hn::Set(di, top)));
+    ta = hn::IfThenElse(upper, a0, a1);
+    tb = hn::IfThenElse(upper, b0, b1);
+    tc = hn::IfThenElse(upper, a1, a2);
+    td = hn::IfThenElse(upper, b1, b2);
     return true;
   }
 
@@ -354,46 +476,103 @@ struct Texture {
     const VF fv = hn::Sub(Hold(df, hn::Mul(v, hn::Set(df, static_cast<float>(view.height)))), hn::Set(df, 0.5f));
     const VI x = FloorToInt(df, fu);
     const VI y = FloorToInt(df, fv);
-    const auto inside = hn::And(hn::And(hn::Gt(x, hn::Set(di, -1)), hn::Lt(x, hn::Set(di, view.width - 1))),
-                                hn::And(hn::Gt(y, hn::Set(di, -1)), hn::Lt(y, hn::Set(di, view.height - 1))));
     const auto validI = hn::RebindMask(di, valid);
-    const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(y, hn::Set(di, pitch)), x));
-    const VI one = hn::IfThenElseZero(validI, hn::Set(di, 1));
-    const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
+    auto inside = [&](VI cx, VI cy) {
+      const auto in = hn::And(hn::And(hn::Gt(cx, hn::Set(di, -1)), hn::Lt(cx, hn::Set(di, view.width - 1))),
+                              hn::And(hn::Gt(cy, hn::Set(di, -1)), hn::Lt(cy, hn::Set(di, view.height - 1))));
+      return hn::AllTrue(di, hn::Or(in, hn::Not(validI)));
+    };
+    // The footprint's top left texel. A repeating texture reads at x the same texels as at x's
+    // place in the first repeat, so footprints off it but not across its edge are read as inside.
+    VI tx = x;
+    VI ty = y;
+    bool within = inside(x, y);
+    if (!within && (Repeats(view.addressU) || Repeats(view.addressV))) {
+      if (Repeats(view.addressU)) tx = AddressLanes(x, view.width, view.addressU);
+      if (Repeats(view.addressV)) ty = AddressLanes(y, view.height, view.addressV);
+      within = inside(tx, ty);
+    }
+    const VF wx = hn::Sub(fu, hn::ConvertTo(df, x));
+    const VF wy = hn::Sub(fv, hn::ConvertTo(df, y));
+    const VF one = hn::Set(df, 1.f);
+    const VF w00 = hn::Mul(hn::Sub(one, wx), hn::Sub(one, wy));
+    const VF w10 = hn::Mul(wx, hn::Sub(one, wy));
+    const VF w01 = hn::Mul(hn::Sub(one, wx), wy);
+    const VF w11 = hn::Mul(wx, wy);
+    auto weigh = [&](VF a, VF b, VF c, VF d) {
+      return hn::Add(hn::Add(hn::Add(hn::Mul(a, w00), hn::Mul(b, w10)), hn::Mul(c, w01)), hn::Mul(d, w11));
+    };
+    Channels out;
+    const bool bordered = view.addressU == D3DTADDRESS_BORDER || view.addressV == D3DTADDRESS_BORDER;
+    if (kind != kBytes && (within || !bordered)) {
+      // Texels are decoded a channel at a time as they are weighed, which keeps fewer values at
+      // hand and lets a caller's unused channels go undecoded.
+      VU ta;
+      VU tb;
+      VU tc;
+      VU td;
+      if (!within) {
+        // Footprints across the edge of a texture without a border: each column and row is
+        // addressed once, and every texel lies inside.
+        const VI step = hn::Set(di, 1);
+        const VI ax0 = AddressLanes(x, view.width, view.addressU);
+        const VI ax1 = AddressLanes(hn::Add(x, step), view.width, view.addressU);
+        const VI row0 = hn::Mul(AddressLanes(y, view.height, view.addressV), hn::Set(di, pitch));
+        const VI row1 = hn::Mul(AddressLanes(hn::Add(y, step), view.height, view.addressV), hn::Set(di, pitch));
+        auto read = [&](VI row, VI column) {
+          const VI index = hn::IfThenElseZero(validI, hn::Add(row, column));
+          if (kind == kSignedBytes) return GatherHalf(index);
+          return hn::GatherIndex(DU(), texels, index);
+        };
+        ta = read(row0, ax0);
+        tb = read(row0, ax1);
+        tc = read(row1, ax0);
+        td = read(row1, ax1);
+      } else if (!FromRows(tx, ty, validI, ta, tb, tc, td)) {
+        const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(ty, hn::Set(di, pitch)), tx));
+        const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
+        if (kind == kSignedBytes) {
+          const VI step = hn::IfThenElseZero(validI, hn::Set(di, 1));
+          ta = GatherHalf(a);
+          tb = GatherHalf(hn::Add(a, step));
+          tc = GatherHalf(hn::Add(a, down));
+          td = GatherHalf(hn::Add(hn::Add(a, down), step));
+        } else {
+          GatherPair(a, ta, tb);
+          GatherPair(hn::Add(a, down), tc, td);
+        }
+      }
+      out.c[0] = weigh(Channel<0>(df, ta), Channel<0>(df, tb), Channel<0>(df, tc), Channel<0>(df, td));
+      out.c[1] = weigh(Channel<1>(df, ta), Channel<1>(df, tb), Channel<1>(df, tc), Channel<1>(df, td));
+      out.c[2] = weigh(Channel<2>(df, ta), Channel<2>(df, tb), Channel<2>(df, tc), Channel<2>(df, td));
+      out.c[3] = weigh(Channel<3>(df, ta), Channel<3>(df, tb), Channel<3>(df, tc), Channel<3>(df, td));
+      return out;
+    }
     Channels ta;
     Channels tb;
     Channels tc;
     Channels td;
-    if (!hn::AllTrue(di, hn::Or(inside, hn::Not(validI)))) {
-      const VI x1 = hn::Add(x, hn::Set(di, 1));
-      const VI y1 = hn::Add(y, hn::Set(di, 1));
-      ta = Fetch(df, x, y, validI);
-      tb = Fetch(df, x1, y, validI);
-      tc = Fetch(df, x, y1, validI);
-      td = Fetch(df, x1, y1, validI);
-    } else if (kind == kColour && FromOneRowPair(df, x, y, validI, ta, tb, tc, td)) {
-      // Read from the two rows in registers.
-    } else if (kind == kBytes || kind == kSignedBytes) {
-      ta = Gather(df, a);
-      tb = Gather(df, hn::Add(a, one));
-      tc = Gather(df, hn::Add(a, down));
-      td = Gather(df, hn::Add(hn::Add(a, down), one));
+    if (!within) {
+      // Each column and row of the footprints is addressed once, not once per texel.
+      const VI step = hn::Set(di, 1);
+      const VI ax0 = AddressLanes(x, view.width, view.addressU);
+      const VI ax1 = AddressLanes(hn::Add(x, step), view.width, view.addressU);
+      const VI ay0 = AddressLanes(y, view.height, view.addressV);
+      const VI ay1 = AddressLanes(hn::Add(y, step), view.height, view.addressV);
+      ta = FetchAddressed(df, ax0, ay0, validI);
+      tb = FetchAddressed(df, ax1, ay0, validI);
+      tc = FetchAddressed(df, ax0, ay1, validI);
+      td = FetchAddressed(df, ax1, ay1, validI);
     } else {
-      GatherPair(df, a, ta, tb);
-      GatherPair(df, hn::Add(a, down), tc, td);
+      const VI a = hn::IfThenElseZero(validI, hn::Add(hn::Mul(ty, hn::Set(di, pitch)), tx));
+      const VI step = hn::IfThenElseZero(validI, hn::Set(di, 1));
+      const VI down = hn::IfThenElseZero(validI, hn::Set(di, pitch));
+      ta = Gather(df, a);
+      tb = Gather(df, hn::Add(a, step));
+      tc = Gather(df, hn::Add(a, down));
+      td = Gather(df, hn::Add(hn::Add(a, down), step));
     }
-    const VF wx = hn::Sub(fu, hn::ConvertTo(df, x));
-    const VF wy = hn::Sub(fv, hn::ConvertTo(df, y));
-    const VF one_ = hn::Set(df, 1.f);
-    const VF w00 = hn::Mul(hn::Sub(one_, wx), hn::Sub(one_, wy));
-    const VF w10 = hn::Mul(wx, hn::Sub(one_, wy));
-    const VF w01 = hn::Mul(hn::Sub(one_, wx), wy);
-    const VF w11 = hn::Mul(wx, wy);
-    Channels out;
-    for (int k = 0; k < 4; ++k) {
-      out.c[k] = hn::Add(hn::Add(hn::Add(hn::Mul(ta.c[k], w00), hn::Mul(tb.c[k], w10)), hn::Mul(tc.c[k], w01)),
-                         hn::Mul(td.c[k], w11));
-    }
+    for (int k = 0; k < 4; ++k) out.c[k] = weigh(ta.c[k], tb.c[k], tc.c[k], td.c[k]);
     return out;
   }
 };

@@ -296,6 +296,13 @@ const Scene kScenes[] = {
      .target = D3DFMT_A8R8G8B8,
      .colorOp = D3DTOP_SELECTARG1,
      .alphaOp = D3DTOP_SELECTARG1},
+    // A texture as wide as the target: copied texel for texel along the rows (a register's
+    // footprints span one texel more than it holds), and minified up to two registers wide.
+    {.name = "TargetWideTextureCopy",
+     .textureWidth = kWidth,
+     .colorOp = D3DTOP_SELECTARG1,
+     .alphaOp = D3DTOP_SELECTARG1},
+    {.name = "TargetWideTextureMinifiedFade", .textureWidth = kWidth, .coordinateScale = 1.8f, .blend = TRUE},
     {.name = "AdditiveGlow", .blend = TRUE, .src = D3DBLEND_ONE, .dest = D3DBLEND_ONE},
     {.name = "OpaqueTextureIntoAlphaTarget", .texture = D3DFMT_X8R8G8B8, .target = D3DFMT_A8R8G8B8, .blend = TRUE},
     {.name = "AlphaTargetAdditive",

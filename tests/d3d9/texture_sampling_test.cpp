@@ -196,4 +196,85 @@ TEST(TextureSamplingTest, SamplesMatchTexelByTexelReadingBitForBit) {
   }
 }
 
+// Blocks of lanes stepping along a line through the texture, as a pixel program's row of pixels
+// does: at the steps of a copy, a magnification, a minification and a slight rotation, near the
+// edges, off the first repeat and across its edge. Wide instruction sets read such footprints from
+// rows in registers; each lane must still read what a texel-by-texel reading gives.
+TEST(TextureSamplingTest, BlocksAlongRowsMatchTexelByTexelReadingBitForBit) {
+  struct Texture {
+    D3DFORMAT format;
+    int width, height;
+  };
+  const Texture textures[] = {{D3DFMT_A8R8G8B8, 64, 32}, {D3DFMT_X8R8G8B8, 37, 19}, {D3DFMT_V16U16, 70, 9},
+                              {D3DFMT_V8U8, 80, 12},     {D3DFMT_V8U8, 67, 9}};
+  struct Line {
+    const char* name;
+    float u0, v0;  // the first lane, in texels (u0 from the right edge where fromRight)
+    float du, dv;  // the step from lane to lane, in texels
+    bool fromRight = false;
+  };
+  const Line lines[] = {
+      {"copy", 0.5f, 2.5f, 1.f, 0.f},
+      {"copy between texels", 3.25f, 4.75f, 1.f, 0.f},
+      {"copy across the left edge", -40.f, 1.2f, 1.f, 0.f},
+      {"copy up to the right edge", -64.4f, 1.2f, 1.f, 0.f, true},
+      {"magnified up to the right edge", -24.3f, 2.2f, 0.37f, 0.f, true},
+      {"magnified", 1.3f, 3.4f, 0.37f, 0.f},
+      {"minified", 0.7f, 5.1f, 1.9f, 0.f},
+      {"minified more than a register holds", 0.7f, 5.1f, 2.3f, 0.f},
+      {"slightly rotated", 2.2f, 3.9f, 0.98f, 0.031f},
+      {"rotated across three rows", 2.2f, 3.9f, 0.98f, 0.09f},
+      {"off the first repeat", 200.6f, -61.3f, 0.8f, 0.f},
+      {"across the repeat's edge", -9.4f, 6.6f, 0.6f, 0.f},
+      {"along a column", 4.4f, -3.3f, 0.f, 0.7f},
+  };
+  const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER};
+  for (const Texture& t : textures) {
+    const UINT bytes = d3d9::BytesPerTexel(t.format);
+    const size_t pitch = (t.width * bytes + 8 + 3) / 4 * 4;  // padded rows of whole words
+    std::vector<uint8_t> bits(pitch * t.height);
+    uint32_t seed = 777;
+    for (uint8_t& b : bits) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    for (DWORD mode : modes) {
+      TextureView view;
+      view.bits = bits.data();
+      view.width = t.width;
+      view.height = t.height;
+      view.pitch = pitch;
+      view.format = t.format;
+      view.addressU = view.addressV = mode;
+      view.magFilter = view.minFilter = D3DTEXF_LINEAR;
+      view.border = {0.25f, 0.5f, 0.75f, 0.125f};
+      for (const Line& line : lines) {
+        float us[d3d9::kBlockPixels];
+        float vs[d3d9::kBlockPixels];
+        for (int i = 0; i < d3d9::kBlockPixels; ++i) {
+          const float u0 = line.fromRight ? static_cast<float>(t.width) + line.u0 : line.u0;
+          us[i] = (u0 + line.du * static_cast<float>(i)) / static_cast<float>(t.width);
+          vs[i] = (line.v0 + line.dv * static_cast<float>(i)) / static_cast<float>(t.height);
+        }
+        for (const std::string& target : d3d9::WideTargets()) {
+          d3d9::UseWideTarget(target);
+          d3d9::ColorBlock block;
+          d3d9::SampleBlock(view, us, vs, block);
+          float reds[d3d9::kBlockPixels];
+          d3d9::SampleBlockRed(view, us, vs, reds);
+          for (int i = 0; i < d3d9::kBlockPixels; ++i) {
+            const Color want = ReferenceSample(view, us[i], vs[i], true);
+            const std::string where = target + " " + std::to_string(t.width) + "x" + std::to_string(t.height) +
+                                      " format " + std::to_string(t.format) + " mode " + std::to_string(mode) +
+                                      " " + line.name + ", lane " + std::to_string(i);
+            ASSERT_EQ(Bits(block.r[i]), Bits(want.r)) << where;
+            ASSERT_EQ(Bits(block.g[i]), Bits(want.g)) << where;
+            ASSERT_EQ(Bits(block.b[i]), Bits(want.b)) << where;
+            ASSERT_EQ(Bits(block.a[i]), Bits(want.a)) << where;
+            ASSERT_EQ(Bits(reds[i]), Bits(want.r)) << where << " red alone";
+          }
+        }
+        d3d9::UseWideTarget("");
+      }
+    }
+  }
+}
+
 }  // namespace
