@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "objects/texel_runs.h"
+
 namespace {
 // 256 x 256 texels take a few tens of microseconds to go through; the shapes that gain are smaller.
 constexpr uint64_t kLargest = 256 * 256;
@@ -18,6 +20,7 @@ BlankTexels BlankTexels::Of(IDirect3DBaseTexture9* texture, Channel channel) {
   if (!holds || desc.Width < 3 || desc.Height < 3 || uint64_t{desc.Width} * desc.Height > kLargest) return blank;
   D3DLOCKED_RECT locked{};
   if (FAILED(flat->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) return blank;
+  blank.channel_ = channel;
   blank.width_ = static_cast<int>(desc.Width);
   blank.height_ = static_cast<int>(desc.Height);
   const size_t stride = desc.Width + 1;
@@ -36,24 +39,31 @@ BlankTexels BlankTexels::Of(IDirect3DBaseTexture9* texture, Channel channel) {
   return blank;
 }
 
-bool BlankTexels::Blank(float uLow, float uHigh, float vLow, float vHigh) const {
-  if (above_.empty()) return false;
-  const float w = static_cast<float>(width_);
-  const float h = static_cast<float>(height_);
-  // The lookups scale u and v by the size as these do, and the scaling keeps their order: every
-  // lookup's scaled coordinate lies between these. A bilinear lookup reads the texel below its
-  // scaled coordinate less a half and the next; a point lookup the one below: all within one
-  // texel of the floor of the scaled coordinate.
-  const float xLow = uLow * w;
-  const float xHigh = uHigh * w;
-  const float yLow = vLow * h;
-  const float yHigh = vHigh * h;
-  if (!(xLow >= 1.0f && xLow <= xHigh && xHigh < w - 1.0f && yLow >= 1.0f && yLow <= yHigh && yHigh < h - 1.0f))
+bool BlankTexels::Blank(float uLow, float uHigh, float vLow, float vHigh, const d3d9::TextureView& stage) const {
+  if (above_.empty() || stage.width != width_ || stage.height != height_) return false;
+  texel_runs::Reach across;
+  texel_runs::Reach down;
+  if (!texel_runs::Footprint(uLow, uHigh, width_, stage.addressU, across) ||
+      !texel_runs::Footprint(vLow, vHigh, height_, stage.addressV, down))
     return false;
-  const size_t x0 = static_cast<size_t>(std::floor(xLow)) - 1;
-  const size_t x1 = static_cast<size_t>(std::floor(xHigh)) + 2;  // one past the last
-  const size_t y0 = static_cast<size_t>(std::floor(yLow)) - 1;
-  const size_t y1 = static_cast<size_t>(std::floor(yHigh)) + 2;
+  if (across.border || down.border) {
+    // A +0 border weighs +0 into a bilinear sum; a -0 would turn a sum of zeros negative.
+    const float border = channel_ == Channel::kRed ? stage.border.r : stage.border.a;
+    if (!(border == 0.f && !std::signbit(border))) return false;
+  }
+  for (int i = 0; i < across.runs; ++i)
+    for (int j = 0; j < down.runs; ++j)
+      if (!Zero(across.first[i], across.last[i], down.first[j], down.last[j])) return false;
+  return true;
+}
+
+bool BlankTexels::Zero(int x0, int x1, int y0, int y1) const {
   const size_t stride = static_cast<size_t>(width_) + 1;
-  return above_[y1 * stride + x1] - above_[y0 * stride + x1] - above_[y1 * stride + x0] + above_[y0 * stride + x0] == 0;
+  const size_t left = static_cast<size_t>(x0);
+  const size_t right = static_cast<size_t>(x1) + 1;
+  const size_t top = static_cast<size_t>(y0);
+  const size_t bottom = static_cast<size_t>(y1) + 1;
+  return above_[bottom * stride + right] - above_[top * stride + right] - above_[bottom * stride + left] +
+             above_[top * stride + left] ==
+         0;
 }

@@ -6,6 +6,8 @@
 
 #include <d3d9.h>
 
+#include "platform/d3d9/texture_view.h"
+
 class BlankTexels {
  public:
   enum class Channel { kRed, kAlpha };
@@ -14,13 +16,17 @@ class BlankTexels {
   // too large to go through for every pass knows nothing blank.
   static BlankTexels Of(IDirect3DBaseTexture9* texture, Channel channel);
 
-  // True when every texel that a point or bilinear lookup at any u in uLow .. uHigh and v in
-  // vLow .. vHigh reads has the channel 0. Only lookups that stay a texel away from the texture's
-  // edges count as blank: there neither the address modes nor the filter change which texels are
-  // read, so the answer holds whatever the stage's sampler states. Not-a-number is never blank.
-  bool Blank(float uLow, float uHigh, float vLow, float vHigh) const;
+  // True when every texel that a point or bilinear lookup through `stage` at any u in uLow ..
+  // uHigh and v in vLow .. vHigh reads, the border colour included, has the channel +0. The
+  // stage's address modes decide which texels a reach across the edges reads; a stage that does
+  // not show this texture's size, or not-a-number, is never blank.
+  bool Blank(float uLow, float uHigh, float vLow, float vHigh, const d3d9::TextureView& stage) const;
 
  private:
+  // True when no texel of columns x0 .. x1 and rows y0 .. y1 (all included) has the channel above 0.
+  bool Zero(int x0, int x1, int y0, int y1) const;
+
+  Channel channel_ = Channel::kRed;
   int width_ = 0;
   int height_ = 0;
   // How many texels with the channel above 0 lie above and left of each corner: (width + 1) x

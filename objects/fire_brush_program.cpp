@@ -1,11 +1,11 @@
 #include "objects/fire_brush_program.h"
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 
 #include "objects/blank_texels.h"
 #include "objects/effect_program_values.h"
+#include "objects/red_extremes.h"
 
 // The block is compiled once per instruction set below (its loops then run on the widest
 // registers the machine has); what it reads is declared once, here.
@@ -34,25 +34,46 @@ struct FireParameters {
   bool masked;
   // Where the shape is 0 all around a block, its flames are nowhere: null when that cannot be told.
   std::shared_ptr<const BlankTexels> blankShape;
+  // The reds the noise lookups of a block can read, which bound how far they move the shape
+  // lookups: null where only 0..1 is known.
+  std::shared_ptr<const RedExtremes> noiseReds;
 };
 
-// True when the shape lookups of every covered lane of the block read a red of 0, wherever the
-// noise moves them.
-inline bool ShapeBlank(const BlankTexels& shape, const d3d9::PixelBlock& in) {
-  if (in.count <= 0) return false;
-  const float* u = in.u[0];
-  const float* v = in.v[0];
-  float uLow = u[0], uHigh = u[0], vLow = v[0], vHigh = v[0];
-  bool finite = true;
-  for (int i = 0; i < in.count; ++i) {
-    finite &= std::isfinite(u[i]) & std::isfinite(v[i]);
-    uLow = std::min(uLow, u[i]);
-    uHigh = std::max(uHigh, u[i]);
-    vLow = std::min(vLow, v[i]);
-    vHigh = std::max(vHigh, v[i]);
-  }
+// The lowest and highest coordinates of a block's covered lanes.
+struct Bounds {
+  float uLow, uHigh, vLow, vHigh;
+};
+
+// True when the shape lookups of every covered lane of the block, whose coordinates lie within
+// `b`, read a red of +0 wherever the noise moves them, through the shape stage's address modes and
+// border colour.
+inline bool ShapeBlank(const FireParameters& p, const Bounds& b, const d3d9::TextureSampler& sampler) {
+  const auto [uLow, uHigh, vLow, vHigh] = b;
   // Rounding keeps order, so u + a move of at most kReach lies between these.
-  return finite && shape.Blank(uLow - kReach, uHigh + kReach, vLow - kReach, vHigh + kReach);
+  const BlankTexels& shape = *p.blankShape;
+  const d3d9::TextureView& shapeStage = *sampler.View(kPatternStage);
+  if (shape.Blank(uLow - kReach, uHigh + kReach, vLow - kReach, vHigh + kReach, shapeStage)) return true;
+  // Nearer the flames, the reds the noise lookups can read may bound the move more tightly. Where
+  // the unmoved lookups already read red the moved ones mostly do too: the noise is not gone into.
+  if (!p.noiseReds || !shape.Blank(uLow, uHigh, vLow, vHigh, shapeStage)) return false;
+  // The lookups' coordinates, the mean n and the move are reckoned below as the block reckons
+  // them, and rounding keeps order: every lane's move lies between these, and so does its lookup.
+  const d3d9::TextureView& noise = *sampler.View(kNoiseStage);
+  float nLow = 0.0f;
+  float nHigh = 0.0f;
+  float scale = 1.0f;
+  for (float shift : p.shift) {
+    float low = 0.0f;
+    float high = 0.0f;
+    if (!p.noiseReds->Reds(uLow * scale, uHigh * scale, vLow * scale + shift, vHigh * scale + shift, noise, low, high))
+      return false;
+    nLow += low;
+    nHigh += high;
+    scale *= 2.0f;
+  }
+  const float moveLow = (nLow / 3.0f - 0.5f) * kWobble;
+  const float moveHigh = (nHigh / 3.0f - 0.5f) * kWobble;
+  return shape.Blank(uLow + moveLow, uHigh + moveHigh, vLow + moveLow, vHigh + moveHigh, shapeStage);
 }
 
 }  // namespace fire_program
@@ -67,11 +88,38 @@ HWY_BEFORE_NAMESPACE();
 namespace fire_program {
 namespace HWY_NAMESPACE {
 
+namespace hn = hwy::HWY_NAMESPACE;
+
+// The bounds of the coordinates of the block's covered lanes; false where one is not finite.
+HWY_INLINE bool CoveredBounds(const d3d9::PixelBlock& in, Bounds& b) {
+  const hn::ScalableTag<float> d;
+  const size_t lanes = hn::Lanes(d);
+  const size_t count = static_cast<size_t>(in.count);
+  const auto u0 = hn::Set(d, in.u[0][0]);
+  const auto v0 = hn::Set(d, in.v[0][0]);
+  auto uLow = u0, uHigh = u0, vLow = v0, vHigh = v0;
+  for (size_t i = 0; i < count; i += lanes) {
+    // The lanes past the covered ones count as the first, which is covered.
+    const auto covered = hn::FirstN(d, count - i);
+    const auto u = hn::IfThenElse(covered, hn::LoadU(d, in.u[0] + i), u0);
+    const auto v = hn::IfThenElse(covered, hn::LoadU(d, in.v[0] + i), v0);
+    if (!hn::AllTrue(d, hn::And(hn::IsFinite(u), hn::IsFinite(v)))) return false;
+    uLow = hn::Min(uLow, u);
+    uHigh = hn::Max(uHigh, u);
+    vLow = hn::Min(vLow, v);
+    vHigh = hn::Max(vHigh, v);
+  }
+  b = {hn::GetLane(hn::MinOfLanes(d, uLow)), hn::GetLane(hn::MaxOfLanes(d, uHigh)),
+       hn::GetLane(hn::MinOfLanes(d, vLow)), hn::GetLane(hn::MaxOfLanes(d, vHigh))};
+  return true;
+}
+
 void FlameBlock(const FireParameters& p, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
                 d3d9::ColorBlock& out) {
   float red[kLanes];
   float s[kLanes];
-  if (p.blankShape && ShapeBlank(*p.blankShape, in)) {
+  Bounds bounds;
+  if (p.blankShape && in.count > 0 && CoveredBounds(in, bounds) && ShapeBlank(p, bounds, sampler)) {
     // The shape reads +0 in every lane, so the strength is +0 whatever the noise: the three noise
     // lookups and the shape lookup are left out.
     for (int i = 0; i < kLanes; ++i) s[i] = 0.0f;
@@ -163,9 +211,11 @@ d3d9::PixelProgram FireFlameProgram(const std::vector<d3dx9::EffectValue>& value
   p.masked = HasTexture(values, "Mask");
   // A shape red of +0 gives a strength of +0 only where the factor it is multiplied by is above 0:
   // n + 0.5 + Density, with n in 0..1.
-  if (p.density > -0.5f && NoiseWithinZeroToOne(values))
+  if (p.density > -0.5f && NoiseWithinZeroToOne(values)) {
     p.blankShape = std::make_shared<const BlankTexels>(
         BlankTexels::Of(BoundTexture(values, "Pattern"), BlankTexels::Channel::kRed));
+    p.noiseReds = std::make_shared<const RedExtremes>(RedExtremes::Of(BoundTexture(values, "Noise")));
+  }
   return [p](const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler, d3d9::ColorBlock& out) {
     HWY_DYNAMIC_DISPATCH(fire_program::FlameBlock)(p, in, sampler, out);
   };

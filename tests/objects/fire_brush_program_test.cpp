@@ -12,12 +12,14 @@
 
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/pixel_program.h"
+#include "platform/d3d9/raster_wide.h"
 #include "tests/document/doc_res_manager_fixture.h"
 
 namespace {
 
 constexpr int kLanes = d3d9::kBlockPixels;
-constexpr int kShape = 32;
+// Texels small beside the noise's move, so that a bound a little too tight shows.
+constexpr int kShape = 128;
 constexpr int kNoise = 16;
 // Blocks along a row, and rows: from outside the shape on one side to outside it on the other.
 constexpr int kBlocks = 13;
@@ -30,12 +32,16 @@ uint32_t Hash(uint32_t x, uint32_t salt) {
   return h ^ (h >> 13);
 }
 
+// Noise of reds anywhere in 0..1, of signed offsets, or of reds that change gently about the middle.
+enum class Noise { kRandom, kSigned, kGentle };
+
 struct FireCase {
   const char* what;
   float density;
   DWORD shapeAddress;
-  float borderRed;
-  bool signedNoise;
+  float borderRed;  // of both the shape's and the noise's stage
+  Noise noise;
+  DWORD noiseAddress;
   bool masked;
 };
 
@@ -43,15 +49,19 @@ class FireBrushProgramTest : public doc_res_test::DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    // The shape: red only in a blob in the middle, texels 12 .. 19 both ways; the other channels
+    // The shape: red only in a blob in the middle, texels 48 .. 79 both ways; the other channels
     // everywhere, so that only the red decides.
     shape_ = Filled(D3DFMT_A8R8G8B8, kShape, [](int x, int y) {
-      const bool blob = x >= 12 && x < 20 && y >= 12 && y < 20;
-      return (Hash(static_cast<uint32_t>(y * kShape + x), 1) & 0xff00ffffu) | (blob ? 0x00400000u + (x << 18) : 0u);
+      const bool blob = x >= 48 && x < 80 && y >= 48 && y < 80;
+      return (Hash(static_cast<uint32_t>(y * kShape + x), 1) & 0xff00ffffu) | (blob ? 0x00400000u + (x % 32 << 18) : 0u);
     });
     noise_ = Filled(D3DFMT_A8R8G8B8, kNoise, [](int x, int y) { return Hash(static_cast<uint32_t>(y * kNoise + x), 2); });
     // Offsets down to -1 move the shape lookups further than unsigned noise can.
     signedNoise_ = Filled(D3DFMT_V16U16, kNoise, [](int x, int y) { return Hash(static_cast<uint32_t>(y * kNoise + x), 3); });
+    // Reds 100 .. 145: the noise moves the shape lookups a quarter as far as it can at most.
+    gentleNoise_ = Filled(D3DFMT_A8R8G8B8, kNoise, [](int x, int y) {
+      return (Hash(static_cast<uint32_t>(y * kNoise + x), 5) & 0xff00ffffu) | static_cast<uint32_t>(100 + (x + y) % 16 * 3) << 16;
+    });
     mask_ = Filled(D3DFMT_A8R8G8B8, kNoise, [](int x, int y) { return Hash(static_cast<uint32_t>(y * kNoise + x), 4); });
   }
 
@@ -108,14 +118,16 @@ class FireBrushProgramTest : public doc_res_test::DeviceTest {
     floats("ColorK2", {0.2f, 0.7f, 0.3f});
     floats("Density", {c.density});
     floats("Brightness", {0.2f});
-    IDirect3DTexture9* noise = c.signedNoise ? signedNoise_.Get() : noise_.Get();
+    IDirect3DTexture9* noise =
+        c.noise == Noise::kSigned ? signedNoise_.Get() : (c.noise == Noise::kGentle ? gentleNoise_.Get() : noise_.Get());
     texture("Pattern", shapeKnown ? shape_.Get() : nullptr);
     texture("Noise", noise);
     if (c.masked) texture("Mask", mask_.Get());
     d3d9::TextureView views[d3d9::kStageCount];
     views[0] = View(shape_.Get(), c.shapeAddress);
     views[0].border = d3d9::Color{c.borderRed, 0.0f, 0.0f, 0.0f};
-    views[1] = View(noise, D3DTADDRESS_WRAP);
+    views[1] = View(noise, c.noiseAddress);
+    views[1].border = views[0].border;
     if (c.masked) views[2] = View(mask_.Get(), D3DTADDRESS_CLAMP);
     const d3d9::PixelProgram program = FireFlameProgram(values);
     const d3d9::TextureSampler sampler(views);
@@ -144,30 +156,52 @@ class FireBrushProgramTest : public doc_res_test::DeviceTest {
   ComHolder<IDirect3DTexture9> shape_;
   ComHolder<IDirect3DTexture9> noise_;
   ComHolder<IDirect3DTexture9> signedNoise_;
+  ComHolder<IDirect3DTexture9> gentleNoise_;
   ComHolder<IDirect3DTexture9> mask_;
 };
 
 TEST_F(FireBrushProgramTest, BlankShapeLeavesTheFlamesAsEveryLookupDrawsThem) {
   const FireCase cases[] = {
-      {"clamped shape", 0.3f, D3DTADDRESS_CLAMP, 0.0f, false, false},
-      {"repeated shape under a mask", 0.0f, D3DTADDRESS_WRAP, 0.0f, false, true},
-      {"red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f, false, false},
-      {"density low enough to turn the strength's sign", -0.9f, D3DTADDRESS_CLAMP, 0.0f, false, false},
-      {"signed noise moving the shape further", 0.3f, D3DTADDRESS_CLAMP, 0.0f, true, false},
+      {"clamped shape", 0.3f, D3DTADDRESS_CLAMP, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"repeated shape under a mask", 0.0f, D3DTADDRESS_WRAP, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, true},
+      {"repeated shape", 0.3f, D3DTADDRESS_WRAP, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"mirrored shape", 0.3f, D3DTADDRESS_MIRROR, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"mirrored shape under a mask", 0.0f, D3DTADDRESS_MIRROR, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, true},
+      {"border of no red around the shape", 0.3f, D3DTADDRESS_BORDER, 0.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f, Noise::kRandom, D3DTADDRESS_WRAP, false},
+      {"faintly red border around the shape", 0.3f, D3DTADDRESS_BORDER, 1.0f / 255.0f, Noise::kRandom,
+       D3DTADDRESS_WRAP, false},
+      {"density low enough to turn the strength's sign", -0.9f, D3DTADDRESS_CLAMP, 0.0f, Noise::kRandom,
+       D3DTADDRESS_WRAP, false},
+      {"signed noise moving the shape further", 0.3f, D3DTADDRESS_CLAMP, 0.0f, Noise::kSigned, D3DTADDRESS_WRAP,
+       false},
+      {"gentle noise, clamped shape", 0.3f, D3DTADDRESS_CLAMP, 0.0f, Noise::kGentle, D3DTADDRESS_WRAP, false},
+      {"gentle noise, mirrored shape", 0.3f, D3DTADDRESS_MIRROR, 0.0f, Noise::kGentle, D3DTADDRESS_MIRROR, false},
+      {"gentle noise, clamped, under a mask", 0.0f, D3DTADDRESS_CLAMP, 0.0f, Noise::kGentle, D3DTADDRESS_CLAMP, true},
+      {"gentle noise in a border of no red", 0.3f, D3DTADDRESS_BORDER, 0.0f, Noise::kGentle, D3DTADDRESS_BORDER,
+       false},
+      {"gentle noise in a red border", 0.3f, D3DTADDRESS_CLAMP, 1.0f, Noise::kGentle, D3DTADDRESS_BORDER, false},
+      {"gentle noise in a red border, shape in a red border", 0.3f, D3DTADDRESS_BORDER, 1.0f, Noise::kGentle,
+       D3DTADDRESS_BORDER, false},
   };
   for (const FireCase& c : cases) {
     SCOPED_TRACE(c.what);
     const std::vector<float> every = Run(c, false);
-    const std::vector<float> skipping = Run(c, true);
-    ASSERT_EQ(every.size(), skipping.size());
     // The rows run from blank shape through the flames: both show.
     int flames = 0, none = 0;
     for (size_t i = 3; i < every.size(); i += 4) (every[i] != 0.0f ? flames : none)++;
     EXPECT_GT(flames, 0);
     EXPECT_GT(none, 0);
-    for (size_t i = 0; i < every.size(); ++i)
-      ASSERT_EQ(std::bit_cast<uint32_t>(skipping[i]), std::bit_cast<uint32_t>(every[i]))
-          << "pixel " << i / 4 << ", channel " << i % 4;
+    // Each instruction set tells blank blocks and draws the others alike.
+    for (const std::string& target : d3d9::WideTargets()) {
+      d3d9::UseWideTarget(target);
+      const std::vector<float> skipping = Run(c, true);
+      d3d9::UseWideTarget("");
+      ASSERT_EQ(every.size(), skipping.size());
+      for (size_t i = 0; i < every.size(); ++i)
+        ASSERT_EQ(std::bit_cast<uint32_t>(skipping[i]), std::bit_cast<uint32_t>(every[i]))
+            << "on " << target << ": pixel " << i / 4 << ", channel " << i % 4;
+    }
   }
 }
 
