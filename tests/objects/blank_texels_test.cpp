@@ -8,6 +8,7 @@
 
 #include "platform/d3d9/texture_view.h"
 #include "tests/document/doc_res_manager_fixture.h"
+#include "tests/objects/stage_view.h"
 
 namespace {
 
@@ -46,21 +47,7 @@ class BlankTexelsTest : public doc_res_test::DeviceTest {
   // `texture` as a stage reads it with these address modes and border colour.
   static d3d9::TextureView Stage(IDirect3DTexture9* texture, DWORD addressU, DWORD addressV,
                                  d3d9::Color border = {}) {
-    D3DSURFACE_DESC desc{};
-    texture->GetLevelDesc(0, &desc);
-    D3DLOCKED_RECT locked{};
-    texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
-    texture->UnlockRect(0);
-    d3d9::TextureView view;
-    view.bits = static_cast<const uint8_t*>(locked.pBits);
-    view.width = static_cast<int>(desc.Width);
-    view.height = static_cast<int>(desc.Height);
-    view.pitch = static_cast<size_t>(locked.Pitch);
-    view.format = desc.Format;
-    view.addressU = addressU;
-    view.addressV = addressV;
-    view.border = border;
-    return view;
+    return StageView(texture, addressU, addressV, border);
   }
 
   // Point and bilinear lookups across the whole rectangle, on a grid finer than the texels and at

@@ -14,6 +14,7 @@
 #include "platform/d3d9/pixel_program.h"
 #include "platform/d3d9/raster_wide.h"
 #include "tests/document/doc_res_manager_fixture.h"
+#include "tests/objects/stage_view.h"
 
 namespace {
 
@@ -81,18 +82,7 @@ class FireBrushProgramTest : public doc_res_test::DeviceTest {
   }
 
   static d3d9::TextureView View(IDirect3DTexture9* texture, DWORD address) {
-    D3DSURFACE_DESC desc{};
-    texture->GetLevelDesc(0, &desc);
-    D3DLOCKED_RECT locked{};
-    texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
-    texture->UnlockRect(0);
-    d3d9::TextureView view;
-    view.bits = static_cast<const uint8_t*>(locked.pBits);
-    view.width = static_cast<int>(desc.Width);
-    view.height = static_cast<int>(desc.Height);
-    view.pitch = static_cast<size_t>(locked.Pitch);
-    view.format = desc.Format;
-    view.addressU = view.addressV = address;
+    d3d9::TextureView view = StageView(texture, address, address);
     view.magFilter = view.minFilter = D3DTEXF_LINEAR;
     return view;
   }
