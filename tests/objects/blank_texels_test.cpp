@@ -8,7 +8,7 @@
 
 #include "platform/d3d9/texture_view.h"
 #include "tests/document/doc_res_manager_fixture.h"
-#include "tests/objects/stage_view.h"
+#include "tests/objects/stage_textures.h"
 
 namespace {
 

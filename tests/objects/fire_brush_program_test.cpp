@@ -6,7 +6,6 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,7 @@
 #include "platform/d3d9/pixel_program.h"
 #include "platform/d3d9/raster_wide.h"
 #include "tests/document/doc_res_manager_fixture.h"
-#include "tests/objects/stage_view.h"
+#include "tests/objects/stage_textures.h"
 
 namespace {
 
@@ -68,17 +67,7 @@ class FireBrushProgramTest : public doc_res_test::DeviceTest {
 
   template <class Texel>
   ComHolder<IDirect3DTexture9> Filled(D3DFORMAT format, int side, Texel texel) {
-    ComHolder<IDirect3DTexture9> texture;
-    EXPECT_EQ(device_->CreateTexture(side, side, 1, 0, format, D3DPOOL_MANAGED, texture.Out(), nullptr), S_OK);
-    D3DLOCKED_RECT locked{};
-    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), S_OK);
-    for (int y = 0; y < side; ++y)
-      for (int x = 0; x < side; ++x) {
-        const uint32_t value = texel(x, y);
-        std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4, &value, 4);
-      }
-    texture->UnlockRect(0);
-    return texture;
+    return FilledTexture(device_.Get(), format, side, texel);
   }
 
   static d3d9::TextureView View(IDirect3DTexture9* texture, DWORD address) {

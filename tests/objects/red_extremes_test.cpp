@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 
 #include "platform/d3d9/texture_view.h"
 #include "tests/document/doc_res_manager_fixture.h"
-#include "tests/objects/stage_view.h"
+#include "tests/objects/stage_textures.h"
 
 namespace {
 
@@ -20,17 +19,8 @@ class RedExtremesTest : public doc_res_test::DeviceTest {
  protected:
   // A side x side texture of `format` whose reds are RedAt and other channels full.
   ComHolder<IDirect3DTexture9> Texture(D3DFORMAT format, int side = kSide) {
-    ComHolder<IDirect3DTexture9> texture;
-    EXPECT_EQ(device_->CreateTexture(side, side, 1, 0, format, D3DPOOL_MANAGED, texture.Out(), nullptr), S_OK);
-    D3DLOCKED_RECT locked{};
-    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), S_OK);
-    for (int y = 0; y < side; ++y)
-      for (int x = 0; x < side; ++x) {
-        const uint32_t texel = 0xff00ffffu | static_cast<uint32_t>(RedAt(x, y) & 0xff) << 16;
-        std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4, &texel, 4);
-      }
-    texture->UnlockRect(0);
-    return texture;
+    return FilledTexture(device_.Get(), format, side,
+                         [](int x, int y) { return 0xff00ffffu | static_cast<uint32_t>(RedAt(x, y) & 0xff) << 16; });
   }
 
   // `texture` as a stage reads it with these address modes and border red.
