@@ -84,35 +84,59 @@ std::u16string CommandLineFromArguments(int argc, const char* const* argv) {
 
 LinuxStart StartFromArguments(int argc, const char* const* argv, const char* xscreensaverWindow) {
   LinuxStart start;
+  const auto is = [](const char* argument, const char* a, const char* b) {
+    return std::strcmp(argument, a) == 0 || std::strcmp(argument, b) == 0;
+  };
+  // A request for help or the version, or a long option the program does not know, is answered
+  // before anything starts: the first of them, in the order given, decides.
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (is(argument, "--window-id", "-window-id")) {
+      ++i;  // its value is no option, whatever it looks like
+    } else if (is(argument, "--help", "-h") || std::strcmp(argument, "-?") == 0) {
+      start.action = LinuxStart::Action::Usage;
+      return start;
+    } else if (std::strcmp(argument, "--version") == 0) {
+      start.action = LinuxStart::Action::Version;
+      return start;
+    } else if (std::strncmp(argument, "--", 2) == 0 && std::strcmp(argument, "--root") != 0) {
+      start.action = LinuxStart::Action::Refuse;
+      start.problem = std::string("unknown option \"") + argument + "\"";
+      return start;
+    }
+  }
+
   const char* program = argc > 0 ? argv[0] : "copperleaf";
   // Only the program name is kept from the Linux arguments: the manager's form decides the mode.
   const std::u16string name = CommandLineFromArguments(1, &program);
+  // A manager's settings run the preview as "--root --window-id N": the window id wins wherever it
+  // stands, so that the preview pane never gets the full-screen saver and its music.
   for (int i = 1; i < argc; ++i) {
     const char* argument = argv[i];
-    if (std::strcmp(argument, "--root") == 0 || std::strcmp(argument, "-root") == 0) {
-      start.commandLine = name + u" /s";
-      if (xscreensaverWindow == nullptr || *xscreensaverWindow == '\0') return start;
-      start.windowGiven = true;
-      if (const auto id = WindowIdFromText(xscreensaverWindow)) {
-        start.givenWindow = *id;
-      } else {
-        start.problem = std::string("$XSCREENSAVER_WINDOW is not a window id: \"") + xscreensaverWindow + "\"";
-      }
-      return start;
+    if (!is(argument, "--window-id", "-window-id")) continue;
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    const auto id = value != nullptr ? WindowIdFromText(value) : std::nullopt;
+    if (id) {
+      start.commandLine = name + u" /p " + machine::WideFromUtf8(std::to_string(*id));
+    } else {
+      // Without a number the preview has no parent window, and says so.
+      start.commandLine = name + u" /p";
+      start.problem = value != nullptr ? std::string(argument) + " needs a window id, not \"" + value + "\""
+                                       : std::string(argument) + " needs a window id";
     }
-    if (std::strcmp(argument, "--window-id") == 0 || std::strcmp(argument, "-window-id") == 0) {
-      const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-      const auto id = value != nullptr ? WindowIdFromText(value) : std::nullopt;
-      if (id) {
-        start.commandLine = name + u" /p " + machine::WideFromUtf8(std::to_string(*id));
-      } else {
-        // Without a number the preview has no parent window, and says so.
-        start.commandLine = name + u" /p";
-        start.problem = value != nullptr ? std::string(argument) + " needs a window id, not \"" + value + "\""
-                                         : std::string(argument) + " needs a window id";
-      }
-      return start;
+    return start;
+  }
+  for (int i = 1; i < argc; ++i) {
+    if (!is(argv[i], "--root", "-root")) continue;
+    start.commandLine = name + u" /s";
+    if (xscreensaverWindow == nullptr || *xscreensaverWindow == '\0') return start;
+    start.windowGiven = true;
+    if (const auto id = WindowIdFromText(xscreensaverWindow)) {
+      start.givenWindow = *id;
+    } else {
+      start.problem = std::string("$XSCREENSAVER_WINDOW is not a window id: \"") + xscreensaverWindow + "\"";
     }
+    return start;
   }
   start.commandLine = CommandLineFromArguments(argc, argv);
   return start;

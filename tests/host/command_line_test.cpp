@@ -88,7 +88,56 @@ INSTANTIATE_TEST_SUITE_P(
                       // An id that cannot be read leaves the preview without a parent, which fails its
                       // start with the preview's own message.
                       LinuxCase{"WindowIdBad", {"--window-id", "0x"}, nullptr, ScreensaverMode::Preview, 0},
-                      LinuxCase{"WindowIdMissing", {"--window-id"}, nullptr, ScreensaverMode::Preview, 0}),
+                      LinuxCase{"WindowIdMissing", {"--window-id"}, nullptr, ScreensaverMode::Preview, 0},
+                      // A manager's settings start the preview after "--root", with the preview's
+                      // window in $XSCREENSAVER_WINDOW too.
+                      LinuxCase{"RootThenWindowId", {"--root", "--window-id", "0x2a"}, "0x2a", ScreensaverMode::Preview,
+                                42},
+                      LinuxCase{"WindowIdThenRoot", {"-window-id", "77", "-root"}, "0x4d", ScreensaverMode::Preview, 77},
+                      // The Windows letters keep their meaning.
+                      LinuxCase{"WindowsConfigure", {"/c:12"}, nullptr, ScreensaverMode::Configure, 12},
+                      LinuxCase{"WindowsOtherLetter", {"-x"}, nullptr, ScreensaverMode::FullScreen, 0}),
     [](const ::testing::TestParamInfo<LinuxCase>& info) { return std::string(info.param.name); });
+
+// Help, the version and unknown long options are answered before anything runs; the first of them
+// decides, and a window id is never read as one.
+struct LinuxActionCase {
+  const char* name;
+  std::vector<const char*> arguments;
+  win32::LinuxStart::Action action;
+  const char* problem;
+};
+
+void PrintTo(const LinuxActionCase& c, std::ostream* os) { *os << c.name; }
+
+class LinuxActionTest : public ::testing::TestWithParam<LinuxActionCase> {};
+
+TEST_P(LinuxActionTest, DecidesTheAction) {
+  const LinuxActionCase& c = GetParam();
+  std::vector<const char*> argv{"copperleaf"};
+  argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+  const win32::LinuxStart start = win32::StartFromArguments(static_cast<int>(argv.size()), argv.data(), "0x2a");
+  EXPECT_EQ(start.action, c.action);
+  EXPECT_EQ(start.problem, c.problem);
+}
+
+using Action = win32::LinuxStart::Action;
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, LinuxActionTest,
+    ::testing::Values(LinuxActionCase{"Help", {"--help"}, Action::Usage, ""},
+                      LinuxActionCase{"ShortHelp", {"-h"}, Action::Usage, ""},
+                      LinuxActionCase{"QuestionMark", {"-?"}, Action::Usage, ""},
+                      LinuxActionCase{"HelpAfterRoot", {"--root", "--help"}, Action::Usage, ""},
+                      LinuxActionCase{"Version", {"--version"}, Action::Version, ""},
+                      LinuxActionCase{"Unknown", {"--fps"}, Action::Refuse, "unknown option \"--fps\""},
+                      LinuxActionCase{"UnknownWithValue", {"--window-id=5"}, Action::Refuse,
+                                      "unknown option \"--window-id=5\""},
+                      LinuxActionCase{"FirstDecides", {"--bogus", "--help"}, Action::Refuse,
+                                      "unknown option \"--bogus\""},
+                      LinuxActionCase{"WindowIdValueIsNoOption", {"--window-id", "--help"}, Action::Run,
+                                      "--window-id needs a window id, not \"--help\""},
+                      LinuxActionCase{"RootRuns", {"--root"}, Action::Run, ""},
+                      LinuxActionCase{"WindowsFormRuns", {"/s"}, Action::Run, ""}),
+    [](const ::testing::TestParamInfo<LinuxActionCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
