@@ -235,12 +235,18 @@ HRESULT CD3DScreensaver::CreateSaverWindows() {
 }
 
 HRESULT CD3DScreensaver::Run() {
+  // A run that could not start, or that ended in the error mode, says so to its caller: the process
+  // then ends with a failure that a screen-saver manager or a shell can see.
+  const auto failure = [this] { return FAILED(m_errorCode) ? m_errorCode : E_FAIL; };
+  HRESULT result = S_OK;
   switch (m_mode) {
     case ScreensaverMode::Configure:
-      if (m_errorMode)
+      if (m_errorMode) {
         ShowErrorMessage(m_errorCode);
-      else
+        result = failure();
+      } else {
         RunSettingsDialog();
+      }
       break;
     case ScreensaverMode::Preview:
     case ScreensaverMode::FullScreen:
@@ -248,9 +254,11 @@ HRESULT CD3DScreensaver::Run() {
       if (!m_mainWindow) {
         // Nothing could show the error box or end the run: say it once and stop.
         ShowErrorMessage(m_errorMode ? m_errorCode : E_FAIL);
+        result = failure();
       } else {
         HRESULT hr = MainLoop();
         if (FAILED(hr)) ShowErrorMessage(hr);
+        result = FAILED(hr) ? hr : m_errorMode ? failure() : S_OK;
       }
       break;
     case ScreensaverMode::ChangePassword:
@@ -269,7 +277,7 @@ HRESULT CD3DScreensaver::Run() {
     m_direct3D->Release();
     m_direct3D = nullptr;
   }
-  return S_OK;
+  return result;
 }
 
 void CD3DScreensaver::RunPasswordChange() {

@@ -10,7 +10,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HRESULT hr = screensaver.Create(instance);
   if (FAILED(hr)) {
     screensaver.ShowErrorMessage(hr);
-    return 0;
+    return 1;
   }
-  return (int)screensaver.Run();
+  // 0 for a run that ended as asked, 1 for one that failed.
+  return FAILED(screensaver.Run()) ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 #include "platform/machine/text.h"
 #include "platform/win32/dialog_hook.h"
 #include "platform/win32/dialog_look.h"
+#include "platform/win32/dialog_unseen.h"
 #include "platform/win32/dialog_record.h"
 #include "platform/win32/dialog_template.h"
 #include "platform/win32/gdi_paint.h"
@@ -25,6 +26,7 @@ constexpr int kDefaultBaseY = 13;
 constexpr int kIdleWait = 10;
 
 std::atomic<HWND> g_focus{nullptr};
+std::atomic<bool> g_closedUnseen{false};
 
 struct Hook {
   std::mutex mutex;
@@ -143,6 +145,8 @@ bool HasNativeWindow(HWND dialog) {
 
 }  // namespace
 
+bool DialogClosedUnseen() { return g_closedUnseen; }
+
 void SetDialogHook(std::function<void(HWND, WORD)> hook) {
   std::lock_guard lock(GetHook().mutex);
   GetHook().run = std::move(hook);
@@ -237,6 +241,10 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND pa
   const bool user = !hook && HasNativeWindow(dialog);
   if (!RunQueue(dialog, &result, user)) {
     // No one is there to click: the dialog is closed as by its close box.
+    if (!hook && !HasNativeWindow(dialog)) {
+      std::fprintf(stderr, "copperleaf: a dialog needs a display, and there is none; it is closed unseen\n");
+      g_closedUnseen = true;
+    }
     SendMessageW(dialog, WM_CLOSE, 0, 0);
     if (!RunQueue(dialog, &result, false)) {
       std::fprintf(stderr, "DialogBoxParamW: the dialog did not end when closed\n");

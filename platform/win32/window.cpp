@@ -142,7 +142,17 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     if (windowClass == nullptr) return nullptr;
     auto window = std::make_unique<Window>();
     if (style & WS_CHILD) {
-      if (parent == nullptr || win32::detail::Resolve(state, parent) == nullptr) return nullptr;
+      if (parent == nullptr) return nullptr;
+      if (win32::detail::Resolve(state, parent) == nullptr) {
+        // A preview inside a window that is not there: the user learns which one, and why.
+        const auto id = reinterpret_cast<uintptr_t>(parent);
+        if (!win32::x11::Available()) {
+          std::fprintf(stderr, "copperleaf: there is no display to find window 0x%lx on\n", static_cast<unsigned long>(id));
+        } else {
+          std::fprintf(stderr, "copperleaf: there is no X11 window 0x%lx to draw in\n", static_cast<unsigned long>(id));
+        }
+        return nullptr;
+      }
       window->parent = parent;
     } else if (parent != nullptr) {
       // The owner of a top-level window is always a top-level window: the given one's root.
