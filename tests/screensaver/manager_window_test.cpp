@@ -121,6 +121,17 @@ std::vector<int16_t> ClosedWaveSamples(const std::string& path) {
   return {};
 }
 
+// Whether the process plays the soundtrack: the music stream keeps the file it plays open, which
+// tells the music apart from the sound effects that the preview plays too.
+bool PlaysTheSoundtrack(pid_t pid) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    std::error_code gone;
+    if (std::filesystem::read_symlink(entry.path(), gone).filename() == "soundtrack.mp3") return true;
+  }
+  return false;
+}
+
 TEST_F(ManagerWindowTest, RootDrawsIntoTheGivenWindowFollowsItsSizeAndEndsOnSigterm) {
   SaverProcess saver;
   const std::string sound = saver.folder() + "/sound.wav";
@@ -135,6 +146,7 @@ TEST_F(ManagerWindowTest, RootDrawsIntoTheGivenWindowFollowsItsSizeAndEndsOnSigt
          std::chrono::steady_clock::now() < soundEnd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
+  EXPECT_TRUE(PlaysTheSoundtrack(saver.pid()));
   // Nothing of its own was put on the screen: the given window is the only one on the root.
   ::Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
@@ -166,6 +178,27 @@ TEST_F(ManagerWindowTest, PreviewDrawsInsideTheWindowAndEndsOnSigint) {
   ASSERT_TRUE(saver.Start({"--window-id", std::to_string(window_)}, {{"DISPLAY", server_->display()}}));
   ASSERT_TRUE(AwaitDrawn(saver, 0, 0, 640, 480)) << saver.ErrorOutput();
   ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGINT); });
+}
+
+// A manager's settings start the preview as "--root --window-id W" with $XSCREENSAVER_WINDOW = W:
+// the preview's own window inside W, and no music.
+TEST_F(ManagerWindowTest, RootWithAWindowIdIsThePreview) {
+  SaverProcess saver;
+  const std::string sound = saver.folder() + "/sound.wav";
+  auto environment = Environment();
+  environment["COPPERLEAF_SOUND_FILE"] = sound;
+  ASSERT_TRUE(saver.Start({"--root", "--window-id", Hex(window_)}, environment));
+  ASSERT_TRUE(AwaitDrawn(saver, 0, 0, 640, 480)) << saver.ErrorOutput();
+  // Full screen would draw into W itself; the preview is a child window of it.
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  XQueryTree(viewer_, window_, &root, &parent, &children, &count);
+  EXPECT_EQ(count, 1u);
+  if (children != nullptr) XFree(children);
+  // Full screen has its music playing by the time it draws; the preview never starts it.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_FALSE(PlaysTheSoundtrack(saver.pid())) << "the preview plays the music";
+  ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGTERM); });
 }
 
 // A signal while the program is still starting (windows, devices and the scene being made) waits
@@ -212,6 +245,7 @@ TEST_P(BadWindowTest, EndsWithTheMessageAndDrawsNowhere) {
   int status = 0;
   ASSERT_TRUE(saver.WaitForExit(kDrawWait, &status));
   EXPECT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 1) << "a start that failed ended as a success";
   const std::string errors = saver.ErrorOutput();
   EXPECT_NE(errors.find("There was an unspecified problem with this screen saver."), std::string::npos) << errors;
   EXPECT_NE(errors.find(c.said), std::string::npos) << errors;
@@ -227,7 +261,8 @@ INSTANTIATE_TEST_SUITE_P(
     Ids, BadWindowTest,
     ::testing::Values(BadWindowCase{"RootInAWindowThatDoesNotExist", {"--root"}, "0x1234567", "no X11 window 0x1234567"},
                       BadWindowCase{"RootInAnUnreadableWindow", {"--root"}, "window", "not a window id"},
-                      BadWindowCase{"PreviewInAWindowThatDoesNotExist", {"--window-id", "0x1234567"}, "", ""},
+                      BadWindowCase{"PreviewInAWindowThatDoesNotExist", {"--window-id", "0x1234567"}, "",
+                                    "no X11 window 0x1234567"},
                       BadWindowCase{"PreviewInAnUnreadableWindow", {"--window-id", "12ab"}, "", "needs a window id"}),
     [](const ::testing::TestParamInfo<BadWindowCase>& info) { return std::string(info.param.name); });
 

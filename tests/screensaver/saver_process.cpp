@@ -74,7 +74,8 @@ bool SaverProcess::Start(const std::vector<std::string>& arguments,
   posix_spawn_file_actions_init(&actions);
   const std::string errors = folder_ + "/stderr.txt";
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  const std::string output = folder_ + "/stdout.txt";
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const bool started = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
   posix_spawn_file_actions_destroy(&actions);
   if (!started) pid_ = 0;
@@ -94,12 +95,20 @@ bool SaverProcess::WaitForExit(double seconds, int* status) {
   return false;
 }
 
-std::string SaverProcess::ErrorOutput() const {
-  std::ifstream file(folder_ + "/stderr.txt");
+namespace {
+
+std::string FileText(const std::string& path) {
+  std::ifstream file(path);
   std::stringstream text;
   text << file.rdbuf();
   return text.str();
 }
+
+}  // namespace
+
+std::string SaverProcess::ErrorOutput() const { return FileText(folder_ + "/stderr.txt"); }
+
+std::string SaverProcess::StandardOutput() const { return FileText(folder_ + "/stdout.txt"); }
 
 std::vector<std::string> SaverProcess::TemporaryFiles() const {
   std::vector<std::string> names;

@@ -1,5 +1,5 @@
 // The built program run as a screen-saver manager runs it: its own process, an environment made
-// for the case, fresh settings, temporary and run folders, its error output kept in a file.
+// for the case, fresh settings, temporary and run folders, its output and error output kept in files.
 #pragma once
 #include <sys/types.h>
 
@@ -26,6 +26,7 @@ class SaverProcess {
   // XDG_CONFIG_HOME, TMPDIR and XDG_RUNTIME_DIR live below.
   const std::string& folder() const { return folder_; }
   std::string ErrorOutput() const;
+  std::string StandardOutput() const;
   // The entries of the program's temporary folder.
   std::vector<std::string> TemporaryFiles() const;
 
