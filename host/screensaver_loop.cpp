@@ -18,7 +18,10 @@ constexpr UINT kMovesBeforeInterrupt = 5;
 HRESULT CD3DScreensaver::MainLoop() {
   m_stopwatch.Start();
   m_lastFrameRateUpdate = m_stopwatch.Now();
-  if (!m_errorMode) {
+  // A window closed while the run was starting (the preview's, when its parent went away or the
+  // program was asked to end) ends the run as asked: no scene or device is made for it, and its
+  // absence is no device failure.
+  if (!m_errorMode && IsWindow(m_mainWindow)) {
     InitSceneOnce();
     Init3D();
   }
