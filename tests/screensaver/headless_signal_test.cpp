@@ -7,10 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <string>
@@ -117,6 +121,33 @@ TEST(KilledRunTest, ItsFolderIsGoneAfterTheNextStart) {
   kill(next.pid(), SIGTERM);
   ASSERT_TRUE(next.WaitForExit(20, &status));
   EXPECT_TRUE(killed.TemporaryFiles().empty());
+}
+
+// With a temporary folder that cannot be written, the soundtrack goes to the session's runtime
+// folder and the music still plays; nothing is left there either.
+TEST(UnwritableTemporaryFolderTest, StillGivesMusic) {
+  SaverProcess saver;
+  const std::string sound = saver.folder() + "/sound.wav";
+  ASSERT_TRUE(StartAndAwaitFrame(saver, {"/s"},
+                                 {{"TMPDIR", saver.folder() + "/absent"}, {"COPPERLEAF_SOUND_FILE", sound}}))
+      << saver.ErrorOutput();
+  // Two seconds of the mix, bounded.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+  std::error_code missing;
+  while (std::filesystem::file_size(sound, missing) < 44 + 44100 * 4 * 2 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGTERM); });
+  std::ifstream file(sound, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 44u + 44100 * 4);
+  std::vector<int16_t> samples((bytes.size() - 44) / 2);
+  std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+  EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [](int16_t sample) { return sample != 0; }))
+      << "no music was heard";
+  for (const auto& entry : std::filesystem::directory_iterator(saver.folder() + "/run")) {
+    EXPECT_NE(entry.path().filename().string().rfind("copperleaf-", 0), 0u) << "left behind: " << entry.path();
+  }
 }
 
 // Another program stopped (SIGSTOP) while it holds the settings' lock: the first run still starts,
