@@ -1,6 +1,7 @@
 #include "render/particle_geom_array.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -13,6 +14,20 @@ void ParticleGeomArray::BindCount() {
   observer->OnChange(nullptr);
   controls.Add(std::move(observer));
 }
+
+namespace {
+
+// The largest picture side a layer shows (the device's largest texture): a sprite is never drawn
+// larger, whatever size and size factor a document stores, so that one hostile sprite cannot
+// cover the slide with a quad of astronomic extent. A half extent that is no number draws nothing.
+constexpr float kLargestHalfExtent = 4096.0f / 2.0f;
+
+float Held(float halfExtent) {
+  if (std::isnan(halfExtent)) return 0.0f;
+  return std::clamp(halfExtent, -kLargestHalfExtent, kLargestHalfExtent);
+}
+
+}  // namespace
 
 void ParticleGeomArray::OnCountChanged(ParticleGeomArray* owner, UINT count) {
   if (count == 0) return;
@@ -54,7 +69,9 @@ void ParticleGeomArray::FillVertices() {
   const bool flipU = d.horizontalFlip.value != 0;
   auto it = particles.begin();
   for (UINT i = 0; i < count && it != particles.end(); ++i, ++it) {
-    const Particle& p = *it;
+    Particle p = *it;
+    p.halfWidth = Held(p.halfWidth);
+    p.halfHeight = Held(p.halfHeight);
     const D3DXVECTOR3 c = Particle::CornerPosition(p);
     const D3DXVECTOR3 w = 2.0f * p.halfWidth * p.axis1;
     const D3DXVECTOR3 h = 2.0f * p.halfHeight * p.axis2;

@@ -1,8 +1,10 @@
 #include "platform/d3d9/device.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/d3d9/bands.h"
@@ -32,6 +34,9 @@ void Rebind(T*& slot, T* object) {
   slot = object;
   if (old != nullptr) old->Release();
 }
+
+// The largest side of a swap chain: beyond every monitor made, and its buffers still fit in memory.
+constexpr UINT kLargestBackBufferSide = 8192;
 
 D3DVIEWPORT9 ViewportOf(const Surface& surface) {
   return D3DVIEWPORT9{0, 0, surface.width(), surface.height(), 0.f, 1.f};
@@ -73,8 +78,18 @@ HRESULT Device::CreateSwapChain(D3DPRESENT_PARAMETERS& p) {
     if (p.BackBufferWidth == 0) p.BackBufferWidth = static_cast<UINT>(std::max<LONG>(1, client.right - client.left));
     if (p.BackBufferHeight == 0) p.BackBufferHeight = static_cast<UINT>(std::max<LONG>(1, client.bottom - client.top));
   }
-  if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || p.BackBufferWidth > 16384 || p.BackBufferHeight > 16384) {
-    return D3DERR_INVALIDCALL;
+  if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) return D3DERR_INVALIDCALL;
+  if (p.BackBufferWidth > kLargestBackBufferSide || p.BackBufferHeight > kLargestBackBufferSide) {
+    // A window (a manager's, say) far larger than any monitor would cost gigabytes of buffers: it is
+    // refused, and the caller's error path takes over. Said once for a size, however often the
+    // caller tries again.
+    static std::pair<UINT, UINT> said;
+    if (said != std::pair(p.BackBufferWidth, p.BackBufferHeight)) {
+      std::fprintf(stderr, "copperleaf: a window of %u x %u pixels is larger than the %u x %u the device can draw\n",
+                   p.BackBufferWidth, p.BackBufferHeight, kLargestBackBufferSide, kLargestBackBufferSide);
+    }
+    said = {p.BackBufferWidth, p.BackBufferHeight};
+    return D3DERR_OUTOFVIDEOMEMORY;
   }
   if (p.BackBufferCount == 0) p.BackBufferCount = 1;
   parameters_ = p;

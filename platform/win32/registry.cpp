@@ -28,6 +28,7 @@ struct OpenKey {
   bool classesRoot = false;
   std::vector<std::u16string> path;
   REGSAM access = KEY_ALL_ACCESS;
+  bool pending = false;  // created by RegCreateKeyExW and not in the file yet: empty until a value is set
 };
 
 struct State {
@@ -65,6 +66,14 @@ Key* Walk(Tree& tree, const OpenKey& open) {
     key = &it->second;
   }
   return key;
+}
+
+// The key, with whatever part of its path is missing made.
+Key& Make(Tree& tree, const OpenKey& open) {
+  Key* key = open.classesRoot ? &tree.classesRoot : &tree.currentUser;
+  // Keys another process made in the meantime are kept as they are.
+  for (const auto& name : open.path) key = &key->keys[name];
+  return *key;
 }
 
 size_t Length(LPCWSTR text) {
@@ -108,39 +117,28 @@ LSTATUS OpenOrCreate(HKEY key, LPCWSTR subKey, REGSAM access, PHKEY result, LPDW
 
   State& state = Get();
   Key* node = Walk(state.store.Current(), *base);
-  if (!node) return ERROR_KEY_DELETED;
-  bool missing = false;
-  for (const auto& part : *parts) {
-    auto it = node->keys.find(part);
-    if (it == node->keys.end()) {
-      missing = true;
-      break;
-    }
-    node = &it->second;
-  }
-  if (missing) {
-    if (!create) return ERROR_FILE_NOT_FOUND;
-    if (!(base->access & kCreateSubKey)) return ERROR_ACCESS_DENIED;
-    const LSTATUS status = state.store.Change([&](Tree& tree) -> LSTATUS {
-      Key* created = Walk(tree, *base);
-      if (!created) return ERROR_KEY_DELETED;
-      // Keys another process made in the meantime are kept as they are.
-      for (const auto& part : *parts) created = &created->keys[part];
-      return ERROR_SUCCESS;
-    });
-    if (status != ERROR_SUCCESS) return status;
-  }
-  if (disposition) *disposition = missing ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  if (!node && !base->pending) return ERROR_KEY_DELETED;
+  bool missing = node == nullptr;
   OpenKey opened = *base;
-  // The handle names the key by the spelling it was created with, whatever case the caller used.
-  node = Walk(state.store.Current(), *base);
   for (const auto& part : *parts) {
-    if (!node) return ERROR_KEY_DELETED;
-    auto it = node->keys.find(part);
-    if (it == node->keys.end()) return ERROR_KEY_DELETED;  // the file was replaced meanwhile
-    opened.path.push_back(it->first);
-    node = &it->second;
+    if (!missing) {
+      auto it = node->keys.find(part);
+      if (it != node->keys.end()) {
+        // The handle names the key by the spelling it was created with, whatever case the caller used.
+        opened.path.push_back(it->first);
+        node = &it->second;
+        continue;
+      }
+      missing = true;
+    }
+    opened.path.push_back(part);
   }
+  if (missing && !(create || (parts->empty() && base->pending))) return ERROR_FILE_NOT_FOUND;
+  if (missing && create && !(base->access & kCreateSubKey)) return ERROR_ACCESS_DENIED;
+  // A key made only to read it is not written: it is saved with the first value set in it, so
+  // that reading settings never changes the file (nor waits for the lock of those who do).
+  opened.pending = missing;
+  if (disposition) *disposition = missing ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   opened.access = access;
   *result = NewHandle(std::move(opened));
   return ERROR_SUCCESS;
@@ -172,7 +170,7 @@ LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD ty
   if (data && !dataSize) return ERROR_INVALID_PARAMETER;
   if (!(open->access & kQueryValue)) return ERROR_ACCESS_DENIED;
   Key* node = Walk(Get().store.Current(), *open);
-  if (!node) return ERROR_KEY_DELETED;
+  if (!node) return open->pending ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
   auto it = node->values.find(valueName ? std::u16string(valueName) : std::u16string());
   if (it == node->values.end()) return ERROR_FILE_NOT_FOUND;
   const registry::Value& value = it->second;
@@ -202,7 +200,7 @@ LSTATUS WINAPI RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, co
   if (!ToUtf8(name)) return ERROR_INVALID_PARAMETER;
   registry::Value value{type, std::vector<BYTE>(data, data + dataSize)};
   return Get().store.Change([&](Tree& tree) -> LSTATUS {
-    Key* node = Walk(tree, *open);
+    Key* node = open->pending ? &Make(tree, *open) : Walk(tree, *open);
     if (!node) return ERROR_KEY_DELETED;
     // A value keeps the spelling of its first name; a write in another case replaces its content.
     auto it = node->values.find(name);

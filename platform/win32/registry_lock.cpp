@@ -11,12 +11,10 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/win32/termination.h"
+
 namespace win32::registry {
 namespace {
-
-// A save takes milliseconds; a lock held longer belongs to a stopped or hung program, and the
-// change waiting for it is refused rather than hang the caller.
-constexpr std::chrono::seconds kLongestWait{5};
 
 // The lock file, opened (and made when missing) without blocking whatever is found at its name;
 // -1 with the reason in `error` when it is no regular file or cannot be opened.
@@ -46,19 +44,23 @@ int TryLock(int fd) {
 
 }  // namespace
 
-FileLock FileLock::Wait(const std::filesystem::path& path, std::string& error) {
+FileLock FileLock::Wait(const std::filesystem::path& path, std::chrono::milliseconds longest, std::string& error) {
   const int fd = OpenLockFile(path, error);
   if (fd < 0) {
     error = "cannot open its lock file " + path.string() + " (" + error + ")";
     return FileLock(-1);
   }
-  const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
+  const auto deadline = std::chrono::steady_clock::now() + longest;
   auto pause = std::chrono::microseconds(200);
   for (;;) {
     const int locked = TryLock(fd);
     if (locked == 1) return FileLock(fd);
     if (locked < 0) {
       error = "cannot lock " + path.string() + " (" + std::strerror(errno) + ")";
+      break;
+    }
+    if (TerminationRequested()) {
+      error = "the program is ending";
       break;
     }
     if (std::chrono::steady_clock::now() >= deadline) {

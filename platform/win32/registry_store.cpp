@@ -303,8 +303,12 @@ LSTATUS Store::Change(const std::function<LSTATUS(Tree&)>& edit) {
   std::error_code ignored;
   std::filesystem::create_directories(path_.parent_path(), ignored);
   std::string problem;
-  const FileLock lock = FileLock::Wait(LockPath(), problem);
+  // Once a wait has run out, the holder is taken to be stalled: later changes of this start try the
+  // lock without waiting, so that a stalled program delays a start by one wait, not one per value.
+  const std::chrono::milliseconds longest = lockWaitRanOut_ ? std::chrono::milliseconds{0} : FileLock::kLongestWait;
+  const FileLock lock = FileLock::Wait(LockPath(), longest, problem);
   if (!lock.Held()) {
+    lockWaitRanOut_ = true;
     std::cerr << "copperleaf: the registry file " << path_ << " cannot be changed: " << problem
               << "; the change is not made\n";
     return ERROR_ACCESS_DENIED;

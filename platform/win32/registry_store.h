@@ -95,6 +95,7 @@ class Store {
   std::optional<Stamp> stamp_;  // of the file tree_ was read from or written to; null: no file
   bool loaded_ = false;
   bool writable_ = true;  // false while a file we could not read or move aside must not be replaced
+  bool lockWaitRanOut_ = false;  // a change of this start waited for the lock in vain
 };
 
 }  // namespace win32::registry

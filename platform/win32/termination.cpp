@@ -13,7 +13,17 @@ namespace {
 std::atomic<bool> g_requested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-void OnSignal(int) { g_requested.store(true); }
+// Set with the request and kept once it is carried out, for the waits that a close request cuts short.
+std::atomic<bool> g_everRequested{false};
+
+void OnSignal(int) {
+  g_requested.store(true);
+  g_everRequested.store(true);
+}
+
+// Every signal whose default action ends the program and that a handler may catch: a manager, a
+// shell closing its terminal, a timer or a CPU limit ending the run leaves nothing behind.
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGXCPU};
 
 }  // namespace
 
@@ -23,12 +33,15 @@ void HandleTerminationSignals() {
   struct sigaction action{};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  // The handler stays: a repeated signal is the same request, so that the run still ends by its
+  // own exit path (a run stuck for good is ended by SIGKILL, whose leftovers the next run removes).
+  action.sa_flags = SA_RESTART;
+  for (const int signal : kEndingSignals) sigaction(signal, &action, nullptr);
 }
 
-void RequestTermination() { g_requested.store(true); }
+bool TerminationRequested() { return g_everRequested.load(); }
+
+void RequestTermination() { OnSignal(0); }
 
 namespace detail {
 
@@ -56,7 +69,10 @@ void CarryOutTermination() {
   for (HWND window : inside) DestroyWindow(window);
 }
 
-void ForgetTerminationRequest() { g_requested.store(false); }
+void ForgetTerminationRequest() {
+  g_requested.store(false);
+  g_everRequested.store(false);
+}
 
 }  // namespace detail
 }  // namespace win32

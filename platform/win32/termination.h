@@ -1,4 +1,5 @@
-// SIGTERM and SIGINT end the program as closing its windows does, so that devices, sound and
+// SIGTERM, SIGINT and every other catchable signal that would end the program (SIGHUP, SIGUSR1,
+// SIGUSR2, SIGPIPE, SIGALRM, SIGXCPU) end it as closing its windows does, so that devices, sound and
 // temporary files are given up by the program's own exit path. The handler only notes the request;
 // the message queue carries it out on the thread that owns the windows, the next time it is asked
 // for a message: the program is deactivated (WM_ACTIVATEAPP FALSE) and every top-level window gets
@@ -8,12 +9,15 @@
 
 namespace win32 {
 
-// Installs the handlers. A second signal of either kind ends the program at once, as if no handler
-// had been installed, so that a program stuck before it reads its queue can still be stopped.
+// Installs the handlers. A repeated signal is the same request again.
 void HandleTerminationSignals();
 
 // Notes a request to end, as the handlers do.
 void RequestTermination();
+
+// Whether an end was requested in this run (it stays true once the request is carried out), for
+// waits that must not hold up the end.
+bool TerminationRequested();
 
 }  // namespace win32
 

@@ -96,7 +96,11 @@ bool IsSelfOrDescendant(State& state, HWND window, HWND ancestor) {
 }
 
 Surface* SizedSurface(Window& window) {
-  const SIZE size = ClientSize(window);
+  // No device draws a window larger than this (a manager may give one far beyond any monitor): its
+  // surface stays empty instead of taking gigabytes, and nothing is shown in it.
+  constexpr LONG kLargestSide = 8192;
+  SIZE size = ClientSize(window);
+  if (size.cx > kLargestSide || size.cy > kLargestSide) size = {0, 0};
   if (window.surface.width != size.cx || window.surface.height != size.cy) {
     window.surface.width = size.cx;
     window.surface.height = size.cy;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -20,6 +21,13 @@ namespace win32::x11 {
 
 namespace {
 
+// How frames are put into one window: its visual and depth, and a context made for that depth.
+struct Drawable {
+  GC context;
+  Visual* visual;
+  int depth;
+};
+
 struct Connection {
   std::mutex mutex;
   ::Display* display = nullptr;
@@ -28,7 +36,28 @@ struct Connection {
   Atom deleteWindow = 0;
   Cursor blank = 0;
   std::set<unsigned long> watched;  // windows of other programs whose changes are reported
+  std::map<unsigned long, Drawable> drawn;  // windows frames are shown in
+  std::set<unsigned long> refused;    // windows whose visual frames cannot be put into
 };
+
+// Whether frames (X8R8G8B8 words) can be put into a window of these attributes as they are: a
+// TrueColor visual of 24 or 32 bits with red, green and blue in the words' places. A 32-bit one
+// takes the words' top byte as alpha, which presentation makes opaque.
+bool TakesFrames(const XWindowAttributes& attributes) {
+  const Visual* visual = attributes.visual;
+  return (attributes.depth == 24 || attributes.depth == 32) && visual != nullptr && visual->c_class == TrueColor &&
+         visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
+}
+
+// Forgets what was kept for drawing into `window`. The lock is held.
+void ForgetDrawn(Connection& connection, unsigned long window) {
+  const auto it = connection.drawn.find(window);
+  if (it != connection.drawn.end()) {
+    XFreeGC(connection.display, it->second.context);
+    connection.drawn.erase(it);
+  }
+  connection.refused.erase(window);
+}
 
 Connection& Get() {
   static Connection connection;
@@ -146,6 +175,7 @@ void Translate(Connection& connection, const XEvent& event, std::vector<Translat
     }
     case DestroyNotify:
       connection.watched.erase(event.xdestroywindow.window);
+      ForgetDrawn(connection, event.xdestroywindow.window);
       out.push_back({event.xdestroywindow.window, WM_DESTROY, 0, 0});
       break;
     case ConfigureNotify: {
@@ -172,11 +202,14 @@ void Close() {
   std::lock_guard lock(connection.mutex);
   if (connection.display != nullptr) {
     if (connection.blank != 0) XFreeCursor(connection.display, connection.blank);
+    for (const auto& [window, drawable] : connection.drawn) XFreeGC(connection.display, drawable.context);
     XCloseDisplay(connection.display);
   }
   connection.display = nullptr;
   connection.blank = 0;
   connection.watched.clear();
+  connection.drawn.clear();
+  connection.refused.clear();
   connection.tried = false;
 }
 
@@ -221,6 +254,7 @@ void DestroyNativeWindow(unsigned long window) {
   Connection& connection = Get();
   std::lock_guard lock(connection.mutex);
   if (connection.display == nullptr) return;
+  ForgetDrawn(connection, window);
   XDestroyWindow(connection.display, window);
   XFlush(connection.display);
 }
@@ -240,20 +274,31 @@ void ShowSurface(unsigned long window, const Surface& surface) {
   std::lock_guard lock(connection.mutex);
   ::Display* display = connection.display;
   if (display == nullptr || surface.width <= 0 || surface.height <= 0) return;
-  const int screen = DefaultScreen(display);
-  if (DefaultDepth(display, screen) < 24) {
-    static bool reported = false;
-    if (!reported) std::fprintf(stderr, "copperleaf: the display needs a depth of 24 bits to show frames\n");
-    reported = true;
-    return;
+  // The window's own visual and depth, which a manager's window need not share with the screen.
+  auto drawable = connection.drawn.find(window);
+  if (drawable == connection.drawn.end()) {
+    if (connection.refused.count(window) != 0) return;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes)) return;
+    if (!TakesFrames(attributes)) {
+      std::fprintf(stderr,
+                   "copperleaf: frames cannot be shown in window 0x%lx: its depth of %d bits or its visual is "
+                   "not a 24 or 32-bit TrueColor one\n",
+                   window, attributes.depth);
+      connection.refused.insert(window);
+      return;
+    }
+    const Drawable made{XCreateGC(display, window, 0, nullptr), attributes.visual, attributes.depth};
+    drawable = connection.drawn.emplace(window, made).first;
   }
-  // X8R8G8B8 in memory order is what a 24-bit TrueColor image of 32 bits per pixel holds.
-  XImage* image = XCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen), ZPixmap, 0,
+  const Drawable& target = drawable->second;
+  // X8R8G8B8 in memory order is what a TrueColor image of 32 bits per pixel holds.
+  XImage* image = XCreateImage(display, target.visual, static_cast<unsigned>(target.depth), ZPixmap, 0,
                                reinterpret_cast<char*>(const_cast<uint32_t*>(surface.pixels.data())), surface.width,
                                surface.height, 32, surface.width * 4);
   if (image == nullptr) return;
   image->byte_order = LSBFirst;
-  XPutImage(display, window, DefaultGC(display, screen), image, 0, 0, 0, 0, surface.width, surface.height);
+  XPutImage(display, window, target.context, image, 0, 0, 0, 0, surface.width, surface.height);
   image->data = nullptr;  // the pixels belong to the surface
   XDestroyImage(image);
   // Once the call returns, the picture is on the screen for every other client too.

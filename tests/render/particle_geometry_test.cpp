@@ -2,6 +2,8 @@
 // one quad per particle written with its flips and its frame strip.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 
 #include "particle_fixture.h"
@@ -110,6 +112,35 @@ TEST_F(ParticleGeometryTest, QuadsRunFromTheCornerAlongBothAxes) {
     EXPECT_FLOAT_EQ(v[i].y, expected[i].y) << i;
     EXPECT_FLOAT_EQ(v[i].z, 2.0f) << i;
     EXPECT_EQ(v[i].color, 0x80112233u) << i;
+  }
+}
+
+// A stored size or size factor beyond any picture (a hostile document) is held to the largest
+// picture a layer shows; a size that is no number draws nothing.
+TEST_F(ParticleGeometryTest, AHugeSpriteIsHeldToTheLargestLayerPicture) {
+  const float infinity = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  auto sprites = MakeSprites(3, [&](TestSprites& d) {
+    d.size = 0xFFFFFFFFu;
+    d.sizeFactorMinimum = d.sizeFactorMaximum = 1.0e30f;
+    d.place = [&](Particle& p, size_t index) {
+      p.position = D3DXVECTOR3(100.0f, 100.0f, 0.0f);
+      if (index == 1) p.halfWidth = -infinity;
+      if (index == 2) p.halfWidth = p.halfHeight = nan;
+    };
+  });
+  sprites->Update(0.0f);
+  const std::vector<DX_V::PCT> v = Vertices(*sprites);
+  ASSERT_EQ(v.size(), 12u);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_LE(std::fabs(v[i].x - 100.0f), 2048.0f) << i;
+    EXPECT_LE(std::fabs(v[i].y - 100.0f), 2048.0f) << i;
+  }
+  EXPECT_FLOAT_EQ(v[2].x - v[0].x, 4096.0f);   // held at its full width, not dropped
+  EXPECT_FLOAT_EQ(v[6].x - v[4].x, -4096.0f);  // still mirrored
+  for (int i = 8; i < 12; ++i) {
+    EXPECT_FLOAT_EQ(v[i].x, 100.0f) << i;
+    EXPECT_FLOAT_EQ(v[i].y, 100.0f) << i;
   }
 }
 

@@ -201,6 +201,55 @@ TEST_F(ManagerWindowTest, RootWithAWindowIdIsThePreview) {
   ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGTERM); });
 }
 
+// A manager's window of depth 32 (an ARGB visual, as a compositing manager makes) is drawn into
+// with its own visual.
+TEST_F(ManagerWindowTest, RootDrawsIntoAWindowOfDepth32) {
+  XVisualInfo info{};
+  if (!XMatchVisualInfo(viewer_, DefaultScreen(viewer_), 32, TrueColor, &info)) GTEST_SKIP() << "no 32-bit visual";
+  XSetWindowAttributes attributes{};
+  attributes.colormap = XCreateColormap(viewer_, DefaultRootWindow(viewer_), info.visual, AllocNone);
+  XDestroyWindow(viewer_, window_);
+  window_ = XCreateWindow(viewer_, DefaultRootWindow(viewer_), 0, 0, 640, 480, 0, 32, InputOutput, info.visual,
+                          CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+  XMapWindow(viewer_, window_);
+  XSync(viewer_, False);
+  SaverProcess saver;
+  ASSERT_TRUE(saver.Start({"--root"}, Environment()));
+  EXPECT_TRUE(AwaitDrawn(saver, 0, 0, 640, 480)) << saver.ErrorOutput();
+  ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGTERM); });
+  XFreeColormap(viewer_, attributes.colormap);
+}
+
+// A window far larger than any monitor is refused with a line that says why, without the
+// gigabytes its buffers would take; the run still ends cleanly.
+TEST_F(ManagerWindowTest, RootRefusesAHugeWindowWithoutAllocatingIt) {
+  XResizeWindow(viewer_, window_, 16384, 16384);
+  XSync(viewer_, False);
+  SaverProcess saver;
+  ASSERT_TRUE(saver.Start({"--root"}, Environment()));
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(kDrawWait);
+  while (saver.ErrorOutput().find("larger than") == std::string::npos && kill(saver.pid(), 0) == 0 &&
+         std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_NE(saver.ErrorOutput().find("a window of 16384 x 16384 pixels is larger than"), std::string::npos)
+      << saver.ErrorOutput();
+  // A second's worth of frames of the error mode, then the peak of its memory.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  std::ifstream status("/proc/" + std::to_string(saver.pid()) + "/status");
+  long peakKb = -1;
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) peakKb = std::stol(line.substr(6));
+  }
+  EXPECT_GT(peakKb, 0);
+  EXPECT_LT(peakKb, 512L * 1024) << "one buffer of that window alone takes 1 GiB";
+  kill(saver.pid(), SIGTERM);
+  int exitStatus = 0;
+  EXPECT_TRUE(saver.WaitForExit(20, &exitStatus));
+  EXPECT_TRUE(WIFEXITED(exitStatus)) << exitStatus;
+  EXPECT_TRUE(saver.TemporaryFiles().empty());
+}
+
 // A signal while the program is still starting (windows, devices and the scene being made) waits
 // for the windows and then ends the run as usual.
 class EarlySignalTest : public ManagerWindowTest, public ::testing::WithParamInterface<bool> {};

@@ -131,8 +131,8 @@ double ExpectCleanEnd(SaverProcess& saver, const std::function<void()>& end) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   const std::vector<std::string> left = saver.TemporaryFiles();
   EXPECT_TRUE(left.empty()) << "left behind: " << (left.empty() ? "" : left.front());
+  // A run that changed no setting wrote none (reading them writes nothing); what is there is whole.
   std::ifstream registry(saver.folder() + "/config/copperleaf/registry.json");
-  EXPECT_TRUE(registry.good());
   if (registry.good()) {
     const nlohmann::json settings = nlohmann::json::parse(registry, nullptr, false);
     EXPECT_TRUE(settings.is_object()) << "the settings file is no longer a document";

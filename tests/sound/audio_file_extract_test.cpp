@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "slideshow/audio_file.h"
 #include "tests/sound/temp_folder.h"
@@ -90,12 +94,23 @@ TEST(ExtractToTemp, FailedWriteKeepsTheBytes) {
     EXPECT_EQ(locked.file.Size(), 3u);
   }
 
-  setenv("TMPDIR", (temp.Base() + "/absent").c_str(), 1);
+  // Nowhere to make the run's folder: not the temporary folder, nor the places it falls back to.
+  const std::string absent = temp.Base() + "/absent";
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+  for (const char* name : {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"}) {
+    const char* old = std::getenv(name);
+    saved.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+    setenv(name, (absent + "/" + name).c_str(), 1);  // a cache folder is made only where its parent is
+  }
   win32::ForgetRunTempFolder();
   DS_AudioFile entry = Entry(u"C:\\Music\\song.mp3", {1, 2, 3});
   entry.ExtractToTemp();
   EXPECT_EQ(entry.file.name, u"C:\\Music\\song.mp3");
   EXPECT_EQ(entry.file.Size(), 3u);
+  for (const auto& [name, value] : saved) {
+    if (value) setenv(name.c_str(), value->c_str(), 1);
+    else unsetenv(name.c_str());
+  }
 }
 
 // The bytes go into the run's own folder, never to the shared temporary folder: a user's file of

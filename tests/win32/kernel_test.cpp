@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -75,12 +77,58 @@ TEST(KernelTest, TemporaryPathIsAPrivateFolderOfTheRun) {
   EXPECT_NE(std::u16string(buffer, length), path);
   win32::ForgetRunTempFolder();
 
-  // A temporary folder that cannot hold a new folder gives no path.
-  setenv("TMPDIR", (base + "/absent").c_str(), 1);
-  EXPECT_EQ(GetTempPathW(MAX_PATH + 1, buffer), 0u);
   if (saved != nullptr) setenv("TMPDIR", restore.c_str(), 1);
   else unsetenv("TMPDIR");
   rmdir(base.c_str());
+}
+
+// A temporary folder that cannot hold the run's folder (missing, or so deep that the path would not
+// fit the callers' buffers) gives way to the runtime folder, then to the cache folder; with none
+// left there is no path, and one line says so however often it is asked.
+TEST(KernelTest, TemporaryPathFallsBackToTheRuntimeThenTheCacheFolder) {
+  const std::vector<std::string> names = {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME"};
+  std::vector<std::optional<std::string>> saved;
+  for (const std::string& name : names) {
+    const char* value = std::getenv(name.c_str());
+    saved.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+  }
+  char pattern[] = "/tmp/copperleaf-fallback-XXXXXX";
+  const std::string base = mkdtemp(pattern);
+  const std::string deep = base + "/" + std::string(250, 'd');
+  ASSERT_EQ(mkdir(deep.c_str(), 0700), 0);
+  const auto madeUnder = [&](const std::string& parent) {
+    win32::ForgetRunTempFolder();
+    WCHAR buffer[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+    const std::string path(buffer, buffer + length);
+    return length > 0 && path.rfind(parent + "/copperleaf-", 0) == 0;
+  };
+  setenv("XDG_RUNTIME_DIR", (base + "/run").c_str(), 1);
+  setenv("XDG_CACHE_HOME", (base + "/cache").c_str(), 1);
+  ASSERT_EQ(mkdir((base + "/run").c_str(), 0700), 0);
+  for (const std::string& unfit : {base + "/absent", deep}) {
+    setenv("TMPDIR", unfit.c_str(), 1);
+    EXPECT_TRUE(madeUnder(base + "/run")) << unfit;
+  }
+  setenv("XDG_RUNTIME_DIR", (base + "/absent").c_str(), 1);
+  EXPECT_TRUE(madeUnder(base + "/cache"));  // made for the purpose
+
+  setenv("XDG_CACHE_HOME", (base + "/absent/cache").c_str(), 1);
+  testing::internal::CaptureStderr();
+  WCHAR buffer[MAX_PATH + 1];
+  win32::ForgetRunTempFolder();
+  EXPECT_EQ(GetTempPathW(MAX_PATH + 1, buffer), 0u);
+  EXPECT_EQ(GetTempPathW(MAX_PATH + 1, buffer), 0u);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("no temporary folder can be written"), std::string::npos) << said;
+  EXPECT_EQ(said.find("temporary folder", said.find("temporary folder") + 1), std::string::npos) << said;
+
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (saved[i]) setenv(names[i].c_str(), saved[i]->c_str(), 1);
+    else unsetenv(names[i].c_str());
+  }
+  win32::ForgetRunTempFolder();
+  std::filesystem::remove_all(base);
 }
 
 TEST(KernelTest, CreateProcessStartsAnExistingProgramAndRecordsEveryLine) {

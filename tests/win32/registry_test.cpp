@@ -1,23 +1,29 @@
 // The registry as the screensaver's settings use it: kept across runs in its file, keys created on a
-// read, values returned byte for byte, a damaged or strange file kept aside instead of lost, and
-// writers in several processes at once losing nothing.
+// read but saved only with a value, values returned byte for byte, a damaged or strange file kept
+// aside instead of lost, writers in several processes at once losing nothing, and a stalled writer
+// holding up a start by one bounded wait.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <windows.h>
 
 #include "platform/win32/registry.h"
+#include "platform/win32/registry_lock.h"
+#include "platform/win32/termination.h"
 
 namespace {
 
@@ -112,7 +118,9 @@ TEST_F(RegistryTest, ValuesSurviveARestartByteForByte) {
   RegCloseKey(key);
 }
 
-TEST_F(RegistryTest, CreatingAKeyToReadItLeavesItInTheFile) {
+// The settings are read through keys made on the read, as on Windows; such a key is saved with its
+// first value, so reading alone never writes the file.
+TEST_F(RegistryTest, CreatingAKeyToReadItWritesNothingUntilAValueIsSet) {
   HKEY settings = Create(HKEY_CURRENT_USER, kSettings);
   DWORD disposition = 0;
   HKEY screen = Create(settings, u"Screen 1", &disposition);
@@ -121,14 +129,21 @@ TEST_F(RegistryTest, CreatingAKeyToReadItLeavesItInTheFile) {
   EXPECT_EQ(RegQueryValueExW(screen, u"Width", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
             ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(value, 7u);
+  EXPECT_FALSE(fs::exists(File()));
+  EXPECT_FALSE(fs::exists(File().string() + ".lock")) << "a read took the writers' lock";
+
+  SetDword(screen, u"Width", 640);
   RegCloseKey(screen);
   RegCloseKey(settings);
 
   win32::RestartRegistry();
   HKEY key = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Quillmoor\\Vistacraft Maker\\Screensaver\\screen 1", 0,
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Quillmoor\\Vistacraft Maker\\Screensaver\\screen 1", 0,
                           KEY_READ, &key),
             ERROR_SUCCESS);
+  size = 4;
+  EXPECT_EQ(RegQueryValueExW(key, u"Width", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+  EXPECT_EQ(value, 640u);
   RegCloseKey(key);
   Create(HKEY_CURRENT_USER, u"Software\\Quillmoor\\Vistacraft Maker\\Screensaver\\Screen 1", &disposition);
   EXPECT_EQ(disposition, DWORD{REG_OPENED_EXISTING_KEY});
@@ -215,12 +230,14 @@ TEST_F(RegistryTest, AWriteThatCannotBeSavedIsRefusedAndNotKept) {
   WriteText(home_ / "blocked", "");
   setenv("XDG_CONFIG_HOME", (home_ / "blocked").c_str(), 1);
   win32::RestartRegistry();
-  HKEY key = nullptr;
+  HKEY key = Create(HKEY_CURRENT_USER, kSettings);  // nothing to save yet
   testing::internal::CaptureStderr();
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  const DWORD value = 1;
+  EXPECT_EQ(RegSetValueExW(key, u"Value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
             ERROR_ACCESS_DENIED);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("registry"), std::string::npos);
-  EXPECT_EQ(key, nullptr);
+  RegCloseKey(key);
+  key = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
 }
 
@@ -256,7 +273,7 @@ TEST_F(RegistryTest, ADamagedFileIsKeptAsideAndTheRegistryStartsEmpty) {
   RegCloseKey(key);
   WriteText(File(), "second");
   win32::RestartRegistry();
-  Create(HKEY_CURRENT_USER, u"Software");
+  SetDword(Create(HKEY_CURRENT_USER, u"Software"), u"Value", 1);
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(ReadText(File().string() + ".corrupt-1"), "first");
   EXPECT_EQ(ReadText(File().string() + ".corrupt-2"), "second");
@@ -328,7 +345,7 @@ TEST_F(RegistryTest, AValueThatWouldMakeTheFileTooLargeIsRefused) {
 TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNoValue) {
   constexpr int kWriters = 2;
   constexpr int kValues = 100;
-  Create(HKEY_CURRENT_USER, kSettings);
+  SetDword(Create(HKEY_CURRENT_USER, kSettings), u"Before", 0);
   pid_t writers[kWriters];
   for (int w = 0; w < kWriters; ++w) {
     writers[w] = fork();
@@ -370,6 +387,56 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNoValue) {
   RegCloseKey(key);
 }
 
+// Another program holding the lock and stopped there (SIGSTOP) refuses this start's changes: the
+// first after one bounded wait, the others at once; a request to end cuts the wait short.
+TEST_F(RegistryTest, AStalledLockHolderCostsOneBoundedWaitAndACloseRequestEndsIt) {
+  using Clock = std::chrono::steady_clock;
+  fs::create_directories(File().parent_path());
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    const int lock = ::open((File().string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0 || flock(lock, LOCK_EX) != 0) _exit(1);
+    raise(SIGSTOP);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(holder, &status, WUNTRACED), holder);
+  ASSERT_TRUE(WIFSTOPPED(status));
+
+  HKEY key = Create(HKEY_CURRENT_USER, kSettings);
+  const DWORD value = 1;
+  const auto set = [&](const WCHAR* name) {
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+  };
+  const auto first = Clock::now();
+  EXPECT_EQ(set(u"First"), ERROR_ACCESS_DENIED);
+  const auto second = Clock::now();
+  EXPECT_GE(second - first, win32::registry::FileLock::kLongestWait);
+  for (const WCHAR* name : {u"Second", u"Third", u"Fourth"}) EXPECT_EQ(set(name), ERROR_ACCESS_DENIED);
+  EXPECT_LT(Clock::now() - second, win32::registry::FileLock::kLongestWait / 2) << "each change waited again";
+  RegCloseKey(key);
+
+  // The next start waits again, until it is asked to end.
+  win32::RestartRegistry();
+  key = Create(HKEY_CURRENT_USER, kSettings);
+  std::thread closer([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    win32::RequestTermination();
+  });
+  const auto asked = Clock::now();
+  EXPECT_EQ(set(u"Fifth"), ERROR_ACCESS_DENIED);
+  EXPECT_LT(Clock::now() - asked, win32::registry::FileLock::kLongestWait / 2) << "the close request did not end the wait";
+  closer.join();
+  win32::detail::ForgetTerminationRequest();
+  RegCloseKey(key);
+
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  win32::RestartRegistry();
+  EXPECT_FALSE(fs::exists(File())) << "a refused change was saved";
+}
+
 // A program killed while saving leaves its temporary file behind; the next one to use the registry
 // removes it, unless a save may be under way (its lock is held).
 TEST_F(RegistryTest, TemporaryFilesOfKilledWritersAreRemoved) {
@@ -396,6 +463,7 @@ TEST_F(RegistryTest, TemporaryFilesOfKilledWritersAreRemoved) {
   for (const fs::path& file : stale) EXPECT_FALSE(fs::exists(file)) << file;
   makeTemporaries();
   key = Create(HKEY_CURRENT_USER, kSettings);
+  SetDword(key, u"Saved", 1);
   RegCloseKey(key);
   for (const fs::path& file : stale) EXPECT_FALSE(fs::exists(file)) << file;
   EXPECT_EQ(ReadText(kept), "mine");
