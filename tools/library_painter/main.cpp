@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
       {"plain_bolt", [&] { return WriteColorDds(path, PaintBolt(128, 32, false), 1); }},
       {"glow", [&] { return WriteColorDds(path, PaintGlow(64), 1); }},
       {"fire_gradient", [&] { return WriteColorDds(path, PaintFireGradient(128), 1); }},
-      {"clock_face", [&] { return WriteColorDds(path, PaintClockFace(128), 1); }},
+      {"clock_face", [&] { return WriteColorDds(path, PaintClockFace(512), 1); }},
       {"clock_hands", [&] { return WriteColorDds(path, PaintClockHands(16), 1); }},
       {"heat_bump", [&] { return WriteBumpDds(path, PaintHeatBump(128), 8); }},
       {"water_bump", [&] { return WriteBumpDds(path, PaintWaterBump(128), 8); }},

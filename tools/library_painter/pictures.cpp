@@ -13,6 +13,9 @@ float Smooth(float e0, float e1, float x) {
   const float t = Clamp01((x - e0) / (e1 - e0));
   return t * t * (3 - 2 * t);
 }
+Rgba Mix(const Rgba& a, const Rgba& b, float t) {
+  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
+}
 
 // A small repeatable hash in 0..1, so the pictures are the same on every build.
 float Hash(int x, int y, int seed) {
@@ -114,20 +117,25 @@ Canvas PaintFireGradient(int width) {
 
 Canvas PaintClockFace(int size) {
   Canvas c(size, size);
+  // Edges blend over about one texel, so that the rim and the marks stay smooth however large the
+  // clock is drawn.
+  const float texel = 2.0f / size;
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
       const float dx = (x + 0.5f) / size - 0.5f, dy = (y + 0.5f) / size - 0.5f;
       const float r = std::sqrt(dx * dx + dy * dy) * 2;
-      Rgba t{0.93f, 0.89f, 0.78f, 1};
       const float shade = 1 - 0.12f * r * r;
-      t = {t.r * shade, t.g * shade, t.b * shade, 1};
+      Rgba t{0.93f * shade, 0.89f * shade, 0.78f * shade, 1};
       // Twelve marks between 0.72 and 0.86 of the radius.
       const float angle = std::atan2(dy, dx);
       const float sector = angle / (2 * kPi / 12);
       const float off = std::fabs(sector - std::round(sector)) * (2 * kPi / 12) * r;
-      if (r > 0.72f && r < 0.86f && off < 0.025f) t = {0.15f, 0.12f, 0.1f, 1};
-      if (r > 0.9f) t = {0.25f, 0.16f, 0.1f, 1};
-      if (r > 1.0f) t.a = 0;
+      const float mark = Smooth(0.025f + texel, 0.025f - texel, off) * Smooth(0.72f - texel, 0.72f + texel, r) *
+                         Smooth(0.86f + texel, 0.86f - texel, r);
+      t = Mix(t, {0.15f, 0.12f, 0.1f, 1}, mark);
+      t = Mix(t, {0.25f, 0.16f, 0.1f, 1}, Smooth(0.9f - texel, 0.9f + texel, r));
+      // The dial's disc has corners at the full radius: the face ends just inside it.
+      t.a = Smooth(0.985f, 0.985f - 2 * texel, r);
       c.At(x, y) = t;
     }
   return c;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "noise.h"
 
@@ -29,22 +30,34 @@ float Contrast(float value) { return std::clamp((value - 0.5f) * 1.9f + 0.5f, 0.
 
 }  // namespace
 
-Image PaintFlameShape(int size, uint32_t seed) {
-  Image out(size, size);
+Image PaintFlameShape(int width, int height, int tongues, uint32_t seed) {
+  Image out(width, height);
   const Noise noise(seed);
-  for (int y = 0; y < size; ++y) {
-    const float v = (y + 0.5f) / size;
-    for (int x = 0; x < size; ++x) {
-      const float u = (x + 0.5f) / size;
-      // One fire, widest in the middle; tongues of different heights across it.
-      const float body = std::pow(std::sin(3.14159265f * u), 0.7f);
-      const float tongues = 0.55f + 0.45f * std::fabs(std::sin(2.5f * 3.14159265f * u + 0.4f)) +
-                            0.25f * (noise.At(u * 9.0f, 0.5f) - 0.5f);
-      const float top = 1.0f - 0.85f * body * tongues;  // where the flame ends, from the top
-      const float flame = Smooth(top, top + 0.35f, v) * body;
+  // Each tongue's place and height, drawn once; the band repeats across its width, so every
+  // distance along it is taken round the band.
+  std::vector<float> centres(tongues), heights(tongues), widths(tongues);
+  for (int k = 0; k < tongues; ++k) {
+    centres[k] = (k + 0.3f + 0.4f * noise.At(k * 3.7f, 0.5f)) / tongues;
+    heights[k] = 0.55f + 0.4f * noise.At(k * 5.3f, 2.5f);
+    widths[k] = (0.38f + 0.22f * noise.At(k * 2.9f, 4.5f)) / tongues;
+  }
+  for (int y = 0; y < height; ++y) {
+    const float v = (y + 0.5f) / height;
+    for (int x = 0; x < width; ++x) {
+      const float u = (x + 0.5f) / width;
+      // The tallest tongue over this column: each a pointed arch rising from the bottom.
+      float reach = 0.12f;
+      for (int k = 0; k < tongues; ++k) {
+        float d = std::fabs(u - centres[k]);
+        d = std::min(d, 1.0f - d);
+        const float arch = 1.0f - std::clamp(d / widths[k], 0.0f, 1.0f);
+        reach = std::max(reach, heights[k] * std::pow(arch, 0.8f));
+      }
+      const float top = 1.0f - 0.95f * reach;  // where the flame ends, from the top
+      const float flame = Smooth(top, top + 0.3f, v);
       // The bottom rows stay dark, so that the wobble that wraps v past the edge lifts no flame
       // from the top row.
-      const float value = flame * (1.0f - Smooth(0.93f, 1.0f, v));
+      const float value = flame * (1.0f - Smooth(0.95f, 1.0f, v));
       out.At(x, y) = {value, value, value};
     }
   }

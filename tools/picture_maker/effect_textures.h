@@ -7,8 +7,9 @@
 
 namespace picture {
 
-// Flame tongues rising from the bottom edge (v = 1) and dying out towards the top.
-Image PaintFlameShape(int size, uint32_t seed);
+// A band of `tongues` flame tongues of different heights rising from the bottom edge (v = 1) and
+// dying out towards the top; it tiles across its width, as layers stretch it over a whole picture.
+Image PaintFlameShape(int width, int height, int tongues, uint32_t seed);
 // Seamless fractal value noise.
 Image PaintTilingNoise(int size, uint32_t seed);
 

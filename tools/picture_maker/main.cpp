@@ -6,16 +6,20 @@
 //   picture_maker texture KIND OUT.png  a texture of the sample scene's layers and objects: "glyphs",
 //                                       "highlight", "rim", "stand", "flame" or "noise"
 //   picture_maker sprite KIND OUT.png   a sprite of the sample scene's particles and objects
+//   picture_maker mask KIND OUT.png     the mask of one of the sample scene's effect brushes
+//   picture_maker streaks N COUNT OUT.png  picture N of COUNT of the blowing sand's sequence
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "brush_masks.h"
 #include "effect_textures.h"
 #include "glass_art.h"
 #include "glyph_strip.h"
 #include "landscape.h"
 #include "sprites.h"
 #include "text.h"
+#include "wind_streaks.h"
 
 namespace {
 
@@ -25,7 +29,9 @@ int Usage() {
                "       picture_maker loading OUT.png\n"
                "       picture_maker banner TITLE OUT.png\n"
                "       picture_maker texture glyphs|highlight|rim|stand|flame|noise OUT.png\n"
-               "       picture_maker sprite KIND OUT.png\n");
+               "       picture_maker sprite KIND OUT.png\n"
+               "       picture_maker mask KIND OUT.png\n"
+               "       picture_maker streaks N COUNT OUT.png\n");
   return 2;
 }
 
@@ -49,7 +55,7 @@ int WriteTexture(const std::string& kind, const std::string& path) {
   if (kind == "highlight") return Written(PaintBallHighlight(256).WritePng(path), path);
   if (kind == "rim") return Written(PaintBallRim(256).WritePng(path), path);
   if (kind == "stand") return Written(PaintBallStand(256, 128).WritePng(path), path);
-  if (kind == "flame") return Written(PaintFlameShape(128, 17).WritePng(path), path);
+  if (kind == "flame") return Written(PaintFlameShape(512, 256, 11, 17).WritePng(path), path);
   if (kind == "noise") return Written(PaintTilingNoise(128, 23).WritePng(path), path);
   std::fprintf(stderr, "picture_maker: no texture named %s\n", kind.c_str());
   return 1;
@@ -94,6 +100,19 @@ int main(int argc, char** argv) {
       return 1;
     }
     return Written(sprite->WritePng(argv[3]), argv[3]);
+  }
+  if (command == "mask" && argc == 4) {
+    std::optional<Image> mask = PaintBrushMask(argv[2]);
+    if (!mask) {
+      std::fprintf(stderr, "picture_maker: no mask named %s\n", argv[2]);
+      return 1;
+    }
+    return Written(mask->WritePng(argv[3]), argv[3]);
+  }
+  if (command == "streaks" && argc == 5) {
+    const int frame = std::atoi(argv[2]), count = std::atoi(argv[3]);
+    if (count < 1 || frame < 0 || frame >= count) return Usage();
+    return Written(PaintWindStreaks(frame, count).WritePng(argv[4]), argv[4]);
   }
   return Usage();
 }

@@ -2,7 +2,8 @@
 // description gets one link (path and stamp) and one place in the resource manager's tables, the
 // image table for pictures and the other-files table for effects, meshes and sounds; library links
 // get a copy of the library's resource when the description says which file holds it; a lake's bump
-// picture is kept under the lake's GUID.
+// picture is kept under the lake's GUID, a brush's mask under the brush's. A sequence of pictures is
+// one image entry with a record per picture and its frame times.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,8 @@ class Assets {
 
   // The link of an embedded file, the same for every use of the file.
   DS_FileLink3 Link(const std::string& file);
+  // The link of an embedded sequence of pictures shown `frameTime` seconds each, named by its first.
+  DS_FileLink3 Sequence(const std::vector<std::string>& frames, float frameTime);
   // A GUID, as its brace text, under which the GUID table carries `file`.
   std::string GuidPicture(const std::string& file);
   Bytes Read(const std::string& file) const { return read_(file); }
@@ -39,9 +42,10 @@ class Assets {
 
  private:
   struct Embedded {
-    std::string file;
+    std::vector<std::string> frames;  // one file, or the pictures of a sequence
     std::string path;
     int64_t stamp;
+    float frameTime;  // seconds per picture of a sequence
   };
   ReadFile read_;
   std::map<int64_t, std::string> library_;

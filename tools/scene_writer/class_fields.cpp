@@ -113,9 +113,12 @@ class Fields {
   void Assign(const Json& j, MediaParamTB<T>& v) {
     Assign(j, v.value);
   }
-  // A file of the description, embedded; {"library": id} for a resource of the library; "" for none.
+  // A file of the description, embedded; {"library": id} for a resource of the library;
+  // {"frames": [files], "frameTime": seconds} for a sequence of pictures; "" for none.
   void Assign(const Json& j, DS_FileLink3& link) {
-    if (j.is_object()) {
+    if (j.is_object() && j.contains("frames")) {
+      link = assets_.Sequence(j.at("frames").get<std::vector<std::string>>(), j.at("frameTime").get<float>());
+    } else if (j.is_object()) {
       link = DS_FileLink3::ConstructFromResource(j.at("library").get<INT>(), Wide(std::string(kLibrary)));
     } else if (j.get<std::string>().empty()) {
       link = DS_FileLink3();
@@ -206,8 +209,14 @@ void StatBase(Fields& f, DS_StatBaseFXCtrl& o) {
   Effect(f, o);
 }
 
+// "mask": a picture whose red says where the brush works; the document carries it in its GUID table
+// under the brush's identity, where the brush finds its mask.
 void Brush(Fields& f, DS_FX_Constructor& o) {
   f("speed", o.speed)("mainFX", o.mainFX)("effect", o.effectLink)("zoom", o.zoom)("identityName", o.identity.name);
+  if (f.Has("mask")) {
+    const std::string guid = f.assets().GuidPicture(f.At("mask").get<std::string>());
+    CLSIDFromString(Wide(guid).c_str(), &o.identity.guid);
+  }
   Constructor(f, o);
 }
 

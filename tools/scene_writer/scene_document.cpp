@@ -55,7 +55,9 @@ void WriteObjects(const std::vector<nlohmann::json>& list, Assets& assets, ByteS
   out.U32(static_cast<uint32_t>(list.size()));
   for (const auto& description : list) {
     auto object = MakeObject(description, assets);
-    if (auto* brush = dynamic_cast<DS_FX_Constructor*>(object.get())) brush->identity.guid = Identity(++serial);
+    // A masked brush keeps the identity its mask is carried under.
+    if (auto* brush = dynamic_cast<DS_FX_Constructor*>(object.get()); brush && !description.contains("mask"))
+      brush->identity.guid = Identity(++serial);
     if (auto* text = dynamic_cast<DS_StaticTextConstructor*>(object.get())) text->identity = Identity(++serial);
     Save(*object, stream);
   }
