@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <cmath>
@@ -67,37 +68,82 @@ std::unique_ptr<audio::PcmStream> Tone(double hertz) {
 class SoundServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string socket = runtime_.Path() + "/native";
     const std::string home = runtime_.Path() + "/home";
     mkdir(home.c_str(), 0700);
-    std::vector<std::string> args = {"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                                     "--use-pid-file=no", "--log-target=stderr", "--log-level=0",
-                                     "-L", "module-null-sink sink_name=copperleaf",
-                                     "-L", "module-native-protocol-unix socket=" + socket + " auth-anonymous=1"};
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-    if (posix_spawnp(&server_, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0) {
-      server_ = 0;
-      GTEST_SKIP() << "no PulseAudio server could be started: the pulseaudio program is missing";
-    }
-    for (int i = 0; i < 500 && !std::filesystem::exists(socket); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (!std::filesystem::exists(socket))
-      GTEST_SKIP() << "no PulseAudio server could be started: its socket never appeared";
-    server_address_ = "unix:" + socket;
+    server_address_ = "unix:" + Socket();
     setenv("PULSE_SERVER", server_address_.c_str(), 1);
+    StartServer();
   }
   void TearDown() override {
     audio::Mixer::Instance().CloseOutput();
     unsetenv("PULSE_SERVER");
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      int status = 0;
-      waitpid(server_, &status, 0);
+    StopServer(SIGTERM);
+  }
+
+  std::string Socket() const { return runtime_.Path() + "/native"; }
+
+  // A server of the test's own, not as the system's, that never exits when idle; it listens on the
+  // socket in the test's runtime folder.
+  void StartServer() {
+    std::vector<std::string> args = {"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+                                     "--use-pid-file=no", "--log-target=stderr", "--log-level=0",
+                                     "-L", "module-null-sink sink_name=copperleaf",
+                                     "-L", "module-native-protocol-unix socket=" + Socket() + " auth-anonymous=1"};
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    if (posix_spawnp(&server_, "pulseaudio", nullptr, nullptr, argv.data(), environ) != 0) {
+      server_ = 0;
+      GTEST_SKIP() << "no PulseAudio server could be started: the pulseaudio program is missing";
     }
+    for (int i = 0; i < 500 && !std::filesystem::exists(Socket()); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!std::filesystem::exists(Socket()))
+      GTEST_SKIP() << "no PulseAudio server could be started: its socket never appeared";
+  }
+  void StopServer(int signal) {
+    if (server_ <= 0) return;
+    kill(server_, signal);
+    waitpid(server_, nullptr, 0);
+    server_ = 0;
+    std::filesystem::remove(Socket());
+  }
+
+  // The null sink's monitor for `seconds` while `during` runs, left channel, full scale 1.
+  std::vector<double> RecordLeft(double seconds, const std::function<void()>& during) {
+    const pa_sample_spec spec = {PA_SAMPLE_S16LE, 44100, 2};
+    int error = 0;
+    // Small fragments, so that the null sink runs at a short latency rather than in long blocks.
+    pa_buffer_attr attributes;
+    attributes.maxlength = static_cast<uint32_t>(-1);
+    attributes.tlength = attributes.prebuf = attributes.minreq = static_cast<uint32_t>(-1);
+    attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20'000, &spec));
+    pa_simple* recorder = pa_simple_new(server_address_.c_str(), "copperleaf test", PA_STREAM_RECORD,
+                                        "copperleaf.monitor", "monitor", &spec, nullptr, &attributes, &error);
+    EXPECT_NE(recorder, nullptr) << pa_strerror(error);
+    if (recorder == nullptr) return {};
+    std::vector<int16_t> samples(static_cast<size_t>(seconds * 44100) * 2);
+    std::thread player(during);
+    pa_simple_read(recorder, samples.data(), samples.size() * sizeof(int16_t), &error);
+    player.join();
+    pa_simple_free(recorder);
+    std::vector<double> left;
+    for (size_t i = 0; i < samples.size(); i += 2) left.push_back(samples[i] / 32768.0);
+    return left;
+  }
+
+  // The second at which the half-scale tone is first heard (a tenth of a second at its level), or
+  // a negative number when it never is.
+  static double FirstHeard(const std::vector<double>& left) {
+    constexpr size_t kWindow = 4410;
+    for (size_t at = 0; at + kWindow <= left.size(); at += kWindow / 4) {
+      double power = 0;
+      for (size_t i = at; i < at + kWindow; ++i) power += left[i] * left[i];
+      if (power / kWindow > 0.06) return static_cast<double>(at) / 44100;
+    }
+    return -1;
   }
 
   // Records the null sink's monitor for `seconds` while `during` runs; the mean square of the
@@ -120,31 +166,31 @@ class SoundServerTest : public ::testing::Test {
     return s1 * s1 + s2 * s2 - coefficient * s1 * s2;
   }
   Heard Record(double seconds, const std::function<void()>& during) {
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, 44100, 2};
-    int error = 0;
-    // Small fragments, so that the null sink runs at a short latency rather than in long blocks.
-    pa_buffer_attr attributes;
-    attributes.maxlength = static_cast<uint32_t>(-1);
-    attributes.tlength = attributes.prebuf = attributes.minreq = static_cast<uint32_t>(-1);
-    attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(20'000, &spec));
-    pa_simple* recorder = pa_simple_new(server_address_.c_str(), "copperleaf test", PA_STREAM_RECORD,
-                                        "copperleaf.monitor", "monitor", &spec, nullptr, &attributes, &error);
-    EXPECT_NE(recorder, nullptr) << pa_strerror(error);
-    if (recorder == nullptr) return {};
-    std::vector<int16_t> samples(static_cast<size_t>(seconds * 44100) * 2);
-    std::thread player(during);
-    pa_simple_read(recorder, samples.data(), samples.size() * sizeof(int16_t), &error);
-    player.join();
-    pa_simple_free(recorder);
+    const std::vector<double> whole = RecordLeft(seconds, during);
     Heard heard;
-    std::vector<double> left;
-    for (size_t i = samples.size() / 4 * 2; i < samples.size(); i += 2) left.push_back(samples[i] / 32768.0);
+    if (whole.empty()) return heard;
+    const std::vector<double> left(whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2), whole.end());
     for (double x : left) heard.power += x * x;
     heard.power /= static_cast<double>(left.size());
     heard.toneOverNeighbours = Strength(left, 1000) / std::max({Strength(left, 600), Strength(left, 1500), 1e-9});
     return heard;
   }
 
+  // The tone as the music voice, until the test ends.
+  void PlayTone() {
+    auto held = audio::Mixer::Instance().Hold();
+    music_.SetSource(tone_.get());
+    music_.Start(0, true);
+    audio::Mixer::Instance().SetMusic(&music_);
+  }
+  void StopTone() {
+    auto held = audio::Mixer::Instance().Hold();
+    audio::Mixer::Instance().DropMusic(&music_);
+    music_.SetSource(nullptr);
+  }
+
+  std::unique_ptr<audio::PcmStream> tone_ = Tone(1000);
+  audio::Voice music_;
   RuntimeFolder runtime_;
   pid_t server_ = 0;
   std::string server_address_;
@@ -178,9 +224,7 @@ TEST_F(SoundServerTest, TheMixIsHeardOnlyOneProcessPlaysAndALostServerIsSilence)
   EXPECT_GT(heard.toneOverNeighbours, 100);
 
   testing::internal::CaptureStderr();
-  kill(server_, SIGKILL);
-  waitpid(server_, nullptr, 0);
-  server_ = 0;
+  StopServer(SIGKILL);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   {
     auto held = mixer.Hold();
@@ -191,6 +235,85 @@ TEST_F(SoundServerTest, TheMixIsHeardOnlyOneProcessPlaysAndALostServerIsSilence)
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   EXPECT_NE(said.find("went away"), std::string::npos) << said;
+}
+
+// A server that comes after the program, and one that comes back after it was killed, carry the
+// music: the output asks again every few seconds, without a word after its first line.
+TEST_F(SoundServerTest, AServerThatComesLateOrComesBackCarriesTheMusic) {
+  StopServer(SIGTERM);
+  PlayTone();
+  testing::internal::CaptureStderr();
+  const auto programStart = std::chrono::steady_clock::now();
+  audio::Mixer::Instance().UseSpeakers();
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  StartServer();
+  const double late = FirstHeard(RecordLeft(6.0, [] {}));
+  const double sinceStart =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - programStart).count() - 6.0 + late;
+  EXPECT_GE(late, 0) << "the music never came after the server started";
+  EXPECT_LT(sinceStart, 10.0);
+
+  StopServer(SIGKILL);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  StartServer();
+  const double back = FirstHeard(RecordLeft(5.0, [] {}));
+  EXPECT_GE(back, 0) << "the music never came back after the server did";
+  StopTone();
+  audio::Mixer::Instance().CloseOutput();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+// While another process of the user holds the speakers this one is silent; once that one has gone,
+// this one plays.
+TEST_F(SoundServerTest, ASecondInstanceSoundsOnceTheFirstHasGone) {
+  PlayTone();
+  auto first = std::make_unique<audio::SoundLock>();  // as the first screensaver process holds it
+  ASSERT_TRUE(first->Held());
+  audio::Mixer::Instance().UseSpeakers();
+  const std::vector<double> left = RecordLeft(6.0, [&] {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    first.reset();
+  });
+  const double heard = FirstHeard(left);
+  EXPECT_GT(heard, 0.9) << "the second instance must keep silent while the first plays";
+  EXPECT_GE(heard, 0) << "the second instance never played";
+  EXPECT_LT(heard, 5.0);
+  StopTone();
+}
+
+// Threads that keep every core busy for a minute do not make the speakers run dry: the monitor's
+// recording of the tone has no silence, and the output saw no underrun.
+TEST_F(SoundServerTest, AMinuteOnABusyMachineHasNoDropout) {
+  PlayTone();
+  testing::internal::CaptureStderr();
+  audio::Mixer::Instance().UseSpeakers();
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  std::atomic<bool> busy{true};
+  std::vector<std::thread> load;
+  for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); ++i)
+    load.emplace_back([&] {
+      volatile double x = 1;
+      while (busy.load(std::memory_order_relaxed)) x = x * 1.0000001 + 1e-9;
+    });
+  const std::vector<double> left = RecordLeft(60.0, [] {});
+  busy = false;
+  for (auto& thread : load) thread.join();
+  StopTone();
+  audio::Mixer::Instance().CloseOutput();
+  const std::string said = testing::internal::GetCapturedStderr();
+  // The recording starts before the first of the mix has reached the sink; from the tone's start
+  // on, a run of 5 ms at zero is a dropout (the tone crosses zero once in each half period).
+  const double start = FirstHeard(left);
+  ASSERT_GE(start, 0) << "the tone was never heard";
+  size_t longest = 0;
+  size_t run = 0;
+  for (size_t i = static_cast<size_t>((start + 0.2) * 44100); i < left.size(); ++i) {
+    run = std::fabs(left[i]) < 1e-4 ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  EXPECT_LT(longest, 220u) << "the longest silence, in frames";
+  EXPECT_EQ(said.find("ran out"), std::string::npos) << said;
 }
 
 }  // namespace
