@@ -61,8 +61,9 @@ HRESULT CMoireScreensaver::Render() {
     if (SUCCEEDED(result)) result = scene.Render();
     if (FAILED(result)) EnterErrorMode(result);
   } else if (scene.splashShown) {
-    const HRESULT loaded = scene.Start();
+    const HRESULT loaded = scene.Start(m_soundScene == nullptr);
     if (FAILED(loaded)) EnterErrorMode(loaded);
+    else if (!m_soundScene && scene.sceneRoot) m_soundScene = &scene;
   } else {
     scene.ShowSplash();
   }
@@ -70,7 +71,9 @@ HRESULT CMoireScreensaver::Render() {
 }
 
 HRESULT CMoireScreensaver::ReleaseDeviceResources() {
-  SoundDevice::SetPrimaryVolume(0);
+  // Silence, not full volume (0 in hundredths of a decibel): the effects' buffers play on through
+  // the reset, and a muted setting must hold until the restore applies it again.
+  SoundDevice::SetPrimaryVolume(DSBVOLUME_MIN);
   SoundDevice::StopPrimary();
   // The music player is no device object: it plays on through a reset (a locked session, a mode
   // switch) and stops only when the run ends.
@@ -87,5 +90,5 @@ HRESULT CMoireScreensaver::CleanupAtExit() {
 }
 
 void CMoireScreensaver::OnGraphEvent(LONG code) {
-  if (m_currentMonitorScene) m_currentMonitorScene->OnGraphEvent(code);
+  if (m_soundScene) m_soundScene->OnGraphEvent(code);
 }

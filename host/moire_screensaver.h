@@ -28,7 +28,8 @@ class CMoireScreensaver : public CD3DScreensaver {
   HRESULT RestoreDeviceResources() override;
   // The current monitor scene's step: the splash, the scene start, or a frame of the scene.
   HRESULT Render() override;
-  // Stops the sound device's primary buffer and releases the current scene's device objects.
+  // Silences and stops the sound device's primary buffer and releases the current scene's device
+  // objects.
   HRESULT ReleaseDeviceResources() override;
   // Stops and releases the music player and silences the sound effects when the run ends.
   HRESULT CleanupAtExit() override;
@@ -37,4 +38,7 @@ class CMoireScreensaver : public CD3DScreensaver {
  protected:
   MonitorScene m_monitorScenes[10];
   MonitorScene* m_currentMonitorScene = nullptr;
+  // The first monitor scene that started: it plays the process's sound effects and soundtrack, and
+  // the music's events advance its playlist.
+  MonitorScene* m_soundScene = nullptr;
 };

@@ -31,6 +31,15 @@ void ApplyStoredPrimaryVolume() {
   SoundDevice::SetPrimaryVolume(PrimaryVolume(volume, mute));
 }
 
+// While a scene makes effects that another scene plays, they get no buffer.
+class EffectsElsewhere {
+ public:
+  explicit EffectsElsewhere(bool elsewhere) { SoundDevice::effectsElsewhere = elsewhere; }
+  ~EffectsElsewhere() { SoundDevice::effectsElsewhere = false; }
+  EffectsElsewhere(const EffectsElsewhere&) = delete;
+  EffectsElsewhere& operator=(const EffectsElsewhere&) = delete;
+};
+
 }  // namespace
 
 void MonitorScene::ShowSplash() {
@@ -49,7 +58,7 @@ void MonitorScene::ShowSplash() {
   splashShown = true;
 }
 
-HRESULT MonitorScene::Start() {
+HRESULT MonitorScene::Start(bool playSound) {
   started = true;
   try {
     sceneRoot = LoadSceneDocument();
@@ -61,7 +70,11 @@ HRESULT MonitorScene::Start() {
     return static_cast<HRESULT>(kSceneMediaError);
   }
   resourceManager.reset(g_DocResManager);
+  // The looping effects start as they are made: a muted or lowered setting holds from their first
+  // sample on.
+  ApplyStoredPrimaryVolume();
   try {
+    const EffectsElsewhere elsewhere(!playSound);
     for (const auto& slide : sceneRoot->slides)
       if (slide.Get()) slide->CreateRenderObjects();
     for (const auto& audio : sceneRoot->audioFiles)
@@ -76,7 +89,7 @@ HRESULT MonitorScene::Start() {
     resourceManager.reset();
     return static_cast<HRESULT>(kSceneMediaError);
   }
-  StartPlaylist();
+  if (playSound) StartPlaylist();
   ApplyStoredPrimaryVolume();
   return S_OK;
 }
@@ -145,11 +158,12 @@ void MonitorScene::AdvancePlaylist() {
     playlistPosition = 0;
   }
   if (playlistPosition >= count) return;
-  if (const DS_AudioFile* entry = (*playlist)[playlistPosition].Get()) AudioPlayer::Play(entry->file.name.c_str());
+  // The volume goes first, so that a muted or lowered setting holds from the file's first sample.
   ReadSettingDword(&g_SoundVolume, kSoundVolumeValue);
   ReadSettingDword(&g_SoundBalance, kSoundBalanceValue);
   ReadSettingDword(&g_MuteSound, kMuteSoundValue);
   AudioPlayer::ApplyVolume(g_MuteSound != 0);
+  if (const DS_AudioFile* entry = (*playlist)[playlistPosition].Get()) AudioPlayer::Play(entry->file.name.c_str());
   ++playlistPosition;
 }
 

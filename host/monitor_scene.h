@@ -24,8 +24,10 @@ struct MonitorScene {
   // Loads the document on the current device, makes the render objects, applies the picture
   // position and starts the playlist and the sound volume. The document's media error when it cannot
   // be loaded or anything thrown while its objects are made: the scene then stays without root and
-  // is never moved or drawn.
-  HRESULT Start();
+  // is never moved or drawn. The process plays one set of sound effects and one soundtrack: a scene
+  // that does not `playSound` (another monitor's scene does) makes its effects without buffers, so
+  // that they keep time silently, and leaves the music alone.
+  HRESULT Start(bool playSound);
   // The media error when the scene throws while it moves or draws; nothing thrown leaves a frame.
   HRESULT AdvanceFrame(float time);
   // The frame; also the device's failure when it has made no texture (or let none be written) at

@@ -5,6 +5,7 @@
 IDirectSound8* SoundDevice::device = nullptr;
 IDirectSoundBuffer* SoundDevice::primary = nullptr;
 DWORD SoundDevice::bufferFlags = 0;
+bool SoundDevice::effectsElsewhere = false;
 
 namespace {
 

@@ -17,4 +17,7 @@ struct SoundDevice {
   static IDirectSound8* device;         // null until Init succeeds
   static IDirectSoundBuffer* primary;   // the device's primary buffer
   static DWORD bufferFlags;             // part of the flags of every buffer the system makes
+  // True while a monitor scene makes effects that another scene plays: they get no buffer and keep
+  // time silently, so that the process plays one set of effects however many monitors show them.
+  static bool effectsElsewhere;
 };

@@ -27,7 +27,7 @@ DS_WAV_Constructor::~DS_WAV_Constructor() {
 DS_Sound_Ctrl* DS_WAV_Constructor::Clone() const { return new DS_WAV_Constructor(*this); }
 
 void DS_WAV_Constructor::Load() {
-  if (!SoundDevice::device || !g_DocResManager) return;
+  if (!SoundDevice::device || SoundDevice::effectsElsewhere || !g_DocResManager) return;
   const ResourceRecord* record = g_DocResManager->GetFileRecord(file);
   if (!record || !record->Bytes()) return;
   WavData wav;

@@ -16,8 +16,8 @@ class DS_WAV_Constructor : public DS_Sound_Ctrl {
   bool Save(DS_IOF_Virtual** stream) override;
 
   // Fills a new buffer from the file's WAVE bytes. Without a sound device, a record for the file,
-  // WAVE data that can be parsed or a buffer, the description stays without a buffer and every
-  // sound operation does nothing.
+  // WAVE data that can be parsed or a buffer, or while another scene plays the effects, the
+  // description stays without a buffer and every sound operation does nothing.
   void Load() override;
   void PlayLooping() override;
   void Stop() override;

@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -11,9 +12,12 @@ namespace audio {
 
 namespace {
 
-// About 40 ms queued at the server, topped up every 10 ms: a buffer's Play is heard within 50 ms.
-constexpr pa_usec_t kTargetLatency = 40'000;
-constexpr pa_usec_t kRequestSize = 10'000;
+// About 200 ms queued at the server, topped up every 25 ms; playback begins (and, after the server
+// ran dry, begins again) once 100 ms are there. A buffer's Play is heard within a quarter second.
+constexpr pa_usec_t kTargetLatency = 200'000;
+constexpr pa_usec_t kStartLevel = 100'000;
+constexpr pa_usec_t kRequestSize = 25'000;
+constexpr pa_usec_t kRetryInterval = 2'000'000;
 constexpr pa_sample_spec kSpec = {PA_SAMPLE_S16LE, kOutputRate, 2};
 
 int16_t ToPcm16(float sample) {
@@ -36,76 +40,120 @@ std::unique_ptr<PulseOutput> PulseOutput::Open(Mixer& mixer) {
   std::unique_ptr<PulseOutput> output(new PulseOutput(mixer));
   output->loop_ = pa_threaded_mainloop_new();
   if (output->loop_ == nullptr) return nullptr;
-  output->context_ = pa_context_new(pa_threaded_mainloop_get_api(output->loop_), "Copperleaf Screensaver");
-  if (output->context_ == nullptr) return nullptr;
-  pa_context_set_state_callback(output->context_, &PulseOutput::OnContextState, output.get());
-  if (pa_context_connect(output->context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-    TellSilent("no sound server answers");
-    return nullptr;
-  }
+  output->api_ = pa_threaded_mainloop_get_api(output->loop_);
   if (pa_threaded_mainloop_start(output->loop_) < 0) return nullptr;
+  pa_threaded_mainloop_lock(output->loop_);
+  output->Connect();
+  pa_threaded_mainloop_unlock(output->loop_);
   return output;
 }
 
 PulseOutput::~PulseOutput() {
   if (loop_ == nullptr) return;
   pa_threaded_mainloop_lock(loop_);
-  if (stream_ != nullptr) {
-    pa_stream_set_write_callback(stream_, nullptr, nullptr);
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-  }
-  if (context_ != nullptr) {
-    pa_context_set_state_callback(context_, nullptr, nullptr);
-    pa_context_disconnect(context_);
-    pa_context_unref(context_);
-  }
+  if (retry_ != nullptr) api_->time_free(retry_);
+  retry_ = nullptr;
+  DropContext();
   pa_threaded_mainloop_unlock(loop_);
   pa_threaded_mainloop_stop(loop_);
   pa_threaded_mainloop_free(loop_);
+  if (underruns_ > 0)
+    std::fprintf(stderr, "copperleaf: the sound server ran out of sound %d times\n", underruns_.load());
+}
+
+void PulseOutput::Connect() {
+  played_ = false;
+  context_ = pa_context_new(api_, "Copperleaf Screensaver");
+  if (context_ == nullptr) return RetryLater();
+  pa_context_set_state_callback(context_, &PulseOutput::OnContextState, this);
+  if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    TellSilent("no sound server answers");
+    RetryLater();
+  }
 }
 
 void PulseOutput::OnContextState(pa_context* context, void* self) {
   auto* output = static_cast<PulseOutput*>(self);
   switch (pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
-      // Another process of the user plays already: this one keeps time silently.
-      output->lock_ = std::make_unique<SoundLock>();
-      if (output->lock_->Held()) output->StartStream();
+      output->TakeSpeakers();
       break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
-      TellSilent(output->stream_ != nullptr ? "the sound server went away" : "no sound server answers");
+      TellSilent(output->played_ ? "the sound server went away" : "no sound server answers");
+      // The context goes on the timer: not from inside its own callback.
+      output->RetryLater();
       break;
     default:
       break;
   }
 }
 
+void PulseOutput::RetryLater() {
+  if (retry_ != nullptr) return;
+  timeval when{};
+  pa_timeval_add(pa_gettimeofday(&when), kRetryInterval);
+  retry_ = api_->time_new(api_, &when, &PulseOutput::OnRetry, this);
+}
+
+void PulseOutput::OnRetry(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self) {
+  auto* output = static_cast<PulseOutput*>(self);
+  api->time_free(event);
+  output->retry_ = nullptr;
+  output->Retry();
+}
+
+void PulseOutput::Retry() {
+  if (context_ == nullptr || pa_context_get_state(context_) != PA_CONTEXT_READY) {
+    DropContext();
+    Connect();
+    return;
+  }
+  if (stream_ != nullptr) {
+    const pa_stream_state_t state = pa_stream_get_state(stream_);
+    if (state == PA_STREAM_READY || state == PA_STREAM_CREATING) return;
+    DropStream();
+  }
+  TakeSpeakers();
+}
+
+void PulseOutput::TakeSpeakers() {
+  // One process of the user plays at a time; the others keep time silently until it goes.
+  if (lock_ == nullptr || !lock_->Held()) lock_ = std::make_unique<SoundLock>();
+  if (lock_->Held()) StartStream();
+  else RetryLater();
+}
+
 void PulseOutput::StartStream() {
   stream_ = pa_stream_new(context_, "Copperleaf Screensaver", &kSpec, nullptr);
   if (stream_ == nullptr) {
     TellSilent("the sound server refuses a stream");
-    return;
+    return RetryLater();
   }
   pa_stream_set_state_callback(stream_, &PulseOutput::OnStreamState, this);
   pa_stream_set_write_callback(stream_, &PulseOutput::OnWrite, this);
+  pa_stream_set_underflow_callback(stream_, &PulseOutput::OnUnderflow, this);
   pa_buffer_attr attributes;
   attributes.maxlength = static_cast<uint32_t>(-1);
   attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatency, &kSpec));
-  attributes.prebuf = static_cast<uint32_t>(-1);
+  attributes.prebuf = static_cast<uint32_t>(pa_usec_to_bytes(kStartLevel, &kSpec));
   attributes.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRequestSize, &kSpec));
   attributes.fragsize = static_cast<uint32_t>(-1);
-  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
-                                                    PA_STREAM_INTERPOLATE_TIMING);
-  if (pa_stream_connect_playback(stream_, nullptr, &attributes, flags, nullptr, nullptr) < 0)
+  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
+  if (pa_stream_connect_playback(stream_, nullptr, &attributes, flags, nullptr, nullptr) < 0) {
     TellSilent("the sound server refuses a stream");
+    RetryLater();
+  }
 }
 
-void PulseOutput::OnStreamState(pa_stream* stream, void*) {
+void PulseOutput::OnStreamState(pa_stream* stream, void* self) {
+  auto* output = static_cast<PulseOutput*>(self);
   const pa_stream_state_t state = pa_stream_get_state(stream);
-  if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) TellSilent("the sound server ended the stream");
+  if (state == PA_STREAM_READY) output->played_ = true;
+  if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+    TellSilent("the sound server ended the stream");
+    output->RetryLater();
+  }
 }
 
 void PulseOutput::OnWrite(pa_stream* stream, size_t bytes, void* self) {
@@ -120,6 +168,28 @@ void PulseOutput::OnWrite(pa_stream* stream, size_t bytes, void* self) {
   std::vector<int16_t> pcm(frames * 2);
   for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = ToPcm16(mix[i]);
   pa_stream_write(stream, pcm.data(), pcm.size() * sizeof(int16_t), nullptr, 0, PA_SEEK_RELATIVE);
+}
+
+void PulseOutput::OnUnderflow(pa_stream*, void* self) { ++static_cast<PulseOutput*>(self)->underruns_; }
+
+void PulseOutput::DropStream() {
+  if (stream_ == nullptr) return;
+  pa_stream_set_write_callback(stream_, nullptr, nullptr);
+  pa_stream_set_state_callback(stream_, nullptr, nullptr);
+  pa_stream_set_underflow_callback(stream_, nullptr, nullptr);
+  if (pa_stream_get_state(stream_) == PA_STREAM_READY) pa_stream_disconnect(stream_);
+  pa_stream_unref(stream_);
+  stream_ = nullptr;
+}
+
+void PulseOutput::DropContext() {
+  DropStream();
+  if (context_ == nullptr) return;
+  pa_context_set_state_callback(context_, nullptr, nullptr);
+  const pa_context_state_t state = pa_context_get_state(context_);
+  if (state != PA_CONTEXT_FAILED && state != PA_CONTEXT_TERMINATED) pa_context_disconnect(context_);
+  pa_context_unref(context_);
+  context_ = nullptr;
 }
 
 }  // namespace audio

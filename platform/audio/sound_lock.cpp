@@ -9,18 +9,57 @@
 
 namespace audio {
 
-std::string SoundLock::Path() {
+namespace {
+
+constexpr char kLockName[] = "copperleaf-sound.lock";
+
+std::string RuntimeFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && *runtime != '\0') return std::string(runtime) + "/copperleaf-sound.lock";
+  return runtime != nullptr ? runtime : "";
+}
+
+// The user's own folder in the shared temporary folder.
+std::string PrivateFolder() {
   const char* temp = std::getenv("TMPDIR");
-  std::string folder = temp != nullptr && *temp != '\0' ? temp : "/tmp";
-  // The shared temporary folder holds one lock per user, named by the user.
-  return folder + "/copperleaf-sound-" + std::to_string(getuid()) + ".lock";
+  const std::string folder = temp != nullptr && *temp != '\0' ? temp : "/tmp";
+  return folder + "/copperleaf-" + std::to_string(getuid());
+}
+
+// The folder opened without following a link, when it is the user's and nobody else's: -1 otherwise.
+int OpenOwnFolder(const std::string& path, bool shared) {
+  const int folder = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) return -1;
+  struct stat status {};
+  // The runtime folder is the session's and private by its contract; a folder in the temporary
+  // folder must be this user's and closed to everyone else.
+  if (fstat(folder, &status) != 0 || status.st_uid != getuid() || (!shared && (status.st_mode & 077) != 0)) {
+    close(folder);
+    return -1;
+  }
+  return folder;
+}
+
+}  // namespace
+
+std::string SoundLock::Path() {
+  const std::string runtime = RuntimeFolder();
+  return (runtime.empty() ? PrivateFolder() : runtime) + "/" + kLockName;
 }
 
 SoundLock::SoundLock() {
-  // Never through a link someone planted, and only a file of our own.
-  const int descriptor = open(Path().c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const std::string runtime = RuntimeFolder();
+  int folder = -1;
+  if (!runtime.empty()) {
+    folder = OpenOwnFolder(runtime, true);
+  } else {
+    const std::string own = PrivateFolder();
+    mkdir(own.c_str(), 0700);  // an existing folder is checked below
+    folder = OpenOwnFolder(own, false);
+  }
+  if (folder < 0) return;
+  // Never through a link, and only a file of our own.
+  const int descriptor = openat(folder, kLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  close(folder);
   if (descriptor < 0) return;
   struct stat status {};
   if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != getuid() ||

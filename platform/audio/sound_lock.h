@@ -1,7 +1,8 @@
 // One sound per user: several processes of one user (one per monitor, say) each make the mixer,
-// but only the one that first holds this lock plays to the speakers; the others keep time
-// silently. The lock is a file lock in $XDG_RUNTIME_DIR (else the temporary folder), so it goes
-// with the process however that ends.
+// but only the one that holds this lock plays to the speakers; the others keep time silently and ask
+// again now and then. The lock is a file lock, so it goes with the process however that ends. It
+// lives where no other user can plant a file or a link under its name: in $XDG_RUNTIME_DIR, else in a
+// folder of the user's own (mode 0700) in the temporary folder.
 #pragma once
 #include <string>
 

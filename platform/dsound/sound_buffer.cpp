@@ -69,6 +69,10 @@ size_t SoundBuffer::Samples::Read(uint64_t at, float* out, size_t frames) {
 
 void SoundBuffer::ApplyGains() {
   const float gain = audio::GainOf(volume_);
+  if (IsPrimary()) {
+    audio::Mixer::Instance().SetMasterGain(silenced_ ? 0.0f : gain);
+    return;
+  }
   // Pan turns the far side down; the near side keeps its level.
   voice_.SetGain(gain * (pan_ > 0 ? audio::GainOf(-pan_) : 1.0f), gain * (pan_ < 0 ? audio::GainOf(pan_) : 1.0f));
 }
@@ -193,7 +197,12 @@ HRESULT SoundBuffer::Play(DWORD reserved, DWORD, DWORD flags) {
   if (!playing_) positionTime_ = machine::clock::Now();
   playing_ = true;
   looping_ = (flags & DSBPLAY_LOOPING) != 0;
-  if (!IsPrimary()) voice_.Start(position_ / std::max<DWORD>(format_.nBlockAlign, 1), looping_);
+  if (IsPrimary()) {
+    silenced_ = false;
+    ApplyGains();
+  } else {
+    voice_.Start(position_ / std::max<DWORD>(format_.nBlockAlign, 1), looping_);
+  }
   return DS_OK;
 }
 
@@ -214,8 +223,7 @@ HRESULT SoundBuffer::SetVolume(LONG volume) {
   if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
   auto held = audio::Mixer::Instance().Hold();
   volume_ = volume;
-  if (IsPrimary()) audio::Mixer::Instance().SetMasterGain(audio::GainOf(volume_));
-  else ApplyGains();
+  ApplyGains();
   return DS_OK;
 }
 
@@ -244,6 +252,10 @@ HRESULT SoundBuffer::Stop() {
   voice_.Stop();
   playing_ = false;
   looping_ = false;
+  if (IsPrimary()) {
+    silenced_ = true;
+    ApplyGains();
+  }
   return DS_OK;
 }
 

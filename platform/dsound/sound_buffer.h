@@ -1,8 +1,9 @@
 // A sound buffer of the stand-in device: PCM bytes with volume, pan and frequency, whose play cursor
 // moves on the machine's clock while it plays. A one-shot play stops by itself at the end of the
 // bytes; a looping play wraps. Each secondary buffer is a voice of the process's mixer, started at
-// the clock's cursor whenever it is played; the primary buffer holds no bytes: its volume scales the
-// whole mix.
+// the clock's cursor whenever it is played, that fades in and out over a few milliseconds so that a
+// start or a stop is no click; the primary buffer holds no bytes: its volume scales the whole mix,
+// and once it is stopped the mix is silent until it plays again.
 #pragma once
 #include <memory>
 #include <optional>
@@ -51,6 +52,8 @@ class SoundBuffer final : public d3d9::ComObject<IDirectSoundBuffer8> {
   const std::vector<BYTE>& Bytes() const { return bytes_; }
   LONG Volume() const { return volume_; }
   LONG Pan() const { return pan_; }
+  // A primary buffer that was stopped silences its device until it plays again.
+  bool Silenced() const { return silenced_; }
   // The sample rate playback runs at: the set frequency, or the format's own.
   DWORD Rate() const { return frequency_ != 0 ? frequency_ : format_.nSamplesPerSec; }
   // Brings the cursor up to the clock (a one-shot play that has passed the end stops), then answers.
@@ -73,8 +76,12 @@ class SoundBuffer final : public d3d9::ComObject<IDirectSoundBuffer8> {
   };
 
   void Advance();
-  // The voice's gains from the volume and pan; with the mixer held.
+  // The voice's gains from the volume and pan, or the master gain from the primary's volume; with
+  // the mixer held.
   void ApplyGains();
+
+  // 5 ms: short enough that a stop still sounds as a cut, long enough that it does not click.
+  static constexpr size_t kFadeFrames = audio::kOutputRate / 200;
 
   std::shared_ptr<DeviceState> device_;
   DWORD flags_;
@@ -87,11 +94,12 @@ class SoundBuffer final : public d3d9::ComObject<IDirectSoundBuffer8> {
   bool playing_ = false;
   bool looping_ = false;
   bool locked_ = false;
+  bool silenced_ = false;
   // Byte position, and the clock time it was taken at while playing.
   DWORD position_ = 0;
   int64_t positionTime_ = 0;
   Samples stream_{*this};
-  audio::Voice voice_;
+  audio::Voice voice_{kFadeFrames};
 };
 
 }  // namespace dsound

@@ -46,7 +46,8 @@ std::vector<float> MixStereo(DWORD frames) {
     const DWORD count = static_cast<DWORD>(buffer->Bytes().size()) / block;
     if (count == 0) continue;
     float gain = audio::GainOf(buffer->Volume());
-    if (const SoundBuffer* primary = buffer->Device().primary) gain *= audio::GainOf(primary->Volume());
+    if (const SoundBuffer* primary = buffer->Device().primary)
+      gain *= primary->Silenced() ? 0.0f : audio::GainOf(primary->Volume());
     // Pan turns the far side down; the near side keeps its level.
     const float left = gain * (buffer->Pan() > 0 ? audio::GainOf(-buffer->Pan()) : 1.0f);
     const float right = gain * (buffer->Pan() < 0 ? audio::GainOf(buffer->Pan()) : 1.0f);

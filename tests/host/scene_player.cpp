@@ -34,7 +34,7 @@ bool ScenePlayer::Start(int picturePosition) {
   // The objects take their first draws while the scene is made: from the generator's start, as in a
   // new process, so that every player makes the same scene.
   SRand(1);
-  if (FAILED(scene_.Start()) || !scene_.sceneRoot) return false;
+  if (FAILED(scene_.Start(true)) || !scene_.sceneRoot) return false;
   scene_.sceneRoot->SetPicturePosition(picturePosition);
   return true;
 }

@@ -72,12 +72,14 @@ TEST_F(SoundOutputTest, EffectsSoundWhileTheirSlideIsShownAtTheirVolumeAndPan) {
   const int shotRight = static_cast<int>(std::lround(-16000 / 32768.0 * 32767));
   const int shotLeft = static_cast<int>(std::lround(-16000 / 32768.0 * 32767 * std::pow(10.0, -2.5)));
   EXPECT_TRUE(HeardFile::All(heard.left, 0, kTenth, 0)) << "nothing before the slide";
-  // The one-shot lasts 0.05 s (2205 frames), the loop wraps every 441 frames without a seam.
-  EXPECT_TRUE(HeardFile::All(heard.right, kTenth, kTenth + 2205, loopLevel + shotRight));
-  EXPECT_TRUE(HeardFile::All(heard.left, kTenth, kTenth + 2205, loopLevel + shotLeft));
+  // The one-shot lasts 0.05 s (2205 frames), the loop wraps every 441 frames without a seam; both
+  // fade in over their first 5 ms (220 frames), and out over 5 ms at the slide's end.
+  constexpr size_t kFade = 221;
+  EXPECT_TRUE(HeardFile::All(heard.right, kTenth + kFade, kTenth + 2205, loopLevel + shotRight));
+  EXPECT_TRUE(HeardFile::All(heard.left, kTenth + kFade, kTenth + 2205, loopLevel + shotLeft));
   EXPECT_TRUE(HeardFile::All(heard.right, kTenth + 2205, 3 * kTenth, loopLevel));
-  EXPECT_TRUE(HeardFile::All(heard.left, 3 * kTenth, 4 * kTenth, 0)) << "nothing after the slide";
-  EXPECT_TRUE(HeardFile::All(heard.right, 3 * kTenth, 4 * kTenth, 0));
+  EXPECT_TRUE(HeardFile::All(heard.left, 3 * kTenth + kFade, 4 * kTenth, 0)) << "nothing after the slide";
+  EXPECT_TRUE(HeardFile::All(heard.right, 3 * kTenth + kFade, 4 * kTenth, 0));
 }
 
 // Effects of every sample width a file may hold sound at the same level: 24 and 32-bit integers and
@@ -109,9 +111,11 @@ TEST_F(SoundOutputTest, EveryPcmWidthIsHeard) {
   }
   const HeardFile heard = Heard();
   const int quarter = static_cast<int>(std::lround(-0.25 * 32767));
+  // From the end of the first one's 5 ms fade-in on: each next one fades in as the one before fades
+  // out, and together they keep the level.
   for (size_t i = 0; i < sounds.size(); ++i) {
     SCOPED_TRACE(i);
-    EXPECT_TRUE(HeardFile::All(heard.left, i * kTenth, (i + 1) * kTenth, quarter));
+    EXPECT_TRUE(HeardFile::All(heard.left, std::max<size_t>(i * kTenth, 221), (i + 1) * kTenth, quarter));
   }
 }
 
@@ -126,8 +130,9 @@ TEST_F(SoundOutputTest, ThePrimaryVolumeScalesEverything) {
   SoundDevice::SetPrimaryVolume(-10000);
   AdvanceSeconds(0.1);
   const HeardFile heard = Heard();
-  // A 22.05 kHz buffer is heard at its own speed: each of its frames twice at 44.1 kHz.
-  EXPECT_TRUE(HeardFile::All(heard.left, 0, kTenth, static_cast<int>(std::lround(0.5 * 32767 * 0.1))));
+  // A 22.05 kHz buffer is heard at its own speed: each of its frames twice at 44.1 kHz; from the
+  // end of its 5 ms fade-in on.
+  EXPECT_TRUE(HeardFile::All(heard.left, 221, kTenth, static_cast<int>(std::lround(0.5 * 32767 * 0.1))));
   EXPECT_TRUE(HeardFile::All(heard.right, kTenth, 2 * kTenth, 0));
 }
 

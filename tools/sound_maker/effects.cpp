@@ -10,16 +10,27 @@ namespace {
 
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
 
+// The effects' peaks. The scene plays them over the soundtrack (peak kMusicPeak, 0.48) at their stored
+// volumes (the storm's rain at 80, -10 dB, with its thunder at 85, -7.5 dB): the loudest slide's
+// peaks together stay under 0.85, more than 1 dB under full scale, even where they coincide.
+constexpr float kCracklePeak = 0.42f;
+constexpr float kRainPeak = 0.36f;
+constexpr float kThunderPeak = 0.54f;
+constexpr float kBirdsPeak = 0.42f;
+
 size_t Frames(float seconds) { return static_cast<size_t>(seconds * kRate); }
 
 // Folds the last `overlap` seconds onto the start with a cross-fade and drops them, so that the
-// sound repeats seamlessly.
+// sound repeats seamlessly. The two sides of the fade are unrelated noise, so their powers add: an
+// equal-power fade (sine in, cosine out) keeps the level through the seam, where a linear one dips
+// by 3 dB in its middle.
 void CloseLoop(Stereo& sound, float overlap) {
   const size_t n = Frames(overlap), keep = sound.Frames() - n;
   for (size_t i = 0; i < n; ++i) {
-    const float w = static_cast<float>(i) / static_cast<float>(n);
-    sound.left[i] = sound.left[i] * w + sound.left[keep + i] * (1.0f - w);
-    sound.right[i] = sound.right[i] * w + sound.right[keep + i] * (1.0f - w);
+    const float angle = 0.5f * std::numbers::pi_v<float> * static_cast<float>(i) / static_cast<float>(n);
+    const float in = std::sin(angle), out = std::cos(angle);
+    sound.left[i] = sound.left[i] * in + sound.left[keep + i] * out;
+    sound.right[i] = sound.right[i] * in + sound.right[keep + i] * out;
   }
   sound.left.resize(keep);
   sound.right.resize(keep);
@@ -50,7 +61,7 @@ Stereo Crackle() {
     }
   }
   CloseLoop(s, 0.5f);
-  s.Normalise(0.7f);
+  s.Normalise(kCracklePeak);
   return s;
 }
 
@@ -75,7 +86,7 @@ Stereo Rain() {
     }
   }
   CloseLoop(s, 0.5f);
-  s.Normalise(0.6f);
+  s.Normalise(kRainPeak);
   return s;
 }
 
@@ -105,7 +116,7 @@ Stereo Thunder() {
     s.left[i] += 9.0f * env * deeperL(deepL(random.Noise()));
     s.right[i] += 9.0f * env * deeperR(deepR(random.Noise()));
   }
-  s.Normalise(0.9f);
+  s.Normalise(kThunderPeak);
   return s;
 }
 
@@ -133,7 +144,7 @@ Stereo Birds() {
     at += random.Between(0.15f, 0.4f);
   }
   Reverberate(s, 0.25f, 0.5f);
-  s.Normalise(0.7f);
+  s.Normalise(kBirdsPeak);
   return s;
 }
 

@@ -142,23 +142,22 @@ Stereo MakeMusic(float seconds) {
     const Chord chord = section == Section::kBridge ? kBridge[bar % 4]
                         : section == Section::kEnding ? kVerse[0]
                                                       : kVerse[bar % 4];
-    const float intro = section == Section::kIntro ? (bar + 1) / 4.0f : 1.0f;
 
     // The pad holds the chord for the whole bar, an octave above the bass.
     const int padNotes[] = {chord.root + 12, chord.Third() + 12, chord.Fifth() + 12};
     const float padLength = section == Section::kEnding && bar == bars - 1 ? kBar * 0.5f : kBar;
     for (int i = 0; i < 3; ++i)
-      AddAt(out, start, PadTone(NoteFrequency(padNotes[i]), padLength), 0.05f * intro, 0.3f + 0.2f * i);
-    if (section == Section::kIntro) continue;
+      AddAt(out, start, PadTone(NoteFrequency(padNotes[i]), padLength), 0.05f, 0.3f + 0.2f * i);
 
-    // Bass on the first beat and a fifth on the fourth.
+    // Bass on the first beat and a fifth on the fourth, from the first bar on: the piece opens at
+    // its level.
     if (section != Section::kBridge) {
       AddAt(out, start, BassTone(NoteFrequency(chord.root - 12), 2.6f * kBeat), 0.28f, 0.5f);
       AddAt(out, start + 3.0f * kBeat, BassTone(NoteFrequency(chord.Fifth() - 12), 0.9f * kBeat), 0.2f, 0.5f);
     }
 
     // Plucked eighth notes climbing and falling over the chord's notes.
-    if (section != Section::kEnding) {
+    if (section != Section::kEnding && section != Section::kIntro) {
       const int arpeggio[] = {chord.root + 24, chord.Third() + 24, chord.Fifth() + 24, chord.root + 36,
                               chord.Fifth() + 24, chord.Third() + 24, chord.Fifth() + 24, chord.root + 36};
       const float gain = section == Section::kBridge ? 0.07f : 0.11f;
@@ -175,14 +174,20 @@ Stereo MakeMusic(float seconds) {
   AddAt(out, (bars - 1) * kBar, BellTone(NoteFrequency(74), 2.0f), 0.14f, 0.5f);
 
   Reverberate(out, 0.45f, 0.72f);
+  out.Normalise(kMusicPeak);
+  // The end: where the reverberation has fallen 40 dB under the peak, after a short fade.
+  size_t end = out.Frames();
+  const float quiet = kMusicPeak * 0.01f;
+  while (end > 0 && std::fabs(out.left[end - 1]) < quiet && std::fabs(out.right[end - 1]) < quiet) --end;
+  out.left.resize(end);
+  out.right.resize(end);
   // A fade at both ends, so that the piece starts and stops without a click.
   for (size_t i = 0; i < out.Frames(); ++i) {
-    const float t = static_cast<float>(i) / kRate, end = static_cast<float>(out.Frames()) / kRate - t;
-    const float fade = std::min({1.0f, t / 0.05f, end / 2.5f});
+    const float t = static_cast<float>(i) / kRate, left = static_cast<float>(out.Frames() - i) / kRate;
+    const float fade = std::min({1.0f, t / 0.05f, left / 0.3f});
     out.left[i] *= fade;
     out.right[i] *= fade;
   }
-  out.Normalise(0.85f);
   return out;
 }
 
