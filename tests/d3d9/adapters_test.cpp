@@ -192,7 +192,7 @@ TEST_F(DeviceCreation, FollowsTheDescriptionsTypesModesAndRefusals) {
   machine::Machine m = TwoAdapters();
   m.faults.createDeviceRefuses = {{800, 600, 60, 32}};
   Open(64, 64, m);
-  device_->Release();
+  screen_.device.Release();
   device_ = nullptr;
   constexpr DWORD hw = D3DCREATE_HARDWARE_VERTEXPROCESSING;
   constexpr DWORD sw = D3DCREATE_SOFTWARE_VERTEXPROCESSING;

@@ -1,44 +1,18 @@
 #include "device_fixture.h"
 
-namespace {
-
-constexpr const WCHAR* kClass = u"D3D9TestWindow";
-
-void RegisterTestClass() {
-  static const bool registered = [] {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.lpszClassName = kClass;
-    return RegisterClassW(&windowClass) != 0;
-  }();
-  (void)registered;
-}
-
-}  // namespace
+#include <utility>
 
 void DeviceTest::Open(UINT width, UINT height, machine::Machine description, bool depth) {
   Close();
-  description.displays.at(0).current.width = width;
-  description.displays.at(0).current.height = height;
-  machine::Install(std::move(description));
-  RegisterTestClass();
-  window_ = CreateWindowExW(0, kClass, u"d3d9 test", WS_POPUP, 0, 0, static_cast<int>(width),
-                            static_cast<int>(height), nullptr, nullptr, nullptr, nullptr);
-  d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(d3d_, nullptr);
-  D3DPRESENT_PARAMETERS params{};
-  params.BackBufferWidth = width;
-  params.BackBufferHeight = height;
-  params.BackBufferFormat = D3DFMT_X8R8G8B8;
-  params.BackBufferCount = 1;
-  params.SwapEffect = D3DSWAPEFFECT_COPY;
-  params.hDeviceWindow = window_;
-  params.Windowed = TRUE;
-  params.EnableAutoDepthStencil = depth ? TRUE : FALSE;
-  params.AutoDepthStencilFormat = D3DFMT_D16;
-  ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                               &params, &device_),
+  ASSERT_EQ(screen_.Open({.width = width,
+                          .height = height,
+                          .depth = depth ? D3DFMT_D16 : D3DFMT_UNKNOWN,
+                          .swap = D3DSWAPEFFECT_COPY},
+                         std::move(description)),
             S_OK);
+  d3d_ = screen_.d3d.Get();
+  device_ = screen_.device.Get();
+  window_ = screen_.window;
   width_ = width;
   height_ = height;
   // Most scenes here are flat and unlit; the tests that need depth or light switch them on.
@@ -48,9 +22,7 @@ void DeviceTest::Open(UINT width, UINT height, machine::Machine description, boo
 }
 
 void DeviceTest::Close() {
-  if (device_ != nullptr) device_->Release();
-  if (d3d_ != nullptr) d3d_->Release();
-  if (window_ != nullptr) DestroyWindow(window_);
+  screen_.Close();
   device_ = nullptr;
   d3d_ = nullptr;
   window_ = nullptr;

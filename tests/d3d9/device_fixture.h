@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/machine/machine.h"
+#include "tests/support/test_device.h"
 
 // Releases a COM object when it goes out of scope.
 template <class T>
@@ -88,6 +89,8 @@ class DeviceTest : public ::testing::Test {
   std::vector<uint32_t> ReadBackBuffer();
   uint32_t Pixel(int x, int y) { return ReadBackBuffer()[static_cast<size_t>(y) * width_ + x]; }
 
+  TestDevice screen_;
+  // The device's interfaces as the tests use them; screen_ holds the references.
   IDirect3D9* d3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
   HWND window_ = nullptr;

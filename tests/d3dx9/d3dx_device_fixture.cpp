@@ -8,43 +8,20 @@
 #include "platform/d3dx9/com_object.h"
 #include "platform/machine/machine.h"
 
-namespace {
-constexpr const WCHAR* kClass = u"D3DXTestWindow";
-}
-
 void D3DXDeviceTest::SetUp() {
-  machine::Install(machine::DefaultMachine());
-  static const bool registered = [] {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.lpszClassName = kClass;
-    return RegisterClassW(&windowClass) != 0;
-  }();
-  (void)registered;
-  window_ = CreateWindowExW(0, kClass, u"d3dx test", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-  d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(d3d_, nullptr);
-  D3DPRESENT_PARAMETERS params{};
-  params.BackBufferWidth = 64;
-  params.BackBufferHeight = 64;
-  params.BackBufferFormat = D3DFMT_X8R8G8B8;
-  params.BackBufferCount = 1;
-  params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  params.hDeviceWindow = window_;
-  params.Windowed = TRUE;
-  ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                               &params, &device_),
-            S_OK);
+  ASSERT_EQ(screen_.Open({.width = 64, .height = 64}), S_OK);
+  device_ = screen_.device.Get();
   ASSERT_EQ(d3dx9::LiveObjects(), 0);
 }
 
 void D3DXDeviceTest::TearDown() {
   EXPECT_EQ(d3dx9::LiveObjects(), 0) << "a D3DX object was left alive";
   if (device_) {
-    EXPECT_EQ(device_->Release(), 0u) << "the device is still referenced";
+    device_->AddRef();
+    EXPECT_EQ(device_->Release(), 1u) << "the device is still referenced";
   }
-  if (d3d_) d3d_->Release();
-  if (window_) DestroyWindow(window_);
+  device_ = nullptr;
+  screen_.Close();
   machine::Install(machine::DefaultMachine());
 }
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/test_device.h"
+
 class D3DXDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -20,9 +22,8 @@ class D3DXDeviceTest : public ::testing::Test {
   // The texels of one level as 0xAARRGGBB (alpha 0xFF for formats without alpha), row-major.
   static std::vector<uint32_t> ReadLevel(IDirect3DTexture9* texture, UINT level, UINT* width, UINT* height);
 
-  IDirect3D9* d3d_ = nullptr;
+  TestDevice screen_;
   IDirect3DDevice9* device_ = nullptr;
-  HWND window_ = nullptr;
 };
 
 // Channel-wise distance of two 0xAARRGGBB values.

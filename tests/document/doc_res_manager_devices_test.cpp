@@ -308,10 +308,7 @@ TEST_F(DocResDevicesTest, EachMonitorsLookupsLandOnItsOwnDevice) {
   const Resource resources[] = {{kDds, ResourceName(WORD(3)), picture}};
   HMODULE module = win32::RegisterModule(u"pics.dll", {}, resources);
   ComHolder<IDirect3DDevice9> other;
-  D3DPRESENT_PARAMETERS params = params_;
-  ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                               &params, other.Out()),
-            S_OK);
+  ASSERT_EQ(screen_.CreateAnother(other.Out()), S_OK);
   Read({});
   // The second monitor's manager is made last; the host then works on the first monitor again.
   auto second = std::make_unique<DS_DocResManager>();

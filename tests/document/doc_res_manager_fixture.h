@@ -15,6 +15,7 @@
 #include "platform/d3dx9/effect.h"
 #include "platform/machine/machine.h"
 #include "render/com_holder.h"
+#include "tests/support/test_device.h"
 
 namespace doc_res_test {
 
@@ -105,20 +106,7 @@ inline Bytes Jpeg(int w, int h, uint32_t rgb) {
 
 // The top level of a texture as 0xAARRGGBB, row-major.
 inline std::vector<uint32_t> ReadTexture(IDirect3DTexture9* texture, UINT* width, UINT* height) {
-  std::vector<uint32_t> pixels;
-  D3DSURFACE_DESC desc{};
-  D3DLOCKED_RECT locked{};
-  if (!texture || FAILED(texture->GetLevelDesc(0, &desc)) ||
-      FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
-    return pixels;
-  *width = desc.Width;
-  *height = desc.Height;
-  for (UINT y = 0; y < desc.Height; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-    pixels.insert(pixels.end(), row, row + desc.Width);
-  }
-  texture->UnlockRect(0);
-  return pixels;
+  return TextureTexels(texture, width, height);
 }
 
 // A text .x cube of side 2 centred on (10, 0, 0), and one triangle.
@@ -153,49 +141,16 @@ inline ULONG References(IUnknown* object) {
 
 class DeviceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    machine::Install(machine::DefaultMachine());
-    static const bool registered = [] {
-      WNDCLASSW windowClass{};
-      windowClass.lpfnWndProc = DefWindowProcW;
-      windowClass.lpszClassName = u"DocResTestWindow";
-      return RegisterClassW(&windowClass) != 0;
-    }();
-    (void)registered;
-    window_ = CreateWindowExW(0, u"DocResTestWindow", u"test", WS_POPUP, 0, 0, 256, 256, nullptr, nullptr,
-                              nullptr, nullptr);
-    d3d_.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-    ASSERT_TRUE(d3d_);
-    params_.BackBufferWidth = 256;
-    params_.BackBufferHeight = 256;
-    params_.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params_.BackBufferCount = 1;
-    params_.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params_.hDeviceWindow = window_;
-    params_.Windowed = TRUE;
-    D3DPRESENT_PARAMETERS params = params_;
-    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                 &params, device_.Out()),
-              S_OK);
-  }
+  void SetUp() override { ASSERT_EQ(screen_.Open({.width = 256, .height = 256}), S_OK); }
+  void TearDown() override { screen_.Close(); }
 
-  void TearDown() override {
-    device_.Release();
-    d3d_.Release();
-    if (window_) DestroyWindow(window_);
-  }
-
-  HRESULT Reset() {
-    D3DPRESENT_PARAMETERS params = params_;
-    return device_->Reset(&params);
-  }
+  HRESULT Reset() { return screen_.Reset(); }
 
   // The tests read what the scene objects tell their effects.
   d3dx9::EffectRecording effectRecording_;
-  HWND window_ = nullptr;
-  D3DPRESENT_PARAMETERS params_{};
-  ComHolder<IDirect3D9> d3d_;
-  ComHolder<IDirect3DDevice9> device_;
+  TestDevice screen_;
+  ComHolder<IDirect3D9>& d3d_ = screen_.d3d;
+  ComHolder<IDirect3DDevice9>& device_ = screen_.device;
 };
 
 }  // namespace doc_res_test

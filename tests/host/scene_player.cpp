@@ -7,30 +7,10 @@
 #include "render/random.h"
 
 bool ScenePlayer::Start(int picturePosition) {
-  // Each test starts a fresh window system, so the class is registered again (a second
-  // registration in one system fails harmlessly).
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.lpszClassName = u"ScenePlayerWindow";
-  RegisterClassW(&windowClass);
-  window_ = CreateWindowExW(0, u"ScenePlayerWindow", u"scene", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                            nullptr, nullptr);
-  d3d_.Attach(Direct3DCreate9(D3D_SDK_VERSION));
-  if (!d3d_) return false;
-  params_.BackBufferWidth = kWidth;
-  params_.BackBufferHeight = kHeight;
-  params_.BackBufferFormat = D3DFMT_X8R8G8B8;
-  params_.BackBufferCount = 1;
-  params_.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  params_.hDeviceWindow = window_;
-  params_.Windowed = TRUE;
-  params_.EnableAutoDepthStencil = TRUE;
-  params_.AutoDepthStencilFormat = D3DFMT_D16;
-  D3DPRESENT_PARAMETERS params = params_;
-  if (FAILED(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                &params, device_.Out())))
+  // On the machine the test installed, with its first display at the player's size.
+  if (FAILED(screen_.Open({.width = kWidth, .height = kHeight, .depth = D3DFMT_D16}, machine::Current())))
     return false;
-  g_Device = device_.Get();
+  g_Device = screen_.device.Get();
   // The objects take their first draws while the scene is made: from the generator's start, as in a
   // new process, so that every player makes the same scene.
   SRand(1);
@@ -44,9 +24,7 @@ ScenePlayer::~ScenePlayer() {
   SetCurrentDocResManager(nullptr);
   scene_.resourceManager.reset();
   g_Device = nullptr;
-  device_.Release();
-  d3d_.Release();
-  if (window_) DestroyWindow(window_);
+  screen_.Close();
 }
 
 std::vector<uint32_t> ScenePlayer::Play(size_t index, int frames, float time) {
@@ -73,23 +51,15 @@ void ScenePlayer::Frame(float time) {
 
 HRESULT ScenePlayer::LoseAndReset() {
   scene_.ReleaseDeviceResources();
-  D3DPRESENT_PARAMETERS params = params_;
-  const HRESULT reset = device_->Reset(&params);
+  const HRESULT reset = screen_.Reset();
   if (SUCCEEDED(reset)) scene_.RestoreDeviceResources();
   return reset;
 }
 
 std::vector<uint32_t> ScenePlayer::ReadBackBuffer() const {
-  std::vector<uint32_t> pixels(size_t(kWidth) * kHeight, 0xDEADBEEFu);
-  ComHolder<IDirect3DSurface9> back;
-  if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.Out()))) return pixels;
-  D3DLOCKED_RECT locked = {};
-  if (FAILED(back->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return pixels;
-  for (UINT y = 0; y < kHeight; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + size_t(y) * locked.Pitch);
-    for (UINT x = 0; x < kWidth; ++x) pixels[size_t(y) * kWidth + x] = row[x] & 0x00FFFFFFu;
-  }
-  back->UnlockRect();
+  std::vector<uint32_t> pixels = screen_.BackBuffer();
+  // A back buffer that cannot be read compares unlike any picture.
+  if (pixels.empty()) pixels.assign(size_t(kWidth) * kHeight, 0xDEADBEEFu);
   return pixels;
 }
 

@@ -10,6 +10,7 @@
 
 #include "host/monitor_scene.h"
 #include "render/com_holder.h"
+#include "tests/support/test_device.h"
 
 class ScenePlayer {
  public:
@@ -36,10 +37,7 @@ class ScenePlayer {
   std::vector<uint32_t> ReadBackBuffer() const;
 
  private:
-  ComHolder<IDirect3D9> d3d_;
-  ComHolder<IDirect3DDevice9> device_;
-  D3DPRESENT_PARAMETERS params_ = {};
-  HWND window_ = nullptr;
+  TestDevice screen_;
   MonitorScene scene_;
 };
 

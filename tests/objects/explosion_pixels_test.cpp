@@ -70,20 +70,7 @@ class ExplosionPixelsTest : public doc_res_test::DeviceTest {
     light.RestoreDeviceResources();
   }
 
-  std::vector<uint32_t> BackBuffer() {
-    std::vector<uint32_t> pixels;
-    ComHolder<IDirect3DSurface9> surface;
-    D3DLOCKED_RECT locked{};
-    if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Out())) ||
-        FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
-      return pixels;
-    for (int y = 0; y < 256; ++y) {
-      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-      for (int x = 0; x < 256; ++x) pixels.push_back(row[x] & 0x00FFFFFFu);
-    }
-    surface->UnlockRect();
-    return pixels;
-  }
+  std::vector<uint32_t> BackBuffer() { return screen_.BackBuffer(); }
 
   doc_res_test::Bytes bytes_;
   std::unique_ptr<DS_DocResManager> manager_;

@@ -58,17 +58,12 @@ class LightningPixelsTest : public doc_res_test::DeviceTest {
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u | kBackground, 1.0f, 0);
     sprites.Render(light_);
     device_->EndScene();
-    ComHolder<IDirect3DSurface9> surface;
-    D3DLOCKED_RECT locked{};
-    if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Out())) ||
-        FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+    const std::vector<uint32_t> pixels = screen_.BackBuffer();
+    if (pixels.empty()) {
       ADD_FAILURE() << "back buffer not readable";
       return 0;
     }
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-    const uint32_t pixel = row[x] & 0x00FFFFFFu;
-    surface->UnlockRect();
-    return pixel;
+    return pixels[size_t(y) * screen_.params.BackBufferWidth + x];
   }
 
   doc_res_test::Bytes bytes_;

@@ -78,18 +78,7 @@ class StaticObjectPixelsTest : public doc_res_test::DeviceTest {
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
     sprites.Render(light);
     device_->EndScene();
-    std::vector<uint32_t> pixels;
-    ComHolder<IDirect3DSurface9> surface;
-    D3DLOCKED_RECT locked{};
-    if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Out())) ||
-        FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
-      return pixels;
-    for (int y = 0; y < 256; ++y) {
-      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-      for (int x = 0; x < 256; ++x) pixels.push_back(row[x] & 0x00FFFFFFu);
-    }
-    surface->UnlockRect();
-    return pixels;
+    return screen_.BackBuffer();
   }
 
   doc_res_test::Bytes bytes_;

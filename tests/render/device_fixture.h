@@ -8,6 +8,7 @@
 
 #include "render/com_holder.h"
 #include "render/device.h"
+#include "tests/support/test_device.h"
 
 class RenderDeviceTest : public ::testing::Test {
  protected:
@@ -18,13 +19,13 @@ class RenderDeviceTest : public ::testing::Test {
   void CreateDevice(UINT width, UINT height);
 
   // The back buffer's pixels as 0x00RRGGBB, row-major.
-  std::vector<uint32_t> ReadBackBuffer();
+  std::vector<uint32_t> ReadBackBuffer() { return screen_.BackBuffer(); }
   // The top level of a texture as 0xAARRGGBB, row-major, with its size.
   static std::vector<uint32_t> ReadTexture(IDirect3DTexture9* texture, UINT* width, UINT* height);
 
-  ComHolder<IDirect3D9> d3d_;
-  ComHolder<IDirect3DDevice9> device_;
-  HWND window_ = nullptr;
+  TestDevice screen_;
+  ComHolder<IDirect3D9>& d3d_ = screen_.d3d;
+  ComHolder<IDirect3DDevice9>& device_ = screen_.device;
   UINT width_ = 0;
   UINT height_ = 0;
 };

@@ -20,20 +20,7 @@ class ParticlePixelsTest : public ParticleSceneTest {
     light.SetPicturePosition(kFit);
     light.RestoreDeviceResources();
   }
-  std::vector<uint32_t> ReadBackBuffer() {
-    ComHolder<IDirect3DSurface9> surface;
-    EXPECT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Out()), S_OK);
-    std::vector<uint32_t> pixels;
-    D3DLOCKED_RECT locked{};
-    if (!surface || FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return pixels;
-    pixels.resize(256 * 256);
-    for (int y = 0; y < 256; ++y) {
-      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-      for (int x = 0; x < 256; ++x) pixels[size_t(y) * 256 + x] = row[x] & 0x00FFFFFFu;
-    }
-    surface->UnlockRect();
-    return pixels;
-  }
+  std::vector<uint32_t> ReadBackBuffer() { return screen_.BackBuffer(); }
 };
 
 // A 64-pixel sprite of a picture red on its left half and blue on its right half, centred at

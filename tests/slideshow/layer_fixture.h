@@ -10,6 +10,7 @@
 
 #include "render/com_holder.h"
 #include "render/device.h"
+#include "tests/support/test_device.h"
 
 class LayerDeviceTest : public ::testing::Test {
  protected:
@@ -20,14 +21,17 @@ class LayerDeviceTest : public ::testing::Test {
   void CreateDevice(UINT width, UINT height);
 
   // A managed A8R8G8B8 texture painted pixel by pixel (0xAARRGGBB, y = 0 at the top).
-  ComHolder<IDirect3DTexture9> MakeTexture(UINT width, UINT height, const std::function<uint32_t(int, int)>& paint);
+  ComHolder<IDirect3DTexture9> MakeTexture(UINT width, UINT height, const std::function<uint32_t(int, int)>& paint) {
+    return PaintedTexture(device_.Get(), width, height, [&](UINT x, UINT y) { return paint(int(x), int(y)); });
+  }
   // The back buffer as 0x00RRGGBB, row-major.
-  std::vector<uint32_t> ReadBackBuffer();
+  std::vector<uint32_t> ReadBackBuffer() { return screen_.BackBuffer(); }
   uint32_t Pixel(const std::vector<uint32_t>& pixels, int x, int y) const { return pixels[size_t(y) * width_ + x]; }
 
-  ComHolder<IDirect3D9> d3d_;
-  ComHolder<IDirect3DDevice9> device_;
-  HWND window_ = nullptr;
+  TestDevice screen_;
+  ComHolder<IDirect3D9>& d3d_ = screen_.d3d;
+  ComHolder<IDirect3DDevice9>& device_ = screen_.device;
+  HWND& window_ = screen_.window;
   UINT width_ = 0;
   UINT height_ = 0;
 };
