@@ -154,4 +154,34 @@ TEST_F(SceneSlidesTest, WaterRingsThroughTheLayerTargetShowThePictureRightAfterA
   EXPECT_NEAR(MeanLevel(player.ReadBackBuffer()), level, 10);
 }
 
+// A device lost and reset on the discharge slide: the bolt, its glow and its sparks draw on the
+// next frame as they would have without the loss, not only when the slide comes round again.
+TEST_F(SceneSlidesTest, TheBoltDrawsOnRightAfterAResetOnItsSlide) {
+  std::vector<uint32_t> bolted, unlit;
+  size_t bolt = 0;
+  {
+    ScenePlayer player;
+    ASSERT_TRUE(player.Start(kFill));
+    bolt = FirstSlideWith<DS_DischargeFXConstructor>(player.Show());
+    ASSERT_LT(bolt, player.SlideCount());
+    bolted = player.Play(bolt, kFrames, kSecondTime);
+  }
+  {
+    ScenePlayer player;
+    ASSERT_TRUE(player.Start(kFill));
+    for (const auto& object : player.Show().slides[bolt]->objects)
+      if (auto* glow = dynamic_cast<DS_GlowingObj*>(object.Get())) glow->glowController->effect.Release();
+    unlit = player.Play(bolt, kFrames, kSecondTime);
+  }
+  const int boltPixels = DifferentPixels(bolted, unlit, 8);
+  ASSERT_GT(boltPixels, 200);
+  ScenePlayer player;
+  ASSERT_TRUE(player.Start(kFill));
+  player.Play(bolt, kFrames - 1, kSecondTime);
+  ASSERT_EQ(player.LoseAndReset(), S_OK);
+  player.Frame(kSecondTime + static_cast<float>(kFrames - 1) / 30.0f);
+  EXPECT_LT(DifferentPixels(player.ReadBackBuffer(), bolted, 8), boltPixels / 10);
+}
+
+
 }  // namespace
