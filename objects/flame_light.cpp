@@ -168,7 +168,6 @@ void DS_FlameLight::RestoreDeviceResources() {
     device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
   }
-  if (g_DocResManager) g_DocResManager->OnResetDevice();
   DS_2D_Light::Resize(targetWidth, targetHeight);
   const D3DSURFACE_DESC desc = GetBackBufferDesc();
   layerTarget.Create(desc.Width, desc.Height);
