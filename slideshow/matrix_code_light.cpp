@@ -113,8 +113,7 @@ void DS_MatrixCodeLight::RebuildGrid() {
 }
 
 void DS_MatrixCodeLight::ResizeBatch() {
-  const uint64_t cell = static_cast<uint64_t>(
-      GlyphGrid::CellSizeFor(settings.cellSize, g_LayerView.pictureWidth, g_LayerView.pictureHeight));
+  const uint64_t cell = static_cast<uint64_t>(GlyphGrid::CellSizeFor(settings.cellSize));
   const uint64_t rows = static_cast<uint64_t>(std::max(g_LayerView.pictureHeight, 0)) / cell + 1;
   const uint64_t columns = static_cast<uint64_t>(std::max(g_LayerView.pictureWidth, 0)) / cell + 1;
   glyphBatch.Resize(static_cast<UINT>(std::min<uint64_t>(rows * columns, UINT_MAX)));

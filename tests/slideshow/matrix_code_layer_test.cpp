@@ -133,7 +133,7 @@ TEST_F(MatrixCodeLayerTest, GridBatchAndBandsFollowPictureCellAndStrip) {
   };
   const Case cases[] = {
       {640, 480, 16, 20, 64, 1024, 16, 20, 41, 31, 18},  // bands of 1024 / 18 = 56.9 pixels
-      {40, 30, 0, 0, 16, 16, 1, 1, 41, 31, 3},
+      {40, 30, 0, 0, 16, 16, 1, 1, 11, 8, 3},  // cells of the smallest size, 4 pixels
       {64, 48, 16, 150, 32, 8, 16, 100, 5, 4, 2},
       {64, 48, 32, 100, 0, 0, 32, 100, 3, 2, 2},
   };
