@@ -76,7 +76,7 @@ HRESULT CMoireScreensaver::ReleaseDeviceResources() {
   SoundDevice::SetPrimaryVolume(DSBVOLUME_MIN);
   SoundDevice::StopPrimary();
   // The music player is no device object: it plays on through a reset (a locked session, a mode
-  // switch) and stops only when the run ends.
+  // switch) and stops only when the run ends or the error box takes over.
   if (m_currentMonitorScene) m_currentMonitorScene->ReleaseDeviceResources();
   return S_OK;
 }

@@ -36,9 +36,19 @@ class CMoireScreensaver : public CD3DScreensaver {
   void OnGraphEvent(LONG code) override;
 
  protected:
+  // The sound dialog's copies of the stored values, for the whole run: each opening reads them from
+  // the registry, a value it does not hold keeping the one read before (or the default), and OK
+  // writes them back. The balance has no control; it is kept as stored.
+  struct SoundDialogCopies {
+    DWORD volume = 100;
+    DWORD balance = 50;
+    DWORD mute = 0;
+  };
+
   MonitorScene m_monitorScenes[10];
   MonitorScene* m_currentMonitorScene = nullptr;
   // The first monitor scene that started: it plays the process's sound effects and soundtrack, and
   // the music's events advance its playlist.
   MonitorScene* m_soundScene = nullptr;
+  SoundDialogCopies m_soundDialogCopies;
 };

@@ -175,8 +175,9 @@ void MonitorScene::ReleaseDeviceResources() {
 
 void MonitorScene::RestoreDeviceResources() {
   if (!sceneRoot) return;
-  // The current slide's layer resets the manager's effects, fonts and text targets with its own
-  // state; a second reset here would make every text target anew for nothing.
+  // The manager's effects, fonts and text targets come back once per device reset, whatever the
+  // current slide's layer (a slide may have none, and the flame layer leaves the manager alone).
+  if (resourceManager) resourceManager->OnResetDevice();
   sceneRoot->RestoreDeviceResources();
   resourceFailures = FAILED(ProbeResources()) ? 1 : 0;
   // The release before the reset turned the primary buffer up to full; a muted or quieter setting

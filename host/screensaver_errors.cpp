@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "host/screensaver.h"
+#include "sound/audio_player.h"
 
 namespace {
 
@@ -77,7 +78,12 @@ RECT CD3DScreensaver::ErrorArea(const MonitorEntry& monitor) {
 }
 
 void CD3DScreensaver::MoveErrorBox() {
-  if (m_deviceCount > 0 || m_direct3D) Release3D();
+  if (m_deviceCount > 0 || m_direct3D) {
+    Release3D();
+    // The music plays on through a successful reset only: under the error box it stops for good.
+    AudioPlayer::Stop();
+    AudioPlayer::Release();
+  }
 
   const DWORD now = timeGetTime();
   if (!m_errorTurnStarted) {

@@ -21,16 +21,6 @@ constexpr int kMute = 1022;
 constexpr int kPicturePosition = 1023;
 constexpr DWORD kFullVolume = 100;
 
-// The sound dialog's copies of the stored values while it is open: each opening reads them from the
-// registry (a value it does not hold keeps its default), and OK writes them back. The balance has no
-// control; it is kept as stored.
-struct SoundDialogCopies {
-  DWORD volume = kFullVolume;
-  DWORD balance = 50;
-  DWORD mute = 0;
-};
-SoundDialogCopies g_SoundDialogCopies;
-
 const WCHAR kCatalogueAddress[] = u"http://www.quillmoor.example/Vistacraft.php";
 const WCHAR* const kPositionNames[] = {u"Stretch", u"Fit", u"Fill"};
 
@@ -120,8 +110,7 @@ INT_PTR CMoireScreensaver::SettingsDialogProc(HWND dialog, UINT message, WPARAM 
 INT_PTR CMoireScreensaver::SoundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
-      SoundDialogCopies& copies = g_SoundDialogCopies;
-      copies = SoundDialogCopies{};
+      SoundDialogCopies& copies = m_soundDialogCopies;
       ReadSettingDword(&copies.volume, kSoundVolumeValue);
       ReadSettingDword(&copies.balance, kSoundBalanceValue);
       ReadSettingDword(&copies.mute, kMuteSoundValue);
@@ -141,7 +130,7 @@ INT_PTR CMoireScreensaver::SoundDialogProc(HWND dialog, UINT message, WPARAM wPa
           WriteSoundVolume(kFullVolume - static_cast<DWORD>(std::clamp<LRESULT>(position, 0, LRESULT{kFullVolume})));
           // The dialog has no balance control: the stored balance stays as it was, rather than being
           // turned to one side.
-          WriteSoundBalance(g_SoundDialogCopies.balance);
+          WriteSoundBalance(m_soundDialogCopies.balance);
           WriteMuteSound(IsDlgButtonChecked(dialog, kMute) == BST_CHECKED ? 1 : 0);
           EndDialog(dialog, IDOK);
           return TRUE;

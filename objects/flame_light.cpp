@@ -148,15 +148,9 @@ void DS_FlameLight::RestoreDeviceResources() {
     for (DWORD sampler = 0; sampler < 4; ++sampler) {
       device->SetSamplerState(sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
       device->SetSamplerState(sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-      // The flames' noise and the shimmer's bump map scroll: they repeat, whatever a slide before
-      // (a lake mirrors its stages) left there.
-      if (sampler > 0) {
-        device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
-        device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
-      }
     }
-    // The flames scroll their noise over the further stages: repeating, whatever the slide before
-    // left there (the lake leaves its reflection's stage mirroring).
+    // The flames' noise and the shimmer's bump map scroll over the further stages: they repeat,
+    // whatever the slide before left there (the lake leaves its reflection's stage mirroring).
     for (DWORD sampler = 1; sampler < 4; ++sampler) {
       device->SetSamplerState(sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
       device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
@@ -168,7 +162,6 @@ void DS_FlameLight::RestoreDeviceResources() {
     device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
     device->SetRenderState(D3DRS_ZENABLE, FALSE);
   }
-  if (g_DocResManager) g_DocResManager->OnResetDevice();
   DS_2D_Light::Resize(targetWidth, targetHeight);
   const D3DSURFACE_DESC desc = GetBackBufferDesc();
   layerTarget.Create(desc.Width, desc.Height);

@@ -53,8 +53,8 @@ class DS_FlameLight : public DS_2D_Light {
 
   bool Save(DS_IOF_Virtual** stream) override;
   void CreateDeviceResources() override;
-  // The layer's own device states, the resource manager's reset (as in every layer, so that text
-  // targets and fonts come back when this slide is current at a device reset) and its target.
+  // The layer's own device states and its target; unlike the base layer it leaves the resource
+  // manager alone (the host resets the manager after a device reset).
   void RestoreDeviceResources() override;
   // The distortion's effect lets go of the layer target, then the base gives the target up.
   void ReleaseDeviceResources() override;

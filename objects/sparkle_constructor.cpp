@@ -1,6 +1,7 @@
 #include "objects/sparkle_constructor.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "objects/particle_rules.h"
 #include "render/particle.h"
@@ -42,12 +43,14 @@ void DS_SparkleConstructor::UpdateParticle(Particle& p) {
   p.position.x += animationStep * p.velocity.x;
   p.position.y += animationStep * p.velocity.y;
   PulseAlpha(*this, p, true);
-  // Without a fade (an alpha rate of 0, the default) a sparkle is never started again by its pulse:
-  // one that has drifted out of the element's rectangle comes back elsewhere inside it instead of
-  // leaving the element emptier frame by frame.
-  const float x0 = std::min(GetLeftPx(), GetRightPx()), x1 = std::max(GetLeftPx(), GetRightPx());
-  const float y0 = std::min(GetTopPx(), GetBottomPx()), y1 = std::max(GetTopPx(), GetBottomPx());
-  if (p.position.x < x0 || p.position.x > x1 || p.position.y < y0 || p.position.y > y1) InitParticle(p);
+  // A sparkle that fades drifts out of the element's rectangle until its pulse starts it again.
+  // Without a fade (an alpha rate of 0, the default, or none at all) the pulse never does: one that
+  // has drifted out comes back elsewhere inside instead of leaving the element emptier frame by frame.
+  if (!(std::fabs(p.alphaRate) > 0.0f)) {
+    const float x0 = std::min(GetLeftPx(), GetRightPx()), x1 = std::max(GetLeftPx(), GetRightPx());
+    const float y0 = std::min(GetTopPx(), GetBottomPx()), y1 = std::max(GetTopPx(), GetBottomPx());
+    if (p.position.x < x0 || p.position.x > x1 || p.position.y < y0 || p.position.y > y1) InitParticle(p);
+  }
   Particle::ApplyColor(*this, p);
   // Square whatever the picture's aspect: it twinkles by growing with its alpha.
   const float extent = p.sizeFactor * static_cast<float>(size.value) * 0.5f;

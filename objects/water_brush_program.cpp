@@ -106,7 +106,8 @@ void ColourBlock(const Water& water, const d3d9::PixelBlock& in, const d3d9::Tex
     d3d9::ColorBlock seen;
     sampler.Sample(kBackgroundStage, pu, pv, seen);
     // A slope turned away from the light (the x-y part of "Vhalf") darkens, by as much as it turns
-    // away; a flat surface and slopes facing the light keep their colour.
+    // away and the less the higher the light stands (the z of "Vhalf"); a flat surface and slopes
+    // facing the light keep their colour.
     float shade[kLanes];
     if (water.shaded) {
       for (int i = 0; i < kLanes; ++i) {
@@ -186,9 +187,9 @@ d3d9::PixelProgram WaterSurfaceProgram(const std::vector<d3dx9::EffectValue>& va
   const float reach = std::hypot(turn[0], turn[1]);
   const float light = std::hypot(half[0], half[1]);
   // Slopes turned away from the light darken only when both the bump transform and the light have
-  // an x-y part.
+  // an x-y part; the unit half vector's x-y part is shorter the higher the light stands.
   const bool shaded = reach > 0.0f && light > 0.0f;
-  const float spread = reach * light;
+  const float spread = reach;
   const water_program::Water water{scale[0], scale[1], wave1[0],  wave1[1], wave2[0], wave2[1],  turn[0], turn[1],
                                    turn[2],  turn[3],  half[0],   half[1],  tint[0],  tint[1],   tint[2], time,
                                    shadows,  sharpness, masked,   bumped,   signedBump, shaded,  spread};

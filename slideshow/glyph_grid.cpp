@@ -1,7 +1,6 @@
 #include "slideshow/glyph_grid.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "render/random.h"
 
@@ -9,7 +8,7 @@ std::unique_ptr<GlyphGrid> GlyphGrid::Create(const GlyphGridSettings& settings, 
   auto grid = std::make_unique<GlyphGrid>();
   grid->pictureWidth = std::max(pictureWidth, 0);
   grid->pictureHeight = std::max(pictureHeight, 0);
-  grid->cellSize = CellSizeFor(settings.cellSize, grid->pictureWidth, grid->pictureHeight);
+  grid->cellSize = CellSizeFor(settings.cellSize);
   grid->columns = grid->pictureWidth / grid->cellSize + 1;
   grid->rows = grid->pictureHeight / grid->cellSize + 1;
   grid->density = settings.density;
@@ -25,14 +24,7 @@ std::unique_ptr<GlyphGrid> GlyphGrid::Create(const GlyphGridSettings& settings, 
   return grid;
 }
 
-int GlyphGrid::CellSizeFor(int stored, int pictureWidth, int pictureHeight) {
-  const int64_t width = std::max(pictureWidth, 0), height = std::max(pictureHeight, 0);
-  // Below the square root of the area per cell the grid is surely too fine: the search starts there.
-  const auto floorSize = static_cast<int64_t>(std::sqrt(static_cast<double>(width * height) / kMaxCells));
-  int64_t size = std::max<int64_t>({stored, 1, floorSize});
-  while ((width / size + 1) * (height / size + 1) > kMaxCells) ++size;
-  return static_cast<int>(size);
-}
+int GlyphGrid::CellSizeFor(int stored) { return std::max(stored, kSmallestCell); }
 
 void GlyphGrid::ReseedFlicker() {
   for (uint32_t& cell : cells) cell &= ~kFlicker;

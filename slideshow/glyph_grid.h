@@ -54,13 +54,12 @@ class GlyphGrid {
   // The most glyphs a cell word can name.
   static constexpr int kMaxGlyphs = 255;
 
-  // The most cells a grid holds: a quarter of a million pixels' worth of readable glyphs (a glyph
-  // needs some 6 x 6 pixels; a 1920 x 1080 picture shows 57600 such cells). A stored cell size of 1
-  // on such a picture would make two million cells, and as many quads to write every frame.
-  static constexpr int64_t kMaxCells = 65536;
-  // The stored cell size (at least 1), made as large as it must be for the picture to hold no more
-  // than kMaxCells cells.
-  static int CellSizeFor(int stored, int pictureWidth, int pictureHeight);
+  // The smallest cell, in picture pixels: a glyph smaller than this cannot be read, and a stored
+  // cell size of 1 on a 1920 x 1080 picture would make two million cells, and as many quads to
+  // write every frame.
+  static constexpr int kSmallestCell = 4;
+  // The stored cell size, or the smallest cell for a smaller one.
+  static int CellSizeFor(int stored);
 
   // A grid over a picture of width x height pixels: every cell empty, every column idle, then a
   // new set of flickering cells.

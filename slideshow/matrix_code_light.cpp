@@ -67,11 +67,12 @@ void DS_MatrixCodeLight::Render(bool) {
   // The view is shared by every layer of every monitor: the glyphs are placed by this layer's.
   ReapplyView();
   UpdateGlyphQuads(time);
-  if (displayMode.value == 1) {
-    if (g_Device) g_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0u, 1.0f, 0);
-  } else {
-    // Any other value shows the picture as mode 0 does, rather than leaving the last frame standing.
+  // Mode 0 shows the picture under the glyphs, mode 1 black; any other mode draws the glyphs alone,
+  // over whatever the target holds.
+  if (displayMode.value == 0) {
     DS_2D_Light::Render(false);
+  } else if (displayMode.value == 1) {
+    if (g_Device) g_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0u, 1.0f, 0);
   }
   // Without the glyph strip the quads would show as solid squares of their vertex colour.
   if (!g_Device || !glyphBatch.Chunk(0).texture) return;
@@ -113,8 +114,7 @@ void DS_MatrixCodeLight::RebuildGrid() {
 }
 
 void DS_MatrixCodeLight::ResizeBatch() {
-  const uint64_t cell = static_cast<uint64_t>(
-      GlyphGrid::CellSizeFor(settings.cellSize, g_LayerView.pictureWidth, g_LayerView.pictureHeight));
+  const uint64_t cell = static_cast<uint64_t>(GlyphGrid::CellSizeFor(settings.cellSize));
   const uint64_t rows = static_cast<uint64_t>(std::max(g_LayerView.pictureHeight, 0)) / cell + 1;
   const uint64_t columns = static_cast<uint64_t>(std::max(g_LayerView.pictureWidth, 0)) / cell + 1;
   glyphBatch.Resize(static_cast<UINT>(std::min<uint64_t>(rows * columns, UINT_MAX)));

@@ -66,6 +66,9 @@ void DS_SlideShow_Light::ReleaseDeviceResources() {
 void DS_SlideShow_Light::RestoreDeviceResources() {
   if (!currentSlide.Get()) return;
   if (DS_2D_Light* layer = currentSlide->layer.Get()) layer->RestoreDeviceResources();
+  // The objects gave up their default-pool targets with the layer's (a glow's pair); the slide
+  // goes on where it was, so they make them again without starting over.
+  for (const auto& object : currentSlide->objects) object->RestoreDeviceResources();
 }
 
 void DS_SlideShow_Light::AdvanceFrame(float time) {

@@ -29,7 +29,7 @@ class DS_SlideShow_Light : public DS_IOF_Item {
   // fade quad. Black while there is no slide to show.
   void Render();
   void ReleaseDeviceResources();
-  // Only the current slide's layer; the others restore when they next become current.
+  // Only the current slide's layer and objects; the others restore when they next become current.
   void RestoreDeviceResources();
   // Once per frame with the absolute scene time in seconds: the slide timing, then the current
   // slide's frame move.

@@ -13,6 +13,7 @@
 
 #include "document/class_registry.h"
 #include "document/doc_res_manager.h"
+#include "slideshow/lake_light.h"
 #include "sound/wav_constructor.h"
 #include "tests/host/scene_probe.h"
 
@@ -167,6 +168,27 @@ TEST_F(SampleSceneDocumentTest, GivesItsSlidesLoopingAndOneShotWaveEffects) {
   saver.Start(u"s /p " + PreviewParent(160, 120));
   EXPECT_TRUE(looked);
   EXPECT_FALSE(saver.m_errorMode);
+}
+
+// The lakes' bump maps are clamped, so a tiling above one would smear the map's edge over the rest
+// of the lake (and is held at one): every lake of the scene stores a tiling its layer shows as
+// stored.
+TEST_F(SampleSceneDocumentTest, StoresLakeBumpTilingsOfAtMostOne) {
+  SceneProbe saver;
+  int lakes = 0;
+  saver.afterRender = [&](SceneProbe& s, UINT, int) {
+    DS_SlideShow_Light* show = s.Scene(0).sceneRoot.get();
+    if (lakes > 0 || !show || !show->currentSlide.Get()) return;
+    for (const auto& slide : show->slides) {
+      if (const auto* lake = dynamic_cast<const FakeLake2D*>(slide->layer.Get())) {
+        ++lakes;
+        EXPECT_LE(lake->bumpTiling.value, 100u) << Narrow(slide->name.value);
+      }
+    }
+  };
+  saver.stopWhen = [&](SceneProbe&) { return lakes > 0; };
+  saver.Start(u"s /p " + PreviewParent(160, 120));
+  EXPECT_GT(lakes, 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The soundtrack as a listener hears it through the sound file: the playlist plays its files in
-// turn and starts over, and a device reset in the middle of the run does not silence it.
+// turn and starts over, a device reset in the middle of the run does not silence it, and the error
+// box does.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -129,6 +130,46 @@ TEST_F(SceneMusicTest, TheMusicPlaysOnThroughADeviceResetUntilTheRunEnds) {
   const size_t handled = frameOfClose + kTenth / 2;
   EXPECT_TRUE(HeardFile::All(heard.right, handled, heard.right.size(), 0));
   EXPECT_TRUE(HeardFile::All(heard.left, handled, heard.left.size(), 0));
+}
+
+// The error box ends the soundtrack: with every resource creation failing, the music that played
+// while the device had its tries stops with the box's first turn, and the player is released.
+TEST_F(SceneMusicTest, TheErrorBoxStopsAndReleasesTheMusic) {
+  machine::Machine m = machine::DefaultMachine();
+  m.faults.failResourceCreation = true;
+  machine::Install(m);
+  WriteWave(folder_ + "/long.wav", 44100 * 60, 6000);
+  SceneProbe saver;
+  const int64_t start = machine::clock::Now();
+  auto outputFrame = [&] { return static_cast<size_t>((machine::clock::Now() - start) * 441 / 10'000'000); };
+  size_t frameOfPlay = 0, frameOfBox = 0;
+  int turnsWithBox = 0;
+  bool releasedUnderTheBox = false;
+  saver.afterRender = [&](SceneProbe& s, UINT, int frame) {
+    if (frame == 3) {
+      // The slide's own sound effects are no music: switched off, the music is all there is to hear.
+      if (DS_SlideContainer* slide = s.Scene(0).sceneRoot->currentSlide.Get()) slide->SetActive(false);
+      AudioPlayer::Play(Wide("long.wav").c_str());
+      frameOfPlay = outputFrame();
+    }
+  };
+  saver.stopWhen = [&](SceneProbe& s) {
+    if (s.m_errorText[0] == 0) return s.frames[0] >= 20;
+    if (turnsWithBox++ == 0) frameOfBox = outputFrame();
+    if (turnsWithBox < 10) return false;
+    releasedUnderTheBox = dshow::Graphs().empty();
+    return true;
+  };
+  saver.Start(u"s /t");
+  machine::Install(machine::DefaultMachine());
+  ASSERT_FALSE(saver.stoppedBySafety);
+  ASSERT_EQ(std::u16string(saver.m_errorText), u"Not enough video memory.");
+  EXPECT_TRUE(releasedUnderTheBox);
+  const HeardFile heard = Heard();
+  ASSERT_GT(frameOfPlay, 0u);
+  ASSERT_GE(heard.right.size(), frameOfBox + 2 * kTenth);
+  EXPECT_NE(heard.right[frameOfPlay + kTenth / 10], 0) << "music before the box";
+  EXPECT_TRUE(HeardFile::All(heard.right, frameOfBox + kTenth / 2, frameOfBox + 2 * kTenth, 0));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "slideshow/view_2d.h"
 #include "slideshow/water_ring_light.h"
 #include "render/effect_particle_objs.h"
+#include "platform/d3dx9/effect.h"
 #include "tests/host/host_fixture.h"
 #include "tests/host/scene_player.h"
 
@@ -152,6 +153,70 @@ TEST_F(SceneSlidesTest, WaterRingsThroughTheLayerTargetShowThePictureRightAfterA
   ASSERT_EQ(player.LoseAndReset(), S_OK);
   player.Frame(kSecondTime + 6.0f);
   EXPECT_NEAR(MeanLevel(player.ReadBackBuffer()), level, 10);
+}
+
+// A device lost and reset on the discharge slide: the bolt, its glow and its sparks draw on the
+// next frame as they would have without the loss, not only when the slide comes round again.
+TEST_F(SceneSlidesTest, TheBoltDrawsOnRightAfterAResetOnItsSlide) {
+  std::vector<uint32_t> bolted, unlit;
+  size_t bolt = 0;
+  {
+    ScenePlayer player;
+    ASSERT_TRUE(player.Start(kFill));
+    bolt = FirstSlideWith<DS_DischargeFXConstructor>(player.Show());
+    ASSERT_LT(bolt, player.SlideCount());
+    bolted = player.Play(bolt, kFrames, kSecondTime);
+  }
+  {
+    ScenePlayer player;
+    ASSERT_TRUE(player.Start(kFill));
+    for (const auto& object : player.Show().slides[bolt]->objects)
+      if (auto* glow = dynamic_cast<DS_GlowingObj*>(object.Get())) glow->glowController->effect.Release();
+    unlit = player.Play(bolt, kFrames, kSecondTime);
+  }
+  const int boltPixels = DifferentPixels(bolted, unlit, 8);
+  ASSERT_GT(boltPixels, 200);
+  ScenePlayer player;
+  ASSERT_TRUE(player.Start(kFill));
+  player.Play(bolt, kFrames - 1, kSecondTime);
+  ASSERT_EQ(player.LoseAndReset(), S_OK);
+  player.Frame(kSecondTime + static_cast<float>(kFrames - 1) / 30.0f);
+  EXPECT_LT(DifferentPixels(player.ReadBackBuffer(), bolted, 8), boltPixels / 10);
+}
+
+int ResetsOf(ID3DXEffect* effect) {
+  int resets = 0;
+  if (const auto* calls = d3dx9::RecordedEffectCalls(effect))
+    for (const d3dx9::EffectCall& call : *calls) resets += call.method == "OnResetDevice" ? 1 : 0;
+  return resets;
+}
+
+// The resource manager gets its device objects back once per device reset, whatever the current
+// slide's layer: a slide without a layer leaves no text target released, and the flame layer,
+// which leaves the manager alone when its slide becomes current, has its shimmer reset by the host.
+TEST_F(SceneSlidesTest, TheManagerIsResetAfterADeviceResetWhateverTheLayer) {
+  const d3dx9::EffectRecording recording;
+  ScenePlayer player;
+  ASSERT_TRUE(player.Start(kFill));
+  const size_t flames = FirstSlideOfLayer<DS_FlameLight>(player.Show());
+  ASSERT_LT(flames, player.SlideCount());
+  ID3DXEffect* shimmer = dynamic_cast<DS_FlameLight*>(player.Show().slides[flames]->layer.Get())->distortion.effect.Get();
+  ASSERT_NE(shimmer, nullptr);
+  RenderTargetPair* text = g_DocResManager->GetTextTarget(GUID{0x7E57, 0, 0, {}});
+  ASSERT_NE(text->Current(), nullptr);
+
+  const size_t bare = flames == 0 ? 1 : 0;
+  player.Show().slides[bare]->layer = CountedPtr<DS_2D_Light>();
+  player.Play(bare, 2, kFirstTime);
+  ASSERT_EQ(player.LoseAndReset(), S_OK);
+  EXPECT_NE(text->Current(), nullptr);
+
+  const int before = ResetsOf(shimmer);
+  player.Play(flames, 2, kSecondTime);
+  EXPECT_EQ(ResetsOf(shimmer), before) << "the flame layer's activation resets nothing";
+  ASSERT_EQ(player.LoseAndReset(), S_OK);
+  EXPECT_EQ(ResetsOf(shimmer), before + 1);
+  EXPECT_NE(text->Current(), nullptr);
 }
 
 }  // namespace

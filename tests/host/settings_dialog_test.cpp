@@ -80,6 +80,35 @@ TEST_F(SettingsDialogTest, TheSoundDialogShowsTheStoredVolumeUpsideDownAndWrites
   }
 }
 
+// The sound dialog keeps the last values it read: opened a second time in one run where the
+// registry holds none of them (a new settings key), it shows and writes back those of the first
+// opening rather than the defaults.
+TEST_F(SettingsDialogTest, TheSoundDialogKeepsTheLastValuesReadForTheNextOpening) {
+  StoreDword(u"", kSoundVolumeValue, 30);
+  StoreDword(u"", kMuteSoundValue, 1);
+  StoreDword(u"", kSoundBalanceValue, 20);
+  SettingsProbe& saver = Make(MachineWithMonitors(1));
+  int openings = 0;
+  RunConfigure(saver, [&](HWND dialog, WORD id) {
+    if (id == 106) {
+      win32::ClickControl(dialog, 1007);
+      keyPath = UniqueKeyPath();
+      CopyWide(g_SettingsKeyPath, keyPath.c_str());
+      win32::ClickControl(dialog, 1007);
+      win32::ClickControl(dialog, IDCANCEL);
+      return;
+    }
+    SCOPED_TRACE(++openings);
+    EXPECT_EQ(SendDlgItemMessageW(dialog, 1021, TBM_GETPOS, 0, 0), 70);
+    EXPECT_TRUE(Checked(dialog, 1022));
+    win32::ClickControl(dialog, openings == 1 ? IDCANCEL : IDOK);
+  });
+  EXPECT_EQ(openings, 2);
+  EXPECT_EQ(StoredDword(u"", kSoundVolumeValue), 30u);
+  EXPECT_EQ(StoredDword(u"", kSoundBalanceValue), 20u);
+  EXPECT_EQ(StoredDword(u"", kMuteSoundValue), 1u);
+}
+
 TEST_F(SettingsDialogTest, CancellingTheSoundDialogWritesNothing) {
   SettingsProbe& saver = Make(MachineWithMonitors(1));
   RunConfigure(saver, [&](HWND dialog, WORD id) {

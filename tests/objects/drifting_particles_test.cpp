@@ -205,6 +205,28 @@ TEST_F(DriftingTest, ASparkleThatDriftsOutWithoutFadingComesBackInside) {
   }
 }
 
+// A sparkle that fades is left to its pulse: past any side of the element it drifts on outside,
+// drawn where it is, until it fades out and starts again.
+TEST_F(DriftingTest, AFadingSparkleDriftsOutUntilItRestarts) {
+  const D3DXVECTOR3 velocities[] = {{-25, 0, 0}, {25, 0, 0}, {0, -25, 0}, {0, 25, 0}};
+  const D3DXVECTOR3 starts[] = {{1, 250, 0}, {999, 250, 0}, {500, 1, 0}, {500, 499, 0}};
+  for (int side = 0; side < 4; ++side) {
+    SCOPED_TRACE(side);
+    DS_SparkleConstructor d;
+    d.size = 20;
+    auto live = Live(d);
+    Particle p = Spawn(*live);
+    p.alpha = 0.5f;
+    p.alphaRate = 0.1f;  // 2 s lift it to 0.7: no restart on the way
+    p.position = starts[side];
+    p.velocity = velocities[side];
+    for (int frame = 0; frame < 20; ++frame) Frame(*live, p, 0.1f);
+    EXPECT_NEAR(p.position.x, starts[side].x + 2.0f * velocities[side].x, kTolerance);
+    EXPECT_NEAR(p.position.y, starts[side].y + 2.0f * velocities[side].y, kTolerance);
+    EXPECT_NEAR(p.alpha, 0.7f, kTolerance);
+  }
+}
+
 TEST_F(DriftingTest, TheSparkleRecordIsTheSpriteRecordAlone) {
   docbuild::DocumentBuilder doc;
   doc.Header(u"DS_SparkleConstructor", 1);

@@ -327,5 +327,29 @@ TEST_F(WaterFXTest, BumpSlopeMovesTheLookupAndShadowsDarken) {
   }
 }
 
+// The light's height (the z of "Vhalf") weakens the shadows: the higher the light stands over the
+// water, the less a slope turned away from it darkens (a slope along -u under full shadows).
+TEST_F(WaterFXTest, AHigherLightDarkensTheSlopesLess) {
+  struct Case {
+    UINT height;  // tenths: the half vector is (1, 2, height / 10) normalised
+    int grey;
+  };
+  for (const Case& c : {Case{0, 141}, Case{20, 171}, Case{100, 230}}) {
+    SCOPED_TRACE(c.height);
+    DS_WaterFX brush;
+    brush.shadows.SetAndNotify(100);
+    brush.halfVectorHeight.SetAndNotify(c.height);
+    brush.bumpRotationScale.SetAndNotify(200);
+    brush.Load(nullptr);
+    brush.bumpTexture = MakePicture(1, 1, [](UINT, UINT) { return 0x008080u; });
+    RunFor(brush, 0.0f);
+    DrawingLayer layer(256, 256);
+    layer.background = MakePicture(1, 1, [](UINT, UINT) { return 0xFFFFFFu; });
+    const uint32_t centre = At(Draw(brush, layer), 128, 128);
+    EXPECT_NEAR(Red(centre), c.grey, 3);
+    EXPECT_NEAR(Blue(centre), c.grey, 3);
+  }
+}
+
 }  // namespace
 }  // namespace brush_test

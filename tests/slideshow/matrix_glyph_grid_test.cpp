@@ -38,16 +38,21 @@ TEST(GlyphGridTest, GridSizeFollowsPictureAndCell) {
   };
   const Case cases[] = {
       {640, 480, 16, 41, 31},
-      {64, 48, 0, 65, 49},  // a cell size of 0 is used as 1
+      {64, 48, 0, 17, 13},  // a cell size of 0 is used as the smallest, 4
       {15, 15, 16, 1, 1},
       {16, 31, 16, 2, 2},
       {0, 0, 16, 1, 1},  // no picture yet
-      // Cells too small to read on a large picture grow until the grid holds at most 65536 cells.
-      {640, 480, 0, 214, 161},
-      {1920, 1080, 1, 321, 181},
+      // Cells too small to read grow to 4 picture pixels; from 4 on they are as stored, whatever
+      // the picture's size.
+      {640, 480, 0, 161, 121},
+      {1920, 1080, 1, 481, 271},
+      {1920, 1080, 3, 481, 271},
+      {1920, 1080, 4, 481, 271},
       {1920, 1080, 6, 321, 181},
       {1920, 1080, 7, 275, 155},
-      {100000, 1, 1, 50001, 1},
+      {1600, 1200, 5, 321, 241},
+      {3840, 2160, 8, 481, 271},
+      {100000, 1, 1, 25001, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " cell " << c.cell);
@@ -94,7 +99,7 @@ TEST(GlyphGridTest, IdleColumnsRestartAtTheDensitysRate) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.density);
     SRand(12345);
-    auto grid = GlyphGrid::Create(Settings(1, c.density, 0, 0, 0, 4), 999, 9);
+    auto grid = GlyphGrid::Create(Settings(4, c.density, 0, 0, 0, 4), 3999, 39);
     int restarts = 0, spawns = 0;
     for (int round = 0; round < 100; ++round) {
       for (GlyphColumn& column : grid->columnStates) column = GlyphColumn{0, 0, 0};
@@ -126,7 +131,7 @@ TEST(GlyphGridTest, RunningColumnsAreLeftAlone) {
 // lie in 0..8.
 TEST(GlyphGridTest, MostRestartsOnlyErase) {
   SRand(777);
-  auto grid = GlyphGrid::Create(Settings(1, 100, 0, 0, 0, 4), 1999, 19);
+  auto grid = GlyphGrid::Create(Settings(4, 100, 0, 0, 0, 4), 7999, 79);
   const int rows = grid->rows;
   int writing = 0, total = 0;
   for (int round = 0; round < 20; ++round) {
@@ -415,7 +420,7 @@ TEST(GlyphGridTest, FlickeringCellChangesUntilItEmpties) {
 // Sparkles light up glyphs that show normally: a fade of 0..19 and the dirty bit.
 TEST(GlyphGridTest, SparklesOnlyTouchSteadyGlyphs) {
   SRand(31);
-  auto grid = GlyphGrid::Create(Settings(1, 1, 0, 1, 0, 4), 39, 3);  // 40 x 4
+  auto grid = GlyphGrid::Create(Settings(4, 1, 0, 1, 0, 4), 159, 15);  // 40 x 4
   for (uint32_t& cell : grid->cells) cell = CellWord(2, 0);
   grid->Cell(0, 0) = CellWord(0, 0);
   grid->Cell(1, 0) = CellWord(2, -1);
