@@ -10,9 +10,11 @@
 #include "platform/win32/desktop_machine.h"
 #include "platform/win32/given_window.h"
 #include "platform/win32/termination.h"
+#include "platform/win32/thread_priority.h"
 
 int main(int argc, char** argv) {
   win32::HandleTerminationSignals();
+  win32::UseSchedulerPriorities();
   const win32::LinuxStart start = win32::StartFromArguments(argc, argv, std::getenv("XSCREENSAVER_WINDOW"));
   if (!start.problem.empty()) std::fprintf(stderr, "copperleaf: %s\n", start.problem.c_str());
   if (start.windowGiven) win32::SetGivenWindow(start.givenWindow);

@@ -3,14 +3,18 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win32/desktop_machine.h"
 #include "platform/win32/given_window.h"
+#include "platform/win32/resource_table.h"
 #include "platform/win32/surface.h"
 #include "tests/support/xvfb_server.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -184,6 +188,83 @@ TEST_F(X11Test, ChildOfAForeignX11WindowLivesInsideItAndEndsWithIt) {
   EXPECT_FALSE(IsWindow(child));
   EXPECT_EQ(Seen(WM_DESTROY).size(), 1u);
   EXPECT_FALSE(IsWindow(parent));
+}
+
+// A property of the window as 32-bit values (format 32 arrives as sign-extended longs).
+std::vector<uint32_t> Cardinals(::Display* display, Window window, const char* name) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<uint32_t> values;
+  if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1 << 16, False, XA_CARDINAL, &type,
+                         &format, &items, &after, &data) == Success && data != nullptr && format == 32) {
+    for (unsigned long i = 0; i < items; ++i) values.push_back(static_cast<uint32_t>(reinterpret_cast<long*>(data)[i]));
+  }
+  if (data != nullptr) XFree(data);
+  return values;
+}
+
+std::string Utf8Name(::Display* display, Window window) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string text;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
+                         XInternAtom(display, "UTF8_STRING", False), &type, &format, &items, &after,
+                         &data) == Success && data != nullptr) {
+    text.assign(reinterpret_cast<char*>(data), items);
+  }
+  if (data != nullptr) XFree(data);
+  return text;
+}
+
+TEST_F(X11Test, TopLevelWindowsCarryTheProgramsClassProcessTitleAndIcon) {
+  // An icon of one 2 x 2 image, a 32-bit bitmap stored bottom row first with its alpha.
+  std::vector<BYTE> image(40 + 16 + 8, 0);
+  const uint32_t header[] = {40, 2, 4};
+  std::memcpy(image.data(), header, sizeof header);
+  image[12] = 1;   // planes
+  image[14] = 32;  // bits per pixel
+  const uint32_t pixels[] = {0xFF0000FFu, 0x8000FF00u, 0xFFFF0000u, 0x00000000u};  // bottom row, then top
+  std::memcpy(image.data() + 40, pixels, sizeof pixels);
+  const std::vector<BYTE> group = {0, 0, 1, 0, 1, 0, 2, 2, 0, 0, 1, 0, 32, 0,
+                                   static_cast<BYTE>(image.size()), 0, 0, 0, 7, 0};
+  const win32::Resource entries[] = {{LOWORD(RT_ICON), 7, image}, {LOWORD(RT_GROUP_ICON), 101, group}};
+  const win32::ResourceTable before = win32::SetModuleResources(nullptr, entries);
+
+  HWND captioned = Make(WS_CAPTION | WS_VISIBLE, {100, 100, 300, 200});
+  HWND popup = Make(WS_POPUP | WS_VISIBLE, {320, 10, 400, 90});
+  ASSERT_NE(captioned, nullptr);
+  ASSERT_NE(popup, nullptr);
+  SetWindowTextW(captioned, u"Réglages");
+  XSync(viewer_, False);
+  win32::SetModuleResources(nullptr, before);
+  const Window shown = WindowAt(320, 10);
+  ASSERT_NE(shown, 0u);
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  ASSERT_TRUE(XQueryTree(viewer_, DefaultRootWindow(viewer_), &root, &parent, &children, &count));
+  std::vector<Window> windows(children, children + count);
+  if (children != nullptr) XFree(children);
+  int checked = 0;
+  for (Window window : windows) {
+    XClassHint hint{};
+    if (!XGetClassHint(viewer_, window, &hint)) continue;
+    ++checked;
+    EXPECT_STREQ(hint.res_name, "copperleaf");
+    EXPECT_STREQ(hint.res_class, "copperleaf");
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    EXPECT_EQ(Cardinals(viewer_, window, "_NET_WM_PID"), std::vector<uint32_t>{static_cast<uint32_t>(getpid())});
+    // Rows from the top, each pixel 0xAARRGGBB.
+    EXPECT_EQ(Cardinals(viewer_, window, "_NET_WM_ICON"),
+              (std::vector<uint32_t>{2, 2, 0xFFFF0000, 0x00000000, 0xFF0000FF, 0x8000FF00}));
+    EXPECT_EQ(Utf8Name(viewer_, window), window == shown ? "test" : "R\xc3\xa9glages");
+  }
+  EXPECT_EQ(checked, 2);
 }
 
 TEST_F(X11Test, DesktopMachineTakesTheScreenSize) {
