@@ -32,7 +32,7 @@ struct Connection {
   std::set<unsigned long> topLevel;  // the stand-in's windows placed in screen coordinates
 };
 
-// Kept across connections: the monitors do not move when a test closes the connection.
+// Kept when the connection closes: the monitors stay where they are.
 std::atomic<int> g_originX{0};
 std::atomic<int> g_originY{0};
 

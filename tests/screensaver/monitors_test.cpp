@@ -16,18 +16,17 @@
 #include <ostream>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/screensaver/saver_process.h"
+#include "tests/support/randr_monitors.h"
 #include "tests/support/xvfb_server.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 
 namespace {
 
@@ -73,34 +72,10 @@ class TwoMonitorsTest : public ::testing::Test {
     if (viewer_ != nullptr) XCloseDisplay(viewer_);
   }
 
-  // The left monitor takes the screen's one output, which hides the monitor the server made for it;
-  // the right one is set by hand, as `xrandr --setmonitor NAME GEOMETRY none` does.
   void SetMonitors(bool rightIsPrimary) {
-    const Window root = DefaultRootWindow(viewer_);
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(viewer_, root);
-    ASSERT_NE(resources, nullptr);
-    ASSERT_GE(resources->noutput, 1);
-    const RROutput output = resources->outputs[0];
-    XRRFreeScreenResources(resources);
-    for (const auto& [name, area, outputs] : {std::tuple{"LEFT", kLeft, 1}, std::tuple{"RIGHT", kRight, 0}}) {
-      XRRMonitorInfo* monitor = XRRAllocateMonitor(viewer_, outputs);
-      monitor->name = XInternAtom(viewer_, name, False);
-      monitor->primary = (area == kRight) == rightIsPrimary;
-      monitor->x = area.x;
-      monitor->y = area.y;
-      monitor->width = area.width;
-      monitor->height = area.height;
-      monitor->mwidth = area.width / 4;
-      monitor->mheight = area.height / 4;
-      if (outputs == 1) monitor->outputs[0] = output;
-      XRRSetMonitor(viewer_, root, monitor);
-      XRRFreeMonitors(monitor);
-    }
-    XSync(viewer_, False);
-    int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(viewer_, root, True, &count);
-    XRRFreeMonitors(monitors);
-    ASSERT_EQ(count, 2);
+    ASSERT_TRUE(SetRandrMonitors(server_->display(),
+                                 {{"LEFT", kLeft.x, kLeft.y, kLeft.width, kLeft.height, !rightIsPrimary, true},
+                                  {"RIGHT", kRight.x, kRight.y, kRight.width, kRight.height, rightIsPrimary, false}}));
   }
 
   // The visible top-level windows of the process, each with its area on the screen.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,6 +14,8 @@
 #include "platform/win32/given_window.h"
 #include "platform/win32/resource_table.h"
 #include "platform/win32/surface.h"
+#include "platform/win32/x11_display.h"
+#include "tests/support/randr_monitors.h"
 #include "tests/support/xvfb_server.h"
 
 #include <X11/Xatom.h>
@@ -270,6 +273,58 @@ TEST_F(X11Test, DesktopMachineTakesTheScreenSize) {
   bool listed = false;
   for (const auto& mode : desktop.adapters.at(0).modes) listed = listed || (mode.width == 640 && mode.height == 480);
   EXPECT_TRUE(listed);
+}
+
+// Two monitors on a screen of their own; the primary one on the right.
+TEST_F(X11Test, DesktopMachineHasADisplayPerMonitorPrimaryFirstAtTheOrigin) {
+  XvfbServer wide("1824x768x24");
+  if (wide.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(SetRandrMonitors(wide.display(), {{"LEFT", 0, 0, 1024, 768, false, true},
+                                                {"RIGHT", 1024, 0, 800, 600, true, false}}));
+  setenv("DISPLAY", wide.display().c_str(), 1);
+  const machine::Machine desktop = win32::DesktopMachine();
+  ASSERT_EQ(desktop.displays.size(), 2u);
+  ASSERT_EQ(desktop.adapters.size(), 2u);
+  struct Expected {
+    std::u16string name, monitor;
+    bool primary;
+    int x, width, height;
+  };
+  const Expected expected[] = {{u"\\\\.\\DISPLAY1", u"RIGHT", true, 0, 800, 600},
+                               {u"\\\\.\\DISPLAY2", u"LEFT", false, -1024, 1024, 768}};
+  for (size_t i = 0; i < 2; ++i) {
+    const machine::Display& display = desktop.displays[i];
+    EXPECT_EQ(display.name, expected[i].name);
+    EXPECT_EQ(display.monitorDescription, expected[i].monitor);
+    EXPECT_EQ(display.primary, expected[i].primary);
+    EXPECT_EQ(display.x, expected[i].x);
+    EXPECT_EQ(display.y, 0);
+    EXPECT_EQ(display.current.width, static_cast<uint32_t>(expected[i].width));
+    EXPECT_EQ(display.current.height, static_cast<uint32_t>(expected[i].height));
+    const machine::Adapter& adapter = desktop.adapters[i];
+    EXPECT_EQ(adapter.display, static_cast<int>(i));
+    auto lists = [&](uint32_t width, uint32_t height) {
+      return std::any_of(adapter.modes.begin(), adapter.modes.end(),
+                         [&](const machine::DisplayMode& m) { return m.width == width && m.height == height; });
+    };
+    EXPECT_TRUE(lists(display.current.width, display.current.height));
+    // The monitor that shows the screen's output lists that output's mode; the one set by hand
+    // lists the default adapter's modes.
+    EXPECT_EQ(lists(1824, 768), i == 1);
+    EXPECT_EQ(lists(1280, 1024), i == 0);
+  }
+  // Windows stand where the monitors are: the desktop's 0,0 is the right monitor's corner.
+  HWND popup = Make(WS_POPUP | WS_VISIBLE, {-1024, 0, -1024 + 64, 48});
+  ASSERT_NE(popup, nullptr);
+  ::Display* viewer = XOpenDisplay(wide.display().c_str());
+  ASSERT_NE(viewer, nullptr);
+  std::swap(viewer, viewer_);
+  EXPECT_NE(WindowAt(0, 0), 0u);
+  std::swap(viewer, viewer_);
+  XCloseDisplay(viewer);
+  win32::ResetWindowing();
+  win32::x11::SetDesktopOrigin(0, 0);
+  setenv("DISPLAY", server_->display().c_str(), 1);
 }
 
 TEST_F(X11Test, GivenWindowIsDrawnInButNeverMovedDestroyedOrReadForInput) {
