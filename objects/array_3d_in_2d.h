@@ -58,9 +58,6 @@ class DS_3D_in_2D_array : public DS_ABObj {
   void Update(float time) override;
   void SyncLayout() override {}
 
-  // A document may ask for any count; more items than this are never made.
-  static constexpr UINT kMaxItems = 10000;
-
   // The item frames are its children.
   TexturedMesh<DX_V::PNT> geometry;
   DS_3D_in_2D_array_Constructor* ctrl;  // the owned copy

@@ -33,7 +33,7 @@ void DS_3DObjArray::BindCount() {
 }
 
 void DS_3DObjArray::OnCountChanged(DS_3DObjArray* self, UINT count) {
-  const size_t wanted = std::min(count, kMaxInstances);
+  const size_t wanted = std::min(count, self->ctrl->MostInstancesSeen(self->parts));
   while (self->instances.size() < wanted) {
     DS_Frame* root = self->ctrl->CreateInstance();
     if (!root) break;

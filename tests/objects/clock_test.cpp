@@ -109,6 +109,21 @@ TEST_F(ClockOnPicture, MovingTheCentreOrResizingMovesTheSquare) {
   EXPECT_FLOAT_EQ(object->instances.front()->world._41, 50.0f);
 }
 
+// Every clock shows the same time in the same square: whatever count a document stores, the layer
+// is given a few faces with their hands to draw over one another, not millions.
+TEST_F(ClockOnPicture, AHostileCountDrawsAFewClocksOverOneAnother) {
+  for (UINT count : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(count);
+    DS_ClockConstructor d;
+    d.instanceCount = count;
+    auto object = Make(d);
+    const size_t faces = object->parts[0].frames.size();
+    EXPECT_GE(faces, 2u);
+    EXPECT_LE(faces, 10u);
+    EXPECT_EQ(object->parts[1].frames.size(), 2 * faces);
+  }
+}
+
 TEST_F(ClockOnPicture, EveryInstanceIsAFaceWithTwoHandsLaidOutOverTheParts) {
   DS_ClockConstructor d;
   d.instanceCount = 2u;
