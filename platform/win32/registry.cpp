@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/registry_defaults.h"
 #include "platform/win32/registry_store.h"
 
 namespace win32 {
@@ -67,6 +68,18 @@ Key* Walk(Tree& tree, const OpenKey& open) {
   return key;
 }
 
+// The key the desktop provides at that place under the classes root, if any.
+const Key* DesktopKey(const OpenKey& open) {
+  if (!open.classesRoot) return nullptr;
+  const Key* key = &registry::DesktopClasses();
+  for (const auto& name : open.path) {
+    auto it = key->keys.find(name);
+    if (it == key->keys.end()) return nullptr;
+    key = &it->second;
+  }
+  return key;
+}
+
 size_t Length(LPCWSTR text) {
   size_t n = 0;
   while (text[n]) ++n;
@@ -108,9 +121,10 @@ LSTATUS OpenOrCreate(HKEY key, LPCWSTR subKey, REGSAM access, PHKEY result, LPDW
 
   State& state = Get();
   Key* node = Walk(state.store.Current(), *base);
-  if (!node) return ERROR_KEY_DELETED;
-  bool missing = false;
+  if (!node && !DesktopKey(*base)) return ERROR_KEY_DELETED;
+  bool missing = node == nullptr;
   for (const auto& part : *parts) {
+    if (missing) break;
     auto it = node->keys.find(part);
     if (it == node->keys.end()) {
       missing = true;
@@ -118,8 +132,17 @@ LSTATUS OpenOrCreate(HKEY key, LPCWSTR subKey, REGSAM access, PHKEY result, LPDW
     }
     node = &it->second;
   }
+  if (missing && !create) {
+    // A key the file lacks may still be one the desktop provides; it is read from there.
+    OpenKey opened = *base;
+    opened.path.insert(opened.path.end(), parts->begin(), parts->end());
+    if (DesktopKey(opened) == nullptr) return ERROR_FILE_NOT_FOUND;
+    if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
+    opened.access = access;
+    *result = NewHandle(std::move(opened));
+    return ERROR_SUCCESS;
+  }
   if (missing) {
-    if (!create) return ERROR_FILE_NOT_FOUND;
     if (!(base->access & kCreateSubKey)) return ERROR_ACCESS_DENIED;
     const LSTATUS status = state.store.Change([&](Tree& tree) -> LSTATUS {
       Key* created = Walk(tree, *base);
@@ -171,11 +194,18 @@ LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD ty
   if (!open) return ERROR_INVALID_HANDLE;
   if (data && !dataSize) return ERROR_INVALID_PARAMETER;
   if (!(open->access & kQueryValue)) return ERROR_ACCESS_DENIED;
-  Key* node = Walk(Get().store.Current(), *open);
-  if (!node) return ERROR_KEY_DELETED;
-  auto it = node->values.find(valueName ? std::u16string(valueName) : std::u16string());
-  if (it == node->values.end()) return ERROR_FILE_NOT_FOUND;
-  const registry::Value& value = it->second;
+  const Key* node = Walk(Get().store.Current(), *open);
+  const Key* desktop = DesktopKey(*open);
+  if (!node && !desktop) return ERROR_KEY_DELETED;
+  // A value the file holds comes first; one it lacks may be the desktop's.
+  const std::u16string name = valueName ? std::u16string(valueName) : std::u16string();
+  const registry::Value* found = nullptr;
+  for (const Key* key : {node, desktop}) {
+    if (key == nullptr || found != nullptr) continue;
+    if (auto it = key->values.find(name); it != key->values.end()) found = &it->second;
+  }
+  if (!found) return ERROR_FILE_NOT_FOUND;
+  const registry::Value& value = *found;
   const DWORD size = static_cast<DWORD>(value.data.size());
   if (type) *type = value.type;
   if (!data) {
