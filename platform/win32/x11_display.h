@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <windows.h>
@@ -36,6 +37,10 @@ void WatchForeignWindow(unsigned long id);
 
 // The size of the default screen, when connected.
 bool ScreenSize(int& width, int& height);
+
+// The pixels per inch of the default screen, when connected: the desktop's Xft.dpi setting, else
+// what the screen's size in millimetres gives. Values no screen has are not taken.
+std::optional<double> ScreenDpi();
 
 // What the X11 events pending on the connection mean for the stand-in's windows: `message` with
 // its parameters for the native window `window`; WM_PAINT when the window was uncovered and must
