@@ -283,8 +283,9 @@ BOOL WINAPI EnumDisplaySettingsW(LPCWSTR deviceName, DWORD modeNumber, DEVMODEW*
 
 // Message boxes: with a display, a modal window with the text and the buttons of the type, that
 // gives the button pressed (Enter presses the default button, Esc Cancel, or OK where the box has
-// only OK). Every box is also written to standard error; without a display it is answered with
-// IDOK, unless a test hook answers (platform/win32/message_box.h).
+// only OK). Every box is also written to standard error; without a display, or in a program started
+// inside a screen-saver manager's window, it is answered with IDOK, unless a test hook answers
+// (platform/win32/message_box.h).
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
 #define MB_ABORTRETRYIGNORE 0x00000002L

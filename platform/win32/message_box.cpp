@@ -11,6 +11,8 @@
 #include "platform/win32/controls.h"
 #include "platform/win32/dialog_layout.h"
 #include "platform/win32/gdi_paint.h"
+#include "platform/win32/process.h"
+#include "platform/win32/window_manager.h"
 #include "platform/win32/x11_display.h"
 
 namespace {
@@ -123,6 +125,21 @@ int ShowBox(const win32::MessageBoxShown& box) {
   return result > 0 ? static_cast<int>(result) : buttons[chosen].id;
 }
 
+// Whether the program was started inside a screen-saver manager's window: full screen in a window
+// it gave, or the preview. The manager's screen is no place for windows of the program's own, and
+// no one could answer a box there; its boxes go to standard error only.
+bool InManagersWindow() {
+  {
+    win32::detail::State& state = win32::detail::GetState();
+    std::lock_guard lock(state.mutex);
+    if (state.windowGiven) return true;
+  }
+  const std::vector<std::u16string> arguments = win32::SplitCommandLine(GetCommandLineW());
+  if (arguments.size() < 2 || arguments[1].size() < 2) return false;
+  const std::u16string& mode = arguments[1];
+  return (mode[0] == u'/' || mode[0] == u'-') && (mode[1] == u'p' || mode[1] == u'P');
+}
+
 }  // namespace
 
 namespace win32 {
@@ -143,5 +160,5 @@ int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     answer = GetHook().answer;
   }
   if (answer) return answer(box);
-  return win32::x11::Available() ? ShowBox(box) : IDOK;
+  return win32::x11::Available() && !InManagersWindow() ? ShowBox(box) : IDOK;
 }
