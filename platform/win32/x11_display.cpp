@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -15,6 +16,7 @@
 
 // Xlib comes after the Windows declarations: its macros (None, True, Status...) must not reach them.
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -386,6 +388,35 @@ void WatchForeignWindow(unsigned long id) {
 void SetDesktopOrigin(int x, int y) {
   g_originX = x;
   g_originY = y;
+}
+
+std::optional<double> ScreenDpi() {
+  // Beyond these no screen is made: such a setting is a mistake, and would lay dialogs out absurdly.
+  constexpr double kLeast = 48;
+  constexpr double kMost = 480;
+  Connection& connection = Get();
+  std::lock_guard lock(connection.mutex);
+  ::Display* display = Open(connection);
+  if (display == nullptr) return std::nullopt;
+  const auto sane = [&](double dpi) { return std::isfinite(dpi) && dpi >= kLeast && dpi <= kMost; };
+  if (const char* resources = XResourceManagerString(display)) {
+    XrmInitialize();
+    if (XrmDatabase database = XrmGetStringDatabase(resources)) {
+      char* type = nullptr;
+      XrmValue value{};
+      double dpi = 0;
+      if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr)
+        dpi = std::strtod(value.addr, nullptr);
+      XrmDestroyDatabase(database);
+      if (sane(dpi)) return dpi;
+    }
+  }
+  const int screen = DefaultScreen(display);
+  const int millimetres = DisplayWidthMM(display, screen);
+  if (millimetres <= 0) return std::nullopt;
+  const double dpi = DisplayWidth(display, screen) * 25.4 / millimetres;
+  if (sane(dpi)) return dpi;
+  return std::nullopt;
 }
 
 void PumpEvents(const EventSink& sink) {
