@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/audio/mixer.h"
+#include "platform/machine/normal_priority.h"
 
 namespace audio {
 
@@ -41,7 +42,11 @@ std::unique_ptr<PulseOutput> PulseOutput::Open(Mixer& mixer) {
   output->loop_ = pa_threaded_mainloop_new();
   if (output->loop_ == nullptr) return nullptr;
   output->api_ = pa_threaded_mainloop_get_api(output->loop_);
-  if (pa_threaded_mainloop_start(output->loop_) < 0) return nullptr;
+  // The loop's thread mixes and feeds the server: it keeps normal priority under an idle program.
+  pa_threaded_mainloop_set_name(output->loop_, machine::kSoundOutputThreadName);
+  int started = -1;
+  machine::AtNormalPriority([&] { started = pa_threaded_mainloop_start(output->loop_); });
+  if (started < 0) return nullptr;
   pa_threaded_mainloop_lock(output->loop_);
   output->Connect();
   pa_threaded_mainloop_unlock(output->loop_);

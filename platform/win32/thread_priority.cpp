@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "platform/machine/normal_priority.h"
+
 namespace {
 
 std::atomic<bool> g_scheduled{false};
@@ -19,7 +21,11 @@ constexpr int kLowestNice = 19;
 
 namespace win32 {
 
-void UseSchedulerPriorities() { g_scheduled = true; }
+void UseSchedulerPriorities() {
+  // Before anything lowers itself: the sound's thread is started from one kept at normal priority.
+  machine::KeepNormalPriority();
+  g_scheduled = true;
+}
 
 }  // namespace win32
 

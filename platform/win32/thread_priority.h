@@ -5,8 +5,9 @@
 namespace win32 {
 
 // From now on a thread lowered to idle priority runs under SCHED_IDLE (nice 19 where that policy is
-// refused), and so does every thread it makes afterwards: the drawing and sound threads made after
-// the screensaver lowered itself leave the processor to every other program.
+// refused), and so does every thread it makes afterwards: the drawing threads made after the
+// screensaver lowered itself leave the processor to every other program. The thread that feeds the
+// sound server keeps normal priority (machine::AtNormalPriority), as a system's sound service would.
 void UseSchedulerPriorities();
 
 }  // namespace win32
