@@ -17,7 +17,7 @@
 #include "platform/d3d9/bands.h"
 #include "platform/machine/machine.h"
 #include "platform/win32/resource_table.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/random.h"
 #include "slideshow/glass_ball_light.h"
 #include "slideshow/scene_loader.h"

@@ -4,7 +4,7 @@
 
 #include "document/resource_store.h"
 #include "render/frame.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 
 DS_ABObj* DS_3D_in_2D_array_Constructor::CreateObject() {
   return new DS_3D_in_2D_array(new DS_3D_in_2D_array_Constructor(*this));

@@ -11,7 +11,7 @@
 #include "render/ab_obj.h"
 #include "render/ab_obj_constructor.h"
 #include "render/indexed_mesh.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 
 class DS_3D_in_2D_array;
 

@@ -5,7 +5,7 @@
 #include "document/fun_light_ctrl.h"
 #include "render/quad_corners.h"
 #include "render/simple_mesh.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 
 namespace {
 constexpr D3DCOLOR kSelectionColor = 0x88000000;

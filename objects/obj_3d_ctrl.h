@@ -11,7 +11,7 @@
 #include "document/file_link.h"
 #include "document/image_file_link.h"
 #include "document/media_param_t.h"
-#include "objects/mesh_part.h"
+#include "render/mesh_part.h"
 #include "render/frame.h"
 #include "render/view_obj_ctrl.h"
 

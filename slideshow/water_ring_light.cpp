@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "document/doc_res_manager.h"
-#include "render/device.h"
+#include "document/device.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "platform/d3d9/raster_wide.h"
 #include "platform/machine/clock.h"
 #include "platform/machine/machine.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/scene_loader.h"
 
 namespace {

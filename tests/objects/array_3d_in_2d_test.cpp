@@ -12,9 +12,9 @@
 
 #include "document/doc_res_manager.h"
 #include "document/iof_reader.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/random.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 #include "slideshow/light_2d.h"
 #include "slideshow/view_2d.h"
 #include "tests/document/doc_res_manager_fixture.h"

@@ -13,7 +13,7 @@
 #include "objects/butterfly_anim.h"
 #include "objects/obj_3d_array.h"
 #include "render/ab_obj.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/random.h"
 #include "slideshow/light_2d.h"
 #include "slideshow/view_2d.h"

@@ -12,8 +12,8 @@
 
 #include "document/iof_reader.h"
 #include "objects/clock_animators.h"
-#include "render/device.h"
-#include "slideshow/ab_render.h"
+#include "document/device.h"
+#include "render/ab_render.h"
 #include "slideshow/view_2d.h"
 #include "tests/document/doc_res_manager_fixture.h"
 #include "tests/support/builder_stream.h"

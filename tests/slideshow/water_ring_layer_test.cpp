@@ -11,7 +11,7 @@
 #include "document/doc_res_manager.h"
 #include "document/iof_reader.h"
 #include "layer_fixture.h"
-#include "objects/mesh_part.h"
+#include "render/mesh_part.h"
 #include "platform/d3d9/recorder.h"
 #include "render/random.h"
 #include "slideshow/water_ring_light.h"
