@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,7 +17,6 @@
 #include "fuzz/document_parts.h"
 #include "fuzz/small_files.h"
 #include "tests/support/document_builder.h"
-#include "tests/support/effect_files.h"
 
 namespace {
 
@@ -83,16 +82,16 @@ seeds::DocumentParts WithSmallFiles(seeds::DocumentParts parts, const seeds::Sma
   return parts;
 }
 
-// The effects of the resource library, by id, as its script names their files ("ID RCDATA "FILE"").
-std::map<int32_t, std::string> LibraryEffects(const char* script) {
-  std::map<int32_t, std::string> effects;
+// The ids of the resource library's effects, as its script names them ("ID RCDATA "FILE"").
+std::set<int32_t> LibraryEffects(const char* script) {
+  std::set<int32_t> effects;
   std::ifstream in(script);
   for (std::string line; std::getline(in, line);) {
     std::istringstream words(line);
     int32_t id = 0;
-    std::string type, file;
-    if (words >> id >> type >> file && type == "RCDATA" && file.size() > 2 && file.front() == '"' && file.back() == '"')
-      effects[id] = file.substr(1, file.size() - 2);
+    std::string type;
+    if (words >> id >> type && type == "RCDATA")
+      effects.insert(id);
   }
   return effects;
 }
@@ -105,10 +104,12 @@ std::vector<Entry> NamedBy(const Bytes& slide, const std::vector<Entry>& table) 
   return named;
 }
 
-// The first slide of the scene that links to library effect `id`, alone with the files it names; the
-// effect's text is carried, from the scene or from the library's own file. Empty when no slide
-// uses the effect.
-Bytes EffectDocument(const seeds::DocumentParts& scene, int32_t id, const std::string& file) {
+// The first slide of the scene that links to library effect `id`, alone with the files it names (the
+// scene carries a copy of every library resource its records link to, so the effect's text is among
+// them) but no other library effect: those the slide also uses come from the library, so that the
+// documents of effects that share a slide differ. Empty when no slide uses the effect or the scene
+// does not carry it.
+Bytes EffectDocument(const seeds::DocumentParts& scene, int32_t id, const std::set<int32_t>& effects) {
   const Bytes link = seeds::StoredLink(u"vaultkit.dll", id);
   for (const Bytes& slide : scene.slides) {
     if (!seeds::Holds(slide, link)) continue;
@@ -117,13 +118,14 @@ Bytes EffectDocument(const seeds::DocumentParts& scene, int32_t id, const std::s
     parts.images = NamedBy(slide, scene.images);
     parts.frameTimes = NamedBy(slide, scene.frameTimes);
     parts.others = NamedBy(slide, scene.others);
+    std::erase_if(parts.others, [&](const docbuild::FileEntry& entry) {
+      return entry.path == u"vaultkit.dll" && entry.stamp != id && effects.contains(static_cast<int32_t>(entry.stamp));
+    });
     parts.guidBlobs = scene.guidBlobs;
-    const bool carried = std::any_of(parts.others.begin(), parts.others.end(), [&](const docbuild::FileEntry& entry) {
+    const bool carried = std::any_of(parts.others.begin(), parts.others.end(), [id](const docbuild::FileEntry& entry) {
       return entry.path == u"vaultkit.dll" && entry.stamp == id;
     });
-    if (!carried)
-      parts.others.push_back({u"vaultkit.dll", id, {docbuild::LibraryCopy(id, u"vaultkit.dll", docbuild::EffectFile(file.c_str()))}});
-    return seeds::WriteDocument(parts);
+    return carried ? seeds::WriteDocument(parts) : Bytes{};
   }
   return {};
 }
@@ -160,10 +162,11 @@ int main(int argc, char** argv) {
   }
   const seeds::DocumentParts small = WithSmallFiles(scene, pictures);
   bool written = Write(folder, "scene-small-files.dds", seeds::WriteDocument(small));
-  for (const auto& [id, file] : LibraryEffects(argv[5])) {
-    const Bytes document = EffectDocument(small, id, file);
+  const std::set<int32_t> effects = LibraryEffects(argv[5]);
+  for (const int32_t id : effects) {
+    const Bytes document = EffectDocument(small, id, effects);
     if (document.empty()) {
-      std::fprintf(stderr, "scene_seed_corpus: no slide of the sample scene uses library effect %d\n", id);
+      std::fprintf(stderr, "scene_seed_corpus: no slide of the sample scene uses and carries library effect %d\n", id);
       return 1;
     }
     written = written && Write(folder, ("effect-" + std::to_string(id) + ".dds").c_str(), document);
