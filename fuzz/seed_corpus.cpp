@@ -82,6 +82,21 @@ seeds::DocumentParts WithSmallFiles(seeds::DocumentParts parts, const seeds::Sma
   return parts;
 }
 
+// The scene with its copies of the library's pictures named, as embedded files are: a named record's
+// own bytes are decoded, where a nameless copy gives way to the library's resource when the library
+// is at hand (as it is beside the fuzz target).
+seeds::DocumentParts WithNamedCopies(seeds::DocumentParts parts) {
+  for (auto& entry : parts.images)
+    for (auto& record : entry.records)
+      if (record.name.empty() && record.id != 0) {
+        const std::string id = std::to_string(record.id);
+        record.name = record.library + u"#" + std::u16string(id.begin(), id.end());
+        record.id = 0;
+        record.library.clear();
+      }
+  return parts;
+}
+
 // The ids of the resource library's effects, as its script names them ("ID RCDATA "FILE"").
 std::set<int32_t> LibraryEffects(const char* script) {
   std::set<int32_t> effects;
@@ -161,7 +176,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const seeds::DocumentParts small = WithSmallFiles(scene, pictures);
-  bool written = Write(folder, "scene-small-files.dds", seeds::WriteDocument(small));
+  bool written = Write(folder, "scene-small-files.dds", seeds::WriteDocument(small)) &&
+                 Write(folder, "scene-small-files-named-copies.dds", seeds::WriteDocument(WithNamedCopies(small)));
   const std::set<int32_t> effects = LibraryEffects(argv[5]);
   for (const int32_t id : effects) {
     const Bytes document = EffectDocument(small, id, effects);
