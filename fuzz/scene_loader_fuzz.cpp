@@ -2,20 +2,27 @@
 // either give a scene or raise the media error; a scene is then made into render objects and played
 // as the application plays it for a few frames (every slide it reaches, a device reset half way) on
 // a small target, and destroyed. Nothing may crash, leak, hang, throw anything else or read outside
-// the bytes.
+// the bytes. The scene's sound effects are parsed and given buffers on a sound device that plays
+// nowhere.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include <windows.h>
 #include <d3d9.h>
 
+#include "document/file_link.h"
+#include "platform/d3d9/bands.h"
 #include "platform/machine/machine.h"
 #include "platform/win32/resource_table.h"
 #include "document/device.h"
 #include "render/random.h"
+#include "slideshow/glass_ball_light.h"
 #include "slideshow/scene_loader.h"
+#include "slideshow/view_2d.h"
+#include "sound/sound_device.h"
 
 namespace {
 
@@ -38,15 +45,31 @@ D3DPRESENT_PARAMETERS Parameters(HWND window) {
   return params;
 }
 
-// One software device for the whole run, so that the manager's pictures become textures.
-IDirect3DDevice9* MakeDevice(D3DPRESENT_PARAMETERS* params) {
-  machine::Install(machine::DefaultMachine());
+HWND MakeWindow() {
   WNDCLASSW windowClass = {};
   windowClass.lpfnWndProc = DefWindowProcW;
   windowClass.lpszClassName = u"SceneLoaderFuzz";
   RegisterClassW(&windowClass);
-  HWND window = CreateWindowExW(0, u"SceneLoaderFuzz", u"fuzz", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                                nullptr, nullptr);
+  return CreateWindowExW(0, u"SceneLoaderFuzz", u"fuzz", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr, nullptr,
+                         nullptr);
+}
+
+// Made once: the machine, the window and the sound device. The sound goes to no output (no sound
+// server is looked for and no file is written), so that the effects' buffers are made and played
+// without a sound from the fuzzer. Drawing stays on this thread, so that what an input reaches does
+// not depend on how the workers share its bands.
+HWND Start() {
+  machine::Install(machine::DefaultMachine());
+  d3d9::SetRenderThreads(1);
+  for (const char* name : {"COPPERLEAF_SOUND_FILE", "PULSE_SERVER", "XDG_RUNTIME_DIR"}) unsetenv(name);
+  HWND window = MakeWindow();
+  SoundDevice::Init(window);
+  return window;
+}
+
+// A software device of its own for each input, made before the document is read so that the
+// manager's pictures become textures: no state an earlier input left on a device carries over.
+IDirect3DDevice9* MakeDevice(HWND window, D3DPRESENT_PARAMETERS* params) {
   IDirect3D9* direct3D = Direct3DCreate9(D3D_SDK_VERSION);
   if (!direct3D) return nullptr;
   *params = Parameters(window);
@@ -56,6 +79,19 @@ IDirect3DDevice9* MakeDevice(D3DPRESENT_PARAMETERS* params) {
                          &device);
   direct3D->Release();
   return device;
+}
+
+// The process-wide state the scene keeps between frames, as a fresh process has it, so that what an
+// input costs and reaches depends on its bytes alone: the random sequence, the picture the last
+// layer showed (by which new objects place and size themselves), the view and its target stack, the
+// glass ball's scroll clock and the stamps of links made from embedded records.
+void StartFresh() {
+  SRand(1);
+  g_View2D = InitView2D();
+  g_LayerView = LayerView{};
+  g_TargetSizeStack.clear();
+  SharedGlassBallScroll() = GlassBallScrollClock{};
+  g_EmbeddedFileCounter = 0;
 }
 
 void Frame(DS_SlideShow_Light& show, IDirect3DDevice9* device, float time) {
@@ -96,13 +132,12 @@ void Play(DS_SlideShow_Light& show, DS_DocResManager& manager, IDirect3DDevice9*
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static D3DPRESENT_PARAMETERS params = {};
-  static IDirect3DDevice9* const device = MakeDevice(&params);
-  g_Device = device;
+  static const HWND window = Start();
+  D3DPRESENT_PARAMETERS params = {};
+  IDirect3DDevice9* const device = MakeDevice(window, &params);
   if (!device) return 0;
-  // Each input starts from the same random sequence, so that what it costs and what it reaches
-  // depend on its bytes alone, not on the inputs run before it.
-  SRand(1);
+  g_Device = device;
+  StartFresh();
 
   // A block of exactly the input's size, so that any read past the end is reported.
   const std::vector<BYTE> document(data, data + size);
@@ -119,5 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   SetCurrentDocResManager(nullptr);
   win32::SetModuleResources(nullptr, {});
+  g_Device = nullptr;
+  device->Release();
   return 0;
 }

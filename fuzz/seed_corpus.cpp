@@ -1,17 +1,21 @@
-// Writes the small seed documents of the scene's fuzz corpus into the folder given: the smallest
+// Writes the seed documents of the scene's fuzz corpus into the folder given: the smallest
 // document, an empty header, managers of versions 1 to 3 carrying pictures, other files, frame
-// times and GUID blobs, some with an audio file, and one document per slide of the sample scene
-// (which holds every stored class) with that slide alone and an empty manager, so that the
-// mutations reach every record's reader without the sample's megabytes of pictures and sounds.
+// times and GUID blobs, some with an audio file; one document per slide of the sample scene (which
+// holds every stored class) with that slide alone and an empty manager, so that the mutations reach
+// every record's reader; the whole sample scene with small pictures and sounds in place of its
+// megabytes, so that its pictures, meshes, sounds and effects are decoded, built and drawn together;
+// and one document per effect of the resource library, with a slide that uses it and the files that
+// slide names, the effect's text among them.
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "document/class_registry.h"
-#include "document/iof_reader.h"
-#include "document/resource_buffer.h"
-#include "render/counted_ptr.h"
-#include "slideshow/slide_container.h"
+#include "fuzz/document_parts.h"
+#include "fuzz/small_files.h"
 #include "tests/support/document_builder.h"
 
 namespace {
@@ -66,24 +70,79 @@ bool ReadFile(const char* path, Bytes* bytes) {
   return read;
 }
 
-// The bytes of each slide record of a document, as the slide registry reads them.
-std::vector<Bytes> SlideRecords(const Bytes& document) {
-  ResourceBuffer buffer(document.data(), document.size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* stream = &reader;
-  ds_string text;
-  DWORD version = 0, count = 0;
-  stream->ReadString(&text);
-  stream->ReadString(&text);
-  stream->ReadULong(&version);
-  stream->ReadULong(&count);
-  std::vector<Bytes> slides;
-  for (DWORD i = 0; i < count && !stream->Failed(); ++i) {
-    const BYTE* start = buffer.cursor;
-    const CountedPtr<DS_SlideContainer> slide(ReadSlideByClassName(&stream));
-    if (!stream->Failed()) slides.emplace_back(start, buffer.cursor);
+constexpr size_t kSmallMusicBytes = 4096;  // the first frames of a soundtrack
+
+// The whole scene with small files in place of its pictures and sounds.
+seeds::DocumentParts WithSmallFiles(seeds::DocumentParts parts, const seeds::SmallPictures& pictures) {
+  for (auto* table : {&parts.images, &parts.others})
+    for (auto& entry : *table)
+      for (auto& record : entry.records) record.bytes = seeds::SmallFile(record.bytes, pictures);
+  for (auto& entry : parts.guidBlobs) entry.blob = seeds::SmallFile(entry.blob, pictures);
+  for (auto& audio : parts.audioFiles) audio.bytes.resize(std::min(audio.bytes.size(), kSmallMusicBytes));
+  return parts;
+}
+
+// The scene with its copies of the library's pictures named, as embedded files are: a named record's
+// own bytes are decoded, where a nameless copy gives way to the library's resource when the library
+// is at hand (as it is beside the fuzz target).
+seeds::DocumentParts WithNamedCopies(seeds::DocumentParts parts) {
+  for (auto& entry : parts.images)
+    for (auto& record : entry.records)
+      if (record.name.empty() && record.id != 0) {
+        const std::string id = std::to_string(record.id);
+        record.name = record.library + u"#" + std::u16string(id.begin(), id.end());
+        record.id = 0;
+        record.library.clear();
+      }
+  return parts;
+}
+
+// The ids of the resource library's effects, as its script names them ("ID RCDATA "FILE"").
+std::set<int32_t> LibraryEffects(const char* script) {
+  std::set<int32_t> effects;
+  std::ifstream in(script);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    int32_t id = 0;
+    std::string type;
+    if (words >> id >> type && type == "RCDATA")
+      effects.insert(id);
   }
-  return slides;
+  return effects;
+}
+
+template <typename Entry>
+std::vector<Entry> NamedBy(const Bytes& slide, const std::vector<Entry>& table) {
+  std::vector<Entry> named;
+  for (const Entry& entry : table)
+    if (seeds::Holds(slide, seeds::StoredLink(entry.path, entry.stamp))) named.push_back(entry);
+  return named;
+}
+
+// The first slide of the scene that links to library effect `id`, alone with the files it names (the
+// scene carries a copy of every library resource its records link to, so the effect's text is among
+// them) but no other library effect: those the slide also uses come from the library, so that the
+// documents of effects that share a slide differ. Empty when no slide uses the effect or the scene
+// does not carry it.
+Bytes EffectDocument(const seeds::DocumentParts& scene, int32_t id, const std::set<int32_t>& effects) {
+  const Bytes link = seeds::StoredLink(u"vaultkit.dll", id);
+  for (const Bytes& slide : scene.slides) {
+    if (!seeds::Holds(slide, link)) continue;
+    seeds::DocumentParts parts;
+    parts.slides = {slide};
+    parts.images = NamedBy(slide, scene.images);
+    parts.frameTimes = NamedBy(slide, scene.frameTimes);
+    parts.others = NamedBy(slide, scene.others);
+    std::erase_if(parts.others, [&](const docbuild::FileEntry& entry) {
+      return entry.path == u"vaultkit.dll" && entry.stamp != id && effects.contains(static_cast<int32_t>(entry.stamp));
+    });
+    parts.guidBlobs = scene.guidBlobs;
+    const bool carried = std::any_of(parts.others.begin(), parts.others.end(), [id](const docbuild::FileEntry& entry) {
+      return entry.path == u"vaultkit.dll" && entry.stamp == id;
+    });
+    return carried ? seeds::WriteDocument(parts) : Bytes{};
+  }
+  return {};
 }
 
 // One slide in a document of its own, with no music and an empty manager.
@@ -97,36 +156,49 @@ Bytes AloneInADocument(const Bytes& slide) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: scene_seed_corpus FOLDER SAMPLE_SCENE\n");
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: scene_seed_corpus FOLDER SAMPLE_SCENE SMALL_JPEG SMALL_PNG LIBRARY_SCRIPT\n");
     return 2;
   }
   const std::string folder = argv[1];
   Bytes sample;
-  if (!ReadFile(argv[2], &sample)) {
-    std::fprintf(stderr, "scene_seed_corpus: cannot read %s\n", argv[2]);
-    return 1;
-  }
-  const std::vector<Bytes> slides = SlideRecords(sample);
-  if (slides.empty()) {
-    std::fprintf(stderr, "scene_seed_corpus: no slide could be read from %s\n", argv[2]);
-    return 1;
-  }
-  for (size_t i = 0; i < slides.size(); ++i) {
-    const std::string name = "slide-" + std::to_string(i + 1) + ".dds";
-    if (!Write(folder, name.c_str(), AloneInADocument(slides[i]))) {
-      std::fprintf(stderr, "scene_seed_corpus: cannot write into %s\n", folder.c_str());
+  seeds::SmallPictures pictures;
+  const std::pair<const char*, Bytes*> inputs[] = {{argv[2], &sample}, {argv[3], &pictures.jpeg}, {argv[4], &pictures.png}};
+  for (const auto& [path, bytes] : inputs) {
+    if (!ReadFile(path, bytes)) {
+      std::fprintf(stderr, "scene_seed_corpus: cannot read %s\n", path);
       return 1;
     }
   }
+  seeds::DocumentParts scene;
+  if (!seeds::ReadDocumentParts(sample, &scene) || scene.slides.empty()) {
+    std::fprintf(stderr, "scene_seed_corpus: the sample scene %s cannot be read\n", argv[2]);
+    return 1;
+  }
+  const seeds::DocumentParts small = WithSmallFiles(scene, pictures);
+  bool written = Write(folder, "scene-small-files.dds", seeds::WriteDocument(small)) &&
+                 Write(folder, "scene-small-files-named-copies.dds", seeds::WriteDocument(WithNamedCopies(small)));
+  const std::set<int32_t> effects = LibraryEffects(argv[5]);
+  for (const int32_t id : effects) {
+    const Bytes document = EffectDocument(small, id, effects);
+    if (document.empty()) {
+      std::fprintf(stderr, "scene_seed_corpus: no slide of the sample scene uses and carries library effect %d\n", id);
+      return 1;
+    }
+    written = written && Write(folder, ("effect-" + std::to_string(id) + ".dds").c_str(), document);
+  }
+  for (size_t i = 0; i < scene.slides.size(); ++i) {
+    const std::string name = "slide-" + std::to_string(i + 1) + ".dds";
+    written = written && Write(folder, name.c_str(), AloneInADocument(scene.slides[i]));
+  }
   DocumentBuilder emptyHeader;
   emptyHeader.String(u"").Header(u"DS_SlideShow_Light", 1).U32(0).U32(0).DocResManager(1, {}, {}, {}, {});
-  const bool written = Write(folder, "minimal.dds", docbuild::MinimalDocument()) &&
-                       Write(folder, "empty-header.dds", emptyHeader.Document()) &&
-                       Write(folder, "manager-1.dds", WithManager(1, false)) &&
-                       Write(folder, "manager-2-audio.dds", WithManager(2, true)) &&
-                       Write(folder, "manager-3.dds", WithManager(3, false)) &&
-                       Write(folder, "manager-3-audio.dds", WithManager(3, true));
+  written = written && Write(folder, "minimal.dds", docbuild::MinimalDocument()) &&
+            Write(folder, "empty-header.dds", emptyHeader.Document()) &&
+            Write(folder, "manager-1.dds", WithManager(1, false)) &&
+            Write(folder, "manager-2-audio.dds", WithManager(2, true)) &&
+            Write(folder, "manager-3.dds", WithManager(3, false)) &&
+            Write(folder, "manager-3-audio.dds", WithManager(3, true));
   if (!written) {
     std::fprintf(stderr, "scene_seed_corpus: cannot write into %s\n", folder.c_str());
     return 1;
