@@ -3,8 +3,8 @@
 
 #include "document/doc_res_library.h"
 #include "document/doc_res_manager.h"
-#include "render/device.h"
-#include "render/mesh_loaders.h"
+#include "document/device.h"
+#include "document/mesh_loaders.h"
 
 namespace {
 

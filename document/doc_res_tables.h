@@ -13,10 +13,10 @@
 
 #include "document/doc_res_keys.h"
 #include "document/resource_record.h"
-#include "render/com_holder.h"
-#include "render/mesh_entry.h"
-#include "render/render_target_pair.h"
-#include "render/texture_set.h"
+#include "document/com_holder.h"
+#include "document/mesh_entry.h"
+#include "document/render_target_pair.h"
+#include "document/texture_set.h"
 
 using RecordList = std::list<ResourceRecord>;
 

@@ -2,9 +2,9 @@
 
 #include <d3dx9.h>
 
-#include "render/device.h"
-#include "render/mesh_loaders.h"
-#include "render/texture_loaders.h"
+#include "document/device.h"
+#include "document/mesh_loaders.h"
+#include "document/texture_loaders.h"
 
 ResourceStore** g_ResourceStore = nullptr;
 

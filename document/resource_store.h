@@ -9,9 +9,9 @@
 
 #include "document/ds_string.h"
 #include "document/resource_record.h"
-#include "render/com_holder.h"
-#include "render/mesh_entry.h"
-#include "render/texture_entry.h"
+#include "document/com_holder.h"
+#include "document/mesh_entry.h"
+#include "document/texture_entry.h"
 
 class ResourceStore {
  public:

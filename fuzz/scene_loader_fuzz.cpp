@@ -13,7 +13,7 @@
 
 #include "platform/machine/machine.h"
 #include "platform/win32/resource_table.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/random.h"
 #include "slideshow/scene_loader.h"
 

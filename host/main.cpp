@@ -13,6 +13,7 @@
 #include "platform/win32/dialog_unseen.h"
 #include "platform/win32/given_window.h"
 #include "platform/win32/termination.h"
+#include "platform/win32/thread_priority.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
       break;
   }
   win32::HandleTerminationSignals();
+  win32::UseSchedulerPriorities();
   if (!start.problem.empty()) std::fprintf(stderr, "copperleaf: %s\n", start.problem.c_str());
   if (start.windowGiven) win32::SetGivenWindow(start.givenWindow);
   win32::SetCommandLine(start.commandLine);

@@ -5,7 +5,7 @@
 #include "document/doc_res_manager.h"
 #include "host/application_settings.h"
 #include "host/wide_text.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "sound/audio_player.h"
 #include "sound/sound_device.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "host/application_settings.h"
-#include "render/com_holder.h"
-#include "render/device.h"
+#include "document/com_holder.h"
+#include "document/device.h"
 #include "slideshow/scene_loader.h"
 #include "sound/audio_player.h"
 #include "sound/sound_device.h"

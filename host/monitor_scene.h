@@ -10,7 +10,7 @@
 
 #include "document/doc_res_manager.h"
 #include "render/textured_quad.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 #include "slideshow/slide_show.h"
 
 struct MonitorScene {

@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "document/resource_store.h"
+#include "objects/copies_seen.h"
 #include "render/frame.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
+#include "slideshow/view_2d.h"
 
 DS_ABObj* DS_3D_in_2D_array_Constructor::CreateObject() {
   return new DS_3D_in_2D_array(new DS_3D_in_2D_array_Constructor(*this));
@@ -37,8 +39,11 @@ void DS_3D_in_2D_array::LoadResources() {
   geometry.primitiveType = D3DPT_TRIANGLELIST;
 }
 
+// A document may ask for any count: no more items are made than can be seen over the picture at
+// their size.
 void DS_3D_in_2D_array::SyncItems() {
-  const size_t count = std::min(ctrl->itemCount.value, kMaxItems);
+  const double pictureArea = double(g_LayerView.pictureWidth) * double(g_LayerView.pictureHeight);
+  const size_t count = std::min(ctrl->itemCount.value, CopiesSeen(pictureArea, ctrl->drift.itemSize.value));
   while (geometry.children.size() < count) AddItemFrame();
   while (geometry.children.size() > count) {
     DS_Frame* first = geometry.children.front();

@@ -11,7 +11,7 @@
 #include "render/ab_obj.h"
 #include "render/ab_obj_constructor.h"
 #include "render/indexed_mesh.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 
 class DS_3D_in_2D_array;
 
@@ -57,9 +57,6 @@ class DS_3D_in_2D_array : public DS_ABObj {
   // Publishes the scene time to the drift animators, then moves every item in order.
   void Update(float time) override;
   void SyncLayout() override {}
-
-  // A document may ask for any count; more items than this are never made.
-  static constexpr UINT kMaxItems = 10000;
 
   // The item frames are its children.
   TexturedMesh<DX_V::PNT> geometry;

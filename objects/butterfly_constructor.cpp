@@ -1,10 +1,16 @@
 #include "objects/butterfly_constructor.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "objects/anim_angles.h"
 #include "objects/butterfly_anim.h"
+#include "objects/copies_seen.h"
 
 namespace {
 const ds_string kLibrary = u"vaultkit.dll";
+// The root frame halves the body and wings before the size scales them.
+constexpr float kRootScale = 0.5f;
 }  // namespace
 
 DS_ButterflyConstructor::DS_ButterflyConstructor()
@@ -42,12 +48,22 @@ void DS_ButterflyConstructor::AssignInstances(const InstanceList& instances, Mes
   }
 }
 
+// A butterfly is taken to be as wide as the larger of its body's and its wing's bounding spheres
+// once its root and its size have scaled them.
+UINT DS_ButterflyConstructor::MostInstancesSeen(const MeshPartList& parts) const {
+  float radius = parts.empty() ? 0.0f : parts[0].boundingRadius;
+  if (parts.size() > 1) radius = std::max(radius, parts[1].boundingRadius * std::fabs(wingScale));
+  const double span = 2.0 * double(radius) * kRootScale * double(size.value) / 100.0;
+  const double area = std::fabs(double(GetRightPx()) - GetLeftPx()) * std::fabs(double(GetBottomPx()) - GetTopPx());
+  return CopiesSeen(area, span);
+}
+
 DS_Frame* DS_ButterflyConstructor::CreateInstance() {
   InstanceRoot root(new DS_Frame);
   auto* animator = new AC_Butterfly(this);
   root->animator = animator;
   D3DXMATRIX half, quarterTurn;
-  D3DXMatrixScaling(&half, 0.5f, 0.5f, 0.5f);
+  D3DXMatrixScaling(&half, kRootScale, kRootScale, kRootScale);
   D3DXMatrixRotationY(&quarterTurn, kAnimPi / 2.0f);
   D3DXMatrixMultiply(&root->local, &half, &quarterTurn);
   for (AC_ButterflyWing* wing : {animator->wing1, animator->wing2}) {

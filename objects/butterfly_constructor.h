@@ -20,6 +20,8 @@ class DS_ButterflyConstructor : public DS_3D_Obj_Ctrl {
   // A root carrying the butterfly's animator, with two wing frames carrying its wing animators.
   DS_Frame* CreateInstance() override;
   DS_3D_Obj_Ctrl* Clone() const override { return new DS_ButterflyConstructor(*this); }
+  // As many butterflies as cover the rectangle they fly about a few times over.
+  UINT MostInstancesSeen(const MeshPartList& parts) const override;
 
   // "DS_ButterflyConstructor" version 2, its fields, then the DS_3D_Obj_Ctrl record.
   bool SaveBase(DS_IOF_Virtual** stream) const;

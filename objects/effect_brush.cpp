@@ -5,8 +5,8 @@
 #include "document/doc_res_manager.h"
 #include "document/stream_reads.h"
 #include "objects/brush_obj.h"
-#include "render/texture_loaders.h"
-#include "slideshow/ab_render.h"
+#include "document/texture_loaders.h"
+#include "render/ab_render.h"
 
 namespace {
 const ds_string kClassName = u"DS_FX_Constructor";

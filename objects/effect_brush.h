@@ -10,7 +10,7 @@
 #include "document/scaled_params.h"
 #include "objects/guid_identity.h"
 #include "render/ab_obj_constructor.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 class DS_ABRender;
 

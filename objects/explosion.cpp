@@ -6,7 +6,7 @@
 #include "document/doc_res_manager.h"
 #include "render/particle.h"
 #include "render/random.h"
-#include "render/texture_set.h"
+#include "document/texture_set.h"
 
 namespace {
 

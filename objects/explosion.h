@@ -14,7 +14,7 @@
 #include "document/media_param_t.h"
 #include "document/scaled_params.h"
 #include "objects/stat_base_fx_ctrl.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 class DS_ExplosionConstructor : public DS_StatBaseFXCtrl {
  public:

@@ -1,7 +1,7 @@
 #include "objects/fire_brush.h"
 
 #include "document/doc_res_manager.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 #include "slideshow/view_2d.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "objects/flame_light.h"
 
 #include "document/doc_res_manager.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/view_2d.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include "document/media_param_t.h"
 #include "document/scaled_params.h"
 #include "objects/fire_brush.h"
-#include "render/com_holder.h"
-#include "render/render_target_pair.h"
+#include "document/com_holder.h"
+#include "document/render_target_pair.h"
 #include "render/simple_mesh.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 #include "slideshow/light_2d.h"
 
 // The heat shimmer: the layer as drawn, looked up again at coordinates moved by a scrolling bump map.

@@ -39,12 +39,13 @@ void HeatBlock(const Heat& h, const d3d9::PixelBlock& in, const d3d9::TextureSam
     u[i] = in.u[0][i] * h.sx + h.ox;
     v[i] = in.v[0][i] * h.sy + h.oy;
   }
-  d3d9::ColorBlock bump;
-  sampler.Sample(kBumpStage, u, v, bump);
+  float bumpRed[kLanes];
+  float bumpGreen[kLanes];
+  sampler.SampleRedGreen(kBumpStage, u, v, bumpRed, bumpGreen);
   float pushU[kLanes];
   float pushV[kLanes];
-  effect_values::BumpOffsetLanes(bump.r, h.isSigned, pushU);
-  effect_values::BumpOffsetLanes(bump.g, h.isSigned, pushV);
+  effect_values::BumpOffsetLanes(bumpRed, h.isSigned, pushU);
+  effect_values::BumpOffsetLanes(bumpGreen, h.isSigned, pushV);
   for (int i = 0; i < kLanes; ++i) {
     u[i] = in.u[0][i] + pushU[i] * h.strength;
     v[i] = in.v[0][i] + pushV[i] * h.strength;

@@ -8,7 +8,7 @@
 #include "objects/screen_brush_programs.h"
 #include "platform/d3dx9/effect_programs.h"
 #include "render/noise.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 
 namespace {
 const ds_string kClassName = u"DS_LightFX";

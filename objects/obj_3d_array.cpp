@@ -5,7 +5,7 @@
 #include "document/fun_light_ctrl.h"
 #include "render/quad_corners.h"
 #include "render/simple_mesh.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 
 namespace {
 constexpr D3DCOLOR kSelectionColor = 0x88000000;
@@ -33,7 +33,7 @@ void DS_3DObjArray::BindCount() {
 }
 
 void DS_3DObjArray::OnCountChanged(DS_3DObjArray* self, UINT count) {
-  const size_t wanted = std::min(count, kMaxInstances);
+  const size_t wanted = std::min(count, self->ctrl->MostInstancesSeen(self->parts));
   while (self->instances.size() < wanted) {
     DS_Frame* root = self->ctrl->CreateInstance();
     if (!root) break;

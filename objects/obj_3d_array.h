@@ -23,12 +23,10 @@ class DS_3DObjArray : public DS_ABObj {
   void SyncLayout() override {}
   bool HitTest(const POINT& point, int) override;
 
-  // Brings the instance list to `count` (new ones at the end, the oldest removed first), then lets
-  // the description assign the frames to the parts.
+  // Brings the instance list to `count`, held to the most instances the description says can be
+  // seen (new ones at the end, the oldest removed first), then lets the description assign the
+  // frames to the parts.
   static void OnCountChanged(DS_3DObjArray* self, UINT count);
-
-  // More instances than this are never made, whatever the document asks for.
-  static constexpr UINT kMaxInstances = 1000;
 
   DS_3D_Obj_Ctrl* ctrl;  // the owned clone
   MeshPartList parts;

@@ -1,6 +1,7 @@
 #include "objects/obj_3d_ctrl.h"
 
 #include "document/doc_res_manager.h"
+#include "objects/copies_seen.h"
 #include "objects/obj_3d_array.h"
 
 namespace {
@@ -37,6 +38,8 @@ DS_3D_Obj_Ctrl::DS_3D_Obj_Ctrl(const DS_3D_Obj_Ctrl& other)
 DS_ABObj* DS_3D_Obj_Ctrl::CreateObject() { return new DS_3DObjArray(Clone()); }
 
 void DS_3D_Obj_Ctrl::AssignInstances(const InstanceList&, MeshPartList&) {}
+
+UINT DS_3D_Obj_Ctrl::MostInstancesSeen(const MeshPartList&) const { return kCopyLayersSeen; }
 
 bool DS_3D_Obj_Ctrl::SaveBase(DS_IOF_Virtual** stream) const {
   (*stream)->WriteString(&kClassName);

@@ -11,7 +11,7 @@
 #include "document/file_link.h"
 #include "document/image_file_link.h"
 #include "document/media_param_t.h"
-#include "objects/mesh_part.h"
+#include "render/mesh_part.h"
 #include "render/frame.h"
 #include "render/view_obj_ctrl.h"
 
@@ -46,6 +46,9 @@ class DS_3D_Obj_Ctrl : public DS_ViewObjCtrl {
   // The selected argument handed to the layer with the selection quad.
   virtual int SelectionMode() { return 0; }
   virtual DS_3D_Obj_Ctrl* Clone() const = 0;
+  // The most instances that can be seen, whatever count a document stores. By default the
+  // instances are taken to lie over one another in one place, as every clock does.
+  virtual UINT MostInstancesSeen(const MeshPartList& parts) const;
 
   // "DS_3D_Obj_Ctrl" version 1, this level's fields, then the DS_ViewObjCtrl record.
   bool SaveBase(DS_IOF_Virtual** stream) const;

@@ -7,7 +7,7 @@
 #include "document/doc_res_manager.h"
 #include "objects/pattern_brush_program.h"
 #include "platform/d3dx9/effect_programs.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 
 namespace {
 const ds_string kClassName = u"DS_PatternBrush";

@@ -4,7 +4,7 @@
 #pragma once
 #include "document/image_file_link.h"
 #include "objects/effect_brush.h"
-#include "render/texture_set.h"
+#include "document/texture_set.h"
 
 class DS_PatternBrush : public DS_FX_Constructor {
  public:

@@ -6,7 +6,7 @@
 #include "document/class_registry.h"
 #include "objects/centre_brush_programs.h"
 #include "platform/d3dx9/effect_programs.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 
 namespace {
 const ds_string kClassName = u"DS_RadialWaveFX";

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "document/doc_res_manager.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/particle.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 #include "slideshow/view_2d.h"
 
 DS_StaticTextConstructor::DS_StaticTextConstructor() {

@@ -12,8 +12,8 @@
 #include "document/iof_virtual.h"
 #include "document/media_param_t.h"
 #include "objects/stat_base_fx_ctrl.h"
-#include "render/com_holder.h"
-#include "render/render_target_pair.h"
+#include "document/com_holder.h"
+#include "document/render_target_pair.h"
 
 class DS_StaticTextConstructor : public DS_StatBaseFXCtrl {
  public:

@@ -1,6 +1,6 @@
 #include "objects/underwater_brush.h"
 
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 
 namespace {
 const ds_string kLibrary = u"vaultkit.dll";

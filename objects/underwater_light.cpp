@@ -1,6 +1,6 @@
 #include "objects/underwater_light.h"
 
-#include "render/device.h"
+#include "document/device.h"
 
 void FakeUndervater::CreateDeviceResources() {
   DS_2D_Light::CreateDeviceResources();

@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 template <class Base>
 class AnimatedTexture : public Base {

@@ -1,7 +1,7 @@
 #include "render/effect_particle_objs.h"
 
-#include "render/device.h"
-#include "slideshow/ab_render.h"
+#include "document/device.h"
+#include "render/ab_render.h"
 
 DS_GlowingObj::DS_GlowingObj(std::unique_ptr<DS_GlowEffectCtrl> clone) {
   glowController = clone.get();

@@ -7,7 +7,7 @@
 #include "render/ab_obj.h"
 #include "render/particle_fx_ctrl.h"
 #include "render/particle_geom_array.h"
-#include "render/render_target_pair.h"
+#include "document/render_target_pair.h"
 
 class DS_GlowingObj : public DS_ABObj, public ParticleGeomArray {
  public:

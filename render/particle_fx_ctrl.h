@@ -8,7 +8,7 @@
 #include "document/file_link.h"
 #include "document/media_color.h"
 #include "document/scaled_params.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 #include "render/particle_sprite_prop.h"
 
 class DS_ABRender;

@@ -8,7 +8,7 @@
 #include "document/media_control_list.h"
 #include "render/indexed_mesh.h"
 #include "render/particle.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 
 class DS_BaseSpriteProp;
 

@@ -1,6 +1,6 @@
 #include "render/quad_corners.h"
 
-#include "render/device.h"
+#include "document/device.h"
 
 namespace {
 void SetRectangle(QuadCorners& quad, float x0, float y0, float x1, float y1) {

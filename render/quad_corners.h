@@ -2,7 +2,7 @@
 // the parts of the scene. Standard layout, with y growing downward: corner 0 bottom-left, 1 top-left,
 // 2 bottom-right, 3 top-right, so a strip 0-1-2-3 covers the rectangle and v = 0 is the top edge.
 #pragma once
-#include "render/texture_entry.h"
+#include "document/texture_entry.h"
 
 struct QuadCorner {
   float x, y, z, u, v;

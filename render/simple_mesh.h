@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <limits>
 
-#include "render/com_holder.h"
-#include "render/device.h"
+#include "document/com_holder.h"
+#include "document/device.h"
 #include "render/frame.h"
 #include "render/quad_corners.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 
 namespace DX_V {
 

@@ -2,8 +2,8 @@
 
 #include "document/doc_res_manager.h"
 #include "render/simple_mesh.h"
-#include "slideshow/ab_render.h"
-#include "slideshow/sprite_array_draw.h"
+#include "render/ab_render.h"
+#include "render/sprite_array_draw.h"
 
 DS_SpriteArrayObj::DS_SpriteArrayObj(std::unique_ptr<DS_BaseSpriteProp> clone) {
   description = clone.get();

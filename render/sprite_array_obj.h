@@ -8,7 +8,7 @@
 
 #include "render/ab_obj.h"
 #include "render/animated_texture.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 #include "render/particle_geom_array.h"
 #include "render/particle_sprite_prop.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "render/texture_loaders.h"
+#include "document/texture_loaders.h"
 
 namespace {
 constexpr D3DCOLOR kWhite = 0xFFFFFFFFu;

@@ -4,7 +4,7 @@
 #include <concepts>
 
 #include "render/simple_mesh.h"
-#include "render/texture_entry.h"
+#include "document/texture_entry.h"
 
 template <class V>
 concept ScreenVertex = std::same_as<V, DX_V::PWCT>;

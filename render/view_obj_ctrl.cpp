@@ -6,7 +6,7 @@
 
 #include "document/fun_light_ctrl.h"
 #include "render/random.h"
-#include "slideshow/view_2d.h"
+#include "render/layer_view.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // projects the slide or the background onto the sphere quad. Everything here is single precision.
 #include <cmath>
 
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/glass_ball_light.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "document/doc_res_manager.h"
-#include "render/device.h"
+#include "document/device.h"
 
 namespace {
 

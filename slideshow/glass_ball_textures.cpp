@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/glass_ball_light.h"
 
 namespace {

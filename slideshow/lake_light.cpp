@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "document/doc_res_manager.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/render_prepare.h"
 
 namespace {

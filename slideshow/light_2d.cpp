@@ -4,7 +4,7 @@
 
 #include "document/doc_res_manager.h"
 #include "document/resource_store.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/render_prepare.h"
 
 namespace {

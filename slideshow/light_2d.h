@@ -7,9 +7,9 @@
 #include "document/fun_light_ctrl.h"
 #include "document/image_file_link.h"
 #include "document/media_control_list.h"
-#include "render/render_target_pair.h"
-#include "render/texture_entry.h"
-#include "slideshow/ab_render.h"
+#include "document/render_target_pair.h"
+#include "document/texture_entry.h"
+#include "render/ab_render.h"
 #include "slideshow/camera.h"
 #include "slideshow/view_2d.h"
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "objects/mesh_part.h"
-#include "render/device.h"
+#include "render/mesh_part.h"
+#include "document/device.h"
 #include "slideshow/light_2d.h"
 #include "slideshow/render_prepare.h"
 

@@ -1,6 +1,6 @@
 // The layer's render targets and the view state that goes with each: the window's target, the
 // layer's own target while objects need the background, and the offscreen targets of render objects.
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/light_2d.h"
 
 void DS_2D_Light::ApplyView(int viewMode, bool targetSpace) {

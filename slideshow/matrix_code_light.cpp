@@ -4,8 +4,8 @@
 #include <climits>
 
 #include "document/doc_res_manager.h"
-#include "render/device.h"
-#include "render/texture_loaders.h"
+#include "document/device.h"
+#include "document/texture_loaders.h"
 
 namespace {
 

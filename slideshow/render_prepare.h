@@ -3,7 +3,7 @@
 #pragma once
 #include "render/indexed_mesh.h"
 #include "render/simple_mesh.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 
 void PrepareIndexedPT(const DS_IndexedMesh<DX_V::PT>& mesh);
 void PreparePWC(const DS_SimpleMesh<DX_V::PWC>& mesh);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "render/device.h"
+#include "document/device.h"
 #include "render/float_helpers.h"
 #include "render/random.h"
 

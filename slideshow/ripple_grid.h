@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 namespace DX_V {
 // The water's vertices: position, normal, shade and texture coordinates.

@@ -1,7 +1,7 @@
 #include "slideshow/slide_container.h"
 
 #include "document/stream_reads.h"
-#include "render/device.h"
+#include "document/device.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "document/class_registry.h"
 #include "document/stream_reads.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/quad_corners.h"
 
 namespace {

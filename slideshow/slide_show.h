@@ -12,7 +12,7 @@
 #include "document/iof_item.h"
 #include "render/counted_ptr.h"
 #include "render/simple_mesh.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 #include "slideshow/audio_file.h"
 #include "slideshow/slide_container.h"
 

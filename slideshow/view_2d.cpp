@@ -1,10 +1,9 @@
 #include "slideshow/view_2d.h"
 
 #include "document/doc_res_manager.h"
-#include "render/device.h"
+#include "document/device.h"
 
 View2D g_View2D = InitView2D();
-LayerView g_LayerView;
 std::vector<TargetState> g_TargetSizeStack;
 
 View2D InitView2D() {
@@ -171,12 +170,3 @@ void View2D::DrawBorders() const {
   }
 }
 
-void SetLayerView(const QuadCorners& fitted, int targetWidth, int targetHeight, int pictureWidth,
-                  int pictureHeight) {
-  const D3DSURFACE_DESC desc = GetBackBufferDesc();
-  g_LayerView.scaleX = static_cast<float>(desc.Width) / static_cast<float>(targetWidth);
-  g_LayerView.scaleY = static_cast<float>(desc.Height) / static_cast<float>(targetHeight);
-  g_LayerView.fittedPicture = fitted;
-  g_LayerView.pictureWidth = pictureWidth;
-  g_LayerView.pictureHeight = pictureHeight;
-}

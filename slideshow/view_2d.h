@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "document/image_file_link.h"
+#include "render/layer_view.h"
 #include "render/quad_corners.h"
-#include "render/texture_entry.h"
+#include "document/texture_entry.h"
 #include "render/textured_quad.h"
 
 // Picture-position modes.
@@ -81,18 +82,6 @@ class View2D {
 // matrix, a zero projection, mode 1, no picture.
 View2D InitView2D();
 extern View2D g_View2D;
-
-// The current layer's picture as the scene objects measure themselves by it.
-struct LayerView {
-  float scaleX = 1.0f;  // back-buffer width / current target width
-  float scaleY = 1.0f;  // back-buffer height / current target height
-  QuadCorners fittedPicture;  // fitted and centred, in back-buffer pixels
-  int pictureWidth = 0;
-  int pictureHeight = 0;
-};
-extern LayerView g_LayerView;
-void SetLayerView(const QuadCorners& fitted, int targetWidth, int targetHeight, int pictureWidth,
-                  int pictureHeight);
 
 // What a render object's own target replaced, restored when it ends: size, view mode and whether the
 // size was that of an offscreen target. Pairs nest; the last entry is the innermost.

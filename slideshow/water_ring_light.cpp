@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "document/doc_res_manager.h"
-#include "render/device.h"
+#include "document/device.h"
 
 namespace {
 
@@ -80,8 +80,13 @@ void DS_WaterRingLight::CreateDeviceResources() {
   cameraMatrix._43 = 0.0f;
   D3DXMatrixInverse(&view, nullptr, &cameraMatrix);
 
-  grid->velocityScale = 1.0f + 0.02f * static_cast<float>(velocityValue.value);
-  grid->dropStrength = 0.1f + 0.007f * static_cast<float>(strengthValue.value);
+  // A velocity scale of 6 (1 + damping) or more makes every ring grow at each pass until the water
+  // is no number and draws nothing; at the least damping, 0.9, that is a value of 520: held at 500.
+  grid->velocityScale = 1.0f + 0.02f * static_cast<float>(std::min(velocityValue.value, 500u));
+  // Rings rise up to five times the drop strength where drops fall every frame at the most velocity
+  // and damping; a ring that reached the eye, 120 units up, would leave the view and the water with
+  // it. Held at 1000 (strength 7.1), which keeps every ring well below the eye.
+  grid->dropStrength = 0.1f + 0.007f * static_cast<float>(std::min(strengthValue.value, 1000u));
   SetDampingFromValue(dampingValue.value);
   grid->refractionDepth = 0.01f * static_cast<float>(depthValue.value);
 

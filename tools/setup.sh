@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libhwy-dev
   libpng-dev libjpeg-dev zlib1g-dev libstb-dev nlohmann-json3-dev
-  libx11-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation
+  libx11-dev libxrandr-dev libxinerama-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation
   xvfb xauth xscreensaver desktop-file-utils man-db groff-base
   libmpg123-dev libpulse-dev pulseaudio libmp3lame-dev)
 missing=()

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -13,46 +12,31 @@ namespace d3d9 {
 
 namespace {
 
-// How long a worker that has run out of bands, or a draw that waits for its last band, keeps watching
-// before it sleeps. A frame makes many draws in a row, and a sleeping thread takes tens of
-// microseconds to wake: without the watch the calling thread drew most small draws alone.
-constexpr auto kWatch = std::chrono::microseconds(200);
-
-// Until `done` holds or kWatch has passed.
-template <class Done>
-void Watch(Done done) {
-  const auto until = std::chrono::steady_clock::now() + kWatch;
-  for (int i = 1; !done(); ++i) {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-    if (i % 64 == 0 && std::chrono::steady_clock::now() > until) return;
-  }
-}
-
-// The draw waits for its bands, not for every worker: a worker that the system has not yet run when
-// the bands are done takes no part, and finds no work when it wakes.
+// The draw waits for its bands, not for every worker. Workers that have nothing to draw sleep: what
+// the user pays for is CPU time, and a thread that watched for the next draw burnt a core's worth
+// between frames. The calling thread draws bands from the start, so a draw that is over before a
+// worker wakes costs that worker's wake-up alone; each worker that wakes to bands left wakes the
+// next, so that only as many threads run as the draw has work for.
 class Workers {
  public:
   explicit Workers(unsigned count) {
-    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this, i] { Loop(i); });
+    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { Loop(); });
   }
 
   unsigned size() const { return static_cast<unsigned>(threads_.size()); }
 
-  // Workers from `helpers` on sit out the draws.
+  // At most `helpers` workers take part in the draw.
   void Run(int bands, unsigned helpers, const std::function<void(int)>& work) {
     std::unique_lock lock(mutex_);
     work_ = &work;
     bands_ = bands;
     helpers_ = helpers;
+    joined_ = 0;
     next_ = 0;
     finished_ = 0;
-    ++generation_;
-    wake_.notify_all();
     lock.unlock();
+    if (helpers > 0) wake_.notify_one();
     Drain(work, bands);
-    Watch([&] { return finished_ == bands; });
     lock.lock();
     done_.wait(lock, [this] { return finished_ == bands_ && active_ == 0; });
     work_ = nullptr;
@@ -66,22 +50,20 @@ class Workers {
     }
   }
 
-  void Loop(unsigned index) {
-    uint64_t seen = 0;
+  // Bands of the current draw that no thread has taken yet, and room for one more worker.
+  bool Wanted() const { return work_ != nullptr && next_ < bands_ && joined_ < helpers_; }
+
+  void Loop() {
     std::unique_lock lock(mutex_);
     for (;;) {
-      if (generation_ == seen) {
-        lock.unlock();
-        Watch([&] { return generation_ != seen; });
-        lock.lock();
-      }
-      wake_.wait(lock, [&] { return generation_ != seen; });
-      seen = generation_;
-      if (work_ == nullptr || index >= helpers_) continue;  // that draw is over, or not ours
+      wake_.wait(lock, [this] { return Wanted(); });
       const std::function<void(int)>* work = work_;
       const int bands = bands_;
+      ++joined_;
       ++active_;
+      const bool more = Wanted();
       lock.unlock();
+      if (more) wake_.notify_one();
       Drain(*work, bands);
       lock.lock();
       if (--active_ == 0 && finished_ == bands_) done_.notify_one();
@@ -92,13 +74,14 @@ class Workers {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable done_;
+  // The current draw, written under the mutex.
   const std::function<void(int)>* work_ = nullptr;
   int bands_ = 0;
   unsigned helpers_ = 0;
+  unsigned joined_ = 0;  // workers that have taken part in the current draw
   std::atomic<int> next_{0};
   std::atomic<int> finished_{0};
   int active_ = 0;  // workers drawing bands of the current draw
-  std::atomic<uint64_t> generation_{0};  // written under the mutex; read by watching workers
 };
 
 Workers& Pool() {

@@ -225,6 +225,8 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND window, const _RGNDATA*) 
     for (UINT x = 0; x < sw; ++x) columns[x] = static_cast<UINT>(static_cast<uint64_t>(x) * back.width() / sw);
   }
   ForEachRowBand(0, static_cast<int>(sh), static_cast<int>(sw), [&](int begin, int end) {
+    const uint32_t* above = nullptr;  // the row above in the window, when this band wrote it
+    UINT aboveSource = 0;
     for (auto y = static_cast<UINT>(begin); y < static_cast<UINT>(end); ++y) {
       const UINT sy = static_cast<UINT>(static_cast<uint64_t>(y) * back.height() / sh);
       const uint8_t* row = back.row(sy);
@@ -234,16 +236,22 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND window, const _RGNDATA*) 
         CopyRowOpaque(out, reinterpret_cast<const uint32_t*>(row), sw);
         continue;
       }
+      // Stretched taller, rows of the window repeat a row of the back buffer: the copy of the row
+      // above is cheaper than looking up every pixel again.
+      if (above != nullptr && aboveSource == sy) {
+        std::memcpy(out, above, size_t{sw} * 4);
+        continue;
+      }
+      above = out;
+      aboveSource = sy;
+      if (x8) {
+        ScaleRowOpaque(out, reinterpret_cast<const uint32_t*>(row), columns.data(), sw);
+        continue;
+      }
       for (UINT x = 0; x < sw; ++x) {
         const UINT sx = sameSize ? x : columns[x];
-        uint32_t pixel;
-        if (x8) {
-          std::memcpy(&pixel, row + static_cast<size_t>(sx) * 4, 4);
-        } else {
-          const Color c = DecodeTexel(back.format(), row + static_cast<size_t>(sx) * bytes);
-          pixel = (uint32_t{ToByte(c.r)} << 16) | (uint32_t{ToByte(c.g)} << 8) | ToByte(c.b);
-        }
-        out[x] = pixel | 0xff000000u;
+        const Color c = DecodeTexel(back.format(), row + static_cast<size_t>(sx) * bytes);
+        out[x] = 0xff000000u | (uint32_t{ToByte(c.r)} << 16) | (uint32_t{ToByte(c.g)} << 8) | ToByte(c.b);
       }
     }
   });

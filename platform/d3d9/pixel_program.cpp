@@ -23,4 +23,12 @@ void TextureSampler::SampleRed(DWORD stage, const float* u, const float* v, floa
   SampleBlockRed(views_[stage], u, v, red);
 }
 
+void TextureSampler::SampleRedGreen(DWORD stage, const float* u, const float* v, float* red, float* green) const {
+  if (stage >= kStageCount || !views_[stage].bound()) {
+    for (int i = 0; i < kBlockPixels; ++i) red[i] = green[i] = 0.f;
+    return;
+  }
+  SampleBlockRedGreen(views_[stage], u, v, red, green);
+}
+
 }  // namespace d3d9

@@ -59,6 +59,8 @@ class TextureSampler {
   // Sample's red alone, for the many lookups that read one channel (noise, masks, shapes): the
   // other channels are neither decoded nor filtered.
   void SampleRed(DWORD stage, const float* u, const float* v, float* red) const;
+  // Sample's red and green alone, for the lookups of two-channel offsets (bump maps).
+  void SampleRedGreen(DWORD stage, const float* u, const float* v, float* red, float* green) const;
   // The texture and sampler states `stage` reads (null past the last stage), for a program that
   // tells from the address modes and the border colour which texels its lookups can reach.
   const TextureView* View(DWORD stage) const { return stage < kStageCount ? &views_[stage] : nullptr; }

@@ -1068,6 +1068,14 @@ void SampleBlockRedOn(const TextureView& view, const float* u, const float* v, f
   SampleLanes(view, u, v, [&](size_t i, const Channels& c) { hn::StoreU(c.c[2], df, red + i); });
 }
 
+void SampleBlockRedGreenOn(const TextureView& view, const float* u, const float* v, float* red, float* green) {
+  const DF df;
+  SampleLanes(view, u, v, [&](size_t i, const Channels& c) {
+    hn::StoreU(c.c[2], df, red + i);
+    hn::StoreU(c.c[1], df, green + i);
+  });
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace d3d9
 HWY_AFTER_NAMESPACE();
@@ -1078,9 +1086,14 @@ namespace d3d9 {
 HWY_EXPORT(WideRowsOn);
 HWY_EXPORT(SampleBlockOn);
 HWY_EXPORT(SampleBlockRedOn);
+HWY_EXPORT(SampleBlockRedGreenOn);
 
 void SampleBlockRed(const TextureView& view, const float* u, const float* v, float* red) {
   HWY_DYNAMIC_DISPATCH(SampleBlockRedOn)(view, u, v, red);
+}
+
+void SampleBlockRedGreen(const TextureView& view, const float* u, const float* v, float* red, float* green) {
+  HWY_DYNAMIC_DISPATCH(SampleBlockRedGreenOn)(view, u, v, red, green);
 }
 
 void SampleBlock(const TextureView& view, const float* u, const float* v, ColorBlock& out) {

@@ -22,6 +22,8 @@ void WideRows(const PixelState& pixels, const Triangle& triangle, int top, const
 void SampleBlock(const TextureView& view, const float* u, const float* v, ColorBlock& out);
 // SampleBlock's red channel alone.
 void SampleBlockRed(const TextureView& view, const float* u, const float* v, float* red);
+// SampleBlock's red and green channels alone.
+void SampleBlockRedGreen(const TextureView& view, const float* u, const float* v, float* red, float* green);
 
 // The instruction sets the wide rows were built for that this machine runs, widest first.
 std::vector<std::string> WideTargets();

@@ -37,6 +37,20 @@ void CopyRowOpaqueOn(uint32_t* to, const uint32_t* from, size_t count) {
   for (; i < count; ++i) to[i] = from[i] | 0xff000000u;
 }
 
+void ScaleRowOpaqueOn(uint32_t* to, const uint32_t* from, const uint32_t* columns, size_t count) {
+  const hn::ScalableTag<uint32_t> d;
+  const hn::RebindToSigned<decltype(d)> di;
+  const size_t lanes = hn::Lanes(d);
+  const auto opaque = hn::Set(d, 0xff000000u);
+  size_t i = 0;
+  for (; i + lanes <= count; i += lanes) {
+    // Columns are below the back buffer's width, at most 16384: they are also signed indices.
+    const auto index = hn::BitCast(di, hn::LoadU(d, columns + i));
+    hn::StoreU(hn::Or(hn::GatherIndex(d, from, index), opaque), d, to + i);
+  }
+  for (; i < count; ++i) to[i] = from[columns[i]] | 0xff000000u;
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace d3d9
 HWY_AFTER_NAMESPACE();
@@ -47,6 +61,7 @@ namespace d3d9 {
 HWY_EXPORT(FillRowOn);
 HWY_EXPORT(FillDepthRowOn);
 HWY_EXPORT(CopyRowOpaqueOn);
+HWY_EXPORT(ScaleRowOpaqueOn);
 
 void FillRow(uint32_t* to, size_t count, uint32_t value) { HWY_DYNAMIC_DISPATCH(FillRowOn)(to, count, value); }
 
@@ -54,6 +69,10 @@ void FillRow(float* to, size_t count, float value) { HWY_DYNAMIC_DISPATCH(FillDe
 
 void CopyRowOpaque(uint32_t* to, const uint32_t* from, size_t count) {
   HWY_DYNAMIC_DISPATCH(CopyRowOpaqueOn)(to, from, count);
+}
+
+void ScaleRowOpaque(uint32_t* to, const uint32_t* from, const uint32_t* columns, size_t count) {
+  HWY_DYNAMIC_DISPATCH(ScaleRowOpaqueOn)(to, from, columns, count);
 }
 
 }  // namespace d3d9

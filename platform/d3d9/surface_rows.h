@@ -16,4 +16,7 @@ void FillRow(float* to, size_t count, float value);
 // A8R8G8B8 buffer's, or an X8R8G8B8 buffer's undefined one) is made opaque on the way.
 void CopyRowOpaque(uint32_t* to, const uint32_t* from, size_t count);
 
+// to[i] = from[columns[i]] with its top byte set: a row of a picture stretched by nearest pixel.
+void ScaleRowOpaque(uint32_t* to, const uint32_t* from, const uint32_t* columns, size_t count);
+
 }  // namespace d3d9

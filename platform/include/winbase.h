@@ -9,7 +9,7 @@
 #define THREAD_PRIORITY_IDLE (-15)
 
 HANDLE WINAPI GetCurrentThread();
-// The whole process runs at the priority it was started with; the call is accepted and does nothing.
+// Only the calling thread going to idle is accepted (see platform/win32/thread_priority.h).
 BOOL WINAPI SetThreadPriority(HANDLE thread, int priority);
 
 // The clock (see platform/machine/clock.h: real, or virtual in tests).

@@ -281,12 +281,32 @@ BOOL WINAPI EnumDisplayDevicesW(LPCWSTR deviceName, DWORD index, PDISPLAY_DEVICE
 // Only ENUM_CURRENT_SETTINGS, of a device attached to the desktop.
 BOOL WINAPI EnumDisplaySettingsW(LPCWSTR deviceName, DWORD modeNumber, DEVMODEW* mode);
 
-// Message boxes. There is no one to click: the box is written to standard error and answered with
-// its default button (IDOK), unless a test hook answers (platform/win32/message_box.h).
+// Message boxes: with a display, a modal window with the text and the buttons of the type, that
+// gives the button pressed (Enter presses the default button, Esc Cancel, or OK where the box has
+// only OK). Every box is also written to standard error; without a display, or in a program started
+// inside a screen-saver manager's window, it is answered with IDOK, unless a test hook answers
+// (platform/win32/message_box.h).
 #define MB_OK 0x00000000L
+#define MB_OKCANCEL 0x00000001L
+#define MB_ABORTRETRYIGNORE 0x00000002L
+#define MB_YESNOCANCEL 0x00000003L
+#define MB_YESNO 0x00000004L
+#define MB_RETRYCANCEL 0x00000005L
+#define MB_CANCELTRYCONTINUE 0x00000006L
+#define MB_TYPEMASK 0x0000000FL
 #define MB_ICONERROR 0x00000010L
 #define MB_ICONINFORMATION 0x00000040L
+#define MB_DEFBUTTON2 0x00000100L
+#define MB_DEFBUTTON3 0x00000200L
+#define MB_DEFMASK 0x00000F00L
 #define IDOK 1
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
+#define IDTRYAGAIN 10
+#define IDCONTINUE 11
 
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 

@@ -4,10 +4,12 @@
 
 namespace win32 {
 
-// The description named by COPPERLEAF_MACHINE (platform/machine/machine_json.h) when set; otherwise
+// The description named by COPPERLEAF_MACHINE (platform/machine/machine_json.h) when set. Otherwise
 // the default machine, whose one monitor takes the size of the window given to draw in (see
-// given_window.h), or else of the X11 screen when a display is open (that size then also counts
-// among its adapter's modes).
+// given_window.h); or else, with a display, one display device per monitor of the X11 screen
+// (x11_monitors.h), primary first, each with an adapter that lists the modes of that monitor's
+// outputs (the default machine's where it has none) and its current size. The desktop's origin
+// then lies at the primary monitor's top-left corner, as on Windows.
 machine::Machine DesktopMachine();
 
 }  // namespace win32

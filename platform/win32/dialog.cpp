@@ -6,22 +6,21 @@
 
 #include "platform/machine/text.h"
 #include "platform/win32/dialog_hook.h"
+#include "platform/win32/dialog_layout.h"
 #include "platform/win32/dialog_look.h"
 #include "platform/win32/dialog_unseen.h"
 #include "platform/win32/dialog_record.h"
 #include "platform/win32/dialog_template.h"
 #include "platform/win32/gdi_paint.h"
+#include "platform/win32/termination.h"
 #include "platform/win32/window_manager.h"
 #include "platform/win32/x11_display.h"
 
 namespace win32 {
 namespace {
 
-// Without a font in the template (or when its face cannot be had), the one of windows: 13 pixels,
-// with base units of 6 across and 13 down.
+// The pixel size of the window font, for a control outside any dialog.
 constexpr int kDefaultFontPixels = 13;
-constexpr int kDefaultBaseX = 6;
-constexpr int kDefaultBaseY = 13;
 // How long an idle dialog with a display sleeps before it looks at its queue again (milliseconds).
 constexpr int kIdleWait = 10;
 
@@ -36,62 +35,6 @@ struct Hook {
 Hook& GetHook() {
   static Hook hook;
   return hook;
-}
-
-// A dialog unit is a quarter of the font's average character width across and an eighth of its
-// height down, rounded to the nearest pixel.
-struct Layout {
-  int fontPixels = kDefaultFontPixels;
-  int baseX = kDefaultBaseX;
-  int baseY = kDefaultBaseY;
-
-  static int Scale(int units, int base, int parts) {
-    const long long scaled = static_cast<long long>(units) * base;
-    return static_cast<int>(scaled >= 0 ? (scaled + parts / 2) / parts : -((-scaled + parts / 2) / parts));
-  }
-  int Across(SHORT units) const { return Scale(units, baseX, 4); }
-  int Down(SHORT units) const { return Scale(units, baseY, 8); }
-};
-
-Layout LayoutOf(const DialogTemplate& dialogTemplate) {
-  Layout layout;
-  if (dialogTemplate.pointSize > 0) {
-    // Points are 1/72 inch on a screen of 96 pixels per inch.
-    const int pixels = (dialogTemplate.pointSize * 96 + 36) / 72;
-    if (gdi::Metrics(pixels)) layout.fontPixels = pixels;
-  }
-  if (const auto metrics = gdi::Metrics(layout.fontPixels); metrics && metrics->averageWidth > 0 && metrics->height > 0) {
-    layout.baseX = metrics->averageWidth;
-    layout.baseY = metrics->height;
-  }
-  return layout;
-}
-
-// Makes the dialog's window and controls; null when a control's class is unknown.
-HWND CreateDialogWindow(HINSTANCE instance, const DialogTemplate& dialogTemplate, const Layout& layout, HWND parent,
-                        DLGPROC procedure) {
-  const DWORD style = (dialogTemplate.style | WS_VISIBLE) & ~WS_CHILD;
-  RECT frame{0, 0, layout.Across(dialogTemplate.cx), layout.Down(dialogTemplate.cy)};
-  AdjustWindowRect(&frame, style, FALSE);
-  HWND dialog = CreateWindowExW(dialogTemplate.exStyle, controls::kDialogClass, dialogTemplate.caption.c_str(), style,
-                                layout.Across(dialogTemplate.x), layout.Down(dialogTemplate.y),
-                                frame.right - frame.left, frame.bottom - frame.top, parent, nullptr, instance, nullptr);
-  if (dialog == nullptr) return nullptr;
-  controls::DialogRecord& record = controls::Dialogs()[dialog];
-  record.procedure = procedure;
-  record.fontPixels = layout.fontPixels;
-  for (const DialogItemTemplate& item : dialogTemplate.items) {
-    HWND control = CreateWindowExW(item.exStyle, item.className.c_str(), item.text.c_str(), item.style | WS_CHILD,
-                                   layout.Across(item.x), layout.Down(item.y), layout.Across(item.cx),
-                                   layout.Down(item.cy), dialog,
-                                   reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), instance, nullptr);
-    if (control == nullptr) {
-      std::fprintf(stderr, "DialogBoxParamW: no control class \"%s\"\n", machine::Utf8FromWide(item.className).c_str());
-      DestroyWindow(dialog);
-      return nullptr;
-    }
-  }
-  return dialog;
 }
 
 // The control that takes the keyboard first: the first tab stop that can.
@@ -197,36 +140,48 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   }
 }
 
-}  // namespace controls
-}  // namespace win32
+HWND CreateDialogFromTemplate(HINSTANCE instance, const DialogTemplate& dialogTemplate, HWND parent,
+                              DLGPROC procedure) {
+  RegisterClasses();
+  const DialogLayout layout = LayoutOf(dialogTemplate);
+  const DWORD style = (dialogTemplate.style | WS_VISIBLE) & ~WS_CHILD;
+  RECT frame{0, 0, layout.Across(dialogTemplate.cx), layout.Down(dialogTemplate.cy)};
+  AdjustWindowRect(&frame, style, FALSE);
+  HWND dialog = CreateWindowExW(dialogTemplate.exStyle, kDialogClass, dialogTemplate.caption.c_str(), style,
+                                layout.Across(dialogTemplate.x), layout.Down(dialogTemplate.y),
+                                frame.right - frame.left, frame.bottom - frame.top, parent, nullptr, instance, nullptr);
+  if (dialog == nullptr) return nullptr;
+  DialogRecord& record = Dialogs()[dialog];
+  record.procedure = procedure;
+  record.fontPixels = layout.fontPixels;
+  for (const DialogItemTemplate& item : dialogTemplate.items) {
+    HWND control = CreateWindowExW(item.exStyle, item.className.c_str(), item.text.c_str(), item.style | WS_CHILD,
+                                   layout.Across(item.x), layout.Down(item.y), layout.Across(item.cx),
+                                   layout.Down(item.cy), dialog,
+                                   reinterpret_cast<HMENU>(static_cast<uintptr_t>(item.id)), instance, nullptr);
+    if (control == nullptr) {
+      std::fprintf(stderr, "DialogBoxParamW: no control class \"%s\"\n", machine::Utf8FromWide(item.className).c_str());
+      DestroyWindow(dialog);
+      return nullptr;
+    }
+  }
+  return dialog;
+}
 
-using namespace win32;
-
-INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
-                               LPARAM initParam) {
-  if (procedure == nullptr) return -1;
-  HRSRC found = FindResourceW(instance, templateName, RT_DIALOG);
-  if (found == nullptr) return -1;
-  const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
-  auto dialogTemplate = ParseDialogTemplate({bytes, SizeofResource(instance, found)});
-  if (!dialogTemplate) return -1;
-  controls::RegisterClasses();
-  HWND dialog = CreateDialogWindow(instance, *dialogTemplate, LayoutOf(*dialogTemplate), parent, procedure);
-  if (dialog == nullptr) return -1;
-  controls::PlaceDialog(dialog);
-
+INT_PTR RunModalDialog(HWND dialog, HWND parent, LPARAM initParam, WORD templateId) {
+  PlaceDialog(dialog);
   // The owner takes no input while its modal dialog is open.
   const bool disableOwner = parent != nullptr && IsWindowEnabled(parent);
   if (disableOwner) EnableWindow(parent, FALSE);
   HWND ownerFocus = GetFocus();
   HWND first = FirstTabStop(dialog);
   if (first == nullptr) {
-    const std::vector<HWND> children = controls::ChildrenOf(dialog);
+    const std::vector<HWND> children = ChildrenOf(dialog);
     first = children.empty() ? nullptr : children.front();
   }
   // TRUE from the procedure gives the keyboard to the control it was offered.
   if (SendMessageW(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), initParam) && first != nullptr &&
-      controls::IsDialog(dialog) && controls::TakesFocus(first)) {
+      IsDialog(dialog) && TakesFocus(first)) {
     SetFocus(first);
   }
 
@@ -236,7 +191,7 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND pa
     std::lock_guard lock(GetHook().mutex);
     hook = GetHook().run;
   }
-  if (!Ended(dialog, &result) && hook) hook(dialog, IS_INTRESOURCE(templateName) ? LOWORD(templateName) : WORD{0});
+  if (!Ended(dialog, &result) && hook) hook(dialog, templateId);
   // A user can work a dialog that shows on a display; one a test drives is done when its hook is.
   const bool user = !hook && HasNativeWindow(dialog);
   if (!RunQueue(dialog, &result, user)) {
@@ -253,9 +208,31 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND pa
   }
   if (disableOwner) EnableWindow(parent, TRUE);
   DestroyWindow(dialog);
+  // The owner, a dialog itself, ignored the close the program was asked for while this one was open
+  // over it: it is closed now, in turn.
+  if (disableOwner && detail::Closing() && IsDialog(parent)) PostMessageW(parent, WM_CLOSE, 0, 0);
   // The keyboard goes back to the owner's control that had it.
   SetFocus(IsWindow(ownerFocus) ? ownerFocus : nullptr);
   return result;
+}
+
+}  // namespace controls
+}  // namespace win32
+
+using namespace win32;
+
+INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure,
+                               LPARAM initParam) {
+  if (procedure == nullptr) return -1;
+  HRSRC found = FindResourceW(instance, templateName, RT_DIALOG);
+  if (found == nullptr) return -1;
+  const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
+  auto dialogTemplate = ParseDialogTemplate({bytes, SizeofResource(instance, found)});
+  if (!dialogTemplate) return -1;
+  HWND dialog = controls::CreateDialogFromTemplate(instance, *dialogTemplate, parent, procedure);
+  if (dialog == nullptr) return -1;
+  return controls::RunModalDialog(dialog, parent, initParam,
+                                  IS_INTRESOURCE(templateName) ? LOWORD(templateName) : WORD{0});
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {

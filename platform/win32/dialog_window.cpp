@@ -35,12 +35,13 @@ void PlaceDialog(HWND dialog) {
   const LONG height = frame.bottom - frame.top;
   LONG x = around.left + (around.right - around.left - width) / 2;
   LONG y = around.top + (around.bottom - around.top - height) / 2;
-  // Never off the screen that shows it, wherever the owner is.
-  int screenWidth = 0;
-  int screenHeight = 0;
-  if (x11::ScreenSize(screenWidth, screenHeight)) {
-    x = std::clamp<LONG>(x, 0, std::max<LONG>(0, screenWidth - width));
-    y = std::clamp<LONG>(y, 0, std::max<LONG>(0, screenHeight - height));
+  // Never off the monitor that shows it, wherever the owner is.
+  const RECT placed{x, y, x + width, y + height};
+  MONITORINFO shown{};
+  shown.cbSize = sizeof shown;
+  if (GetMonitorInfoW(MonitorFromRect(&placed, MONITOR_DEFAULTTONEAREST), &shown)) {
+    x = std::clamp<LONG>(x, shown.rcWork.left, std::max<LONG>(shown.rcWork.left, shown.rcWork.right - width));
+    y = std::clamp<LONG>(y, shown.rcWork.top, std::max<LONG>(shown.rcWork.top, shown.rcWork.bottom - height));
   }
   SetWindowPos(dialog, nullptr, x, y, width, height, 0);
 

@@ -1,4 +1,4 @@
-// Threads and text conversion.
+// The calling thread and text conversion.
 #include <windows.h>
 
 #include <cstdlib>
@@ -11,8 +11,6 @@ HANDLE WINAPI GetCurrentThread() {
   // The pseudo handle of the calling thread, as Windows gives it.
   return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2));
 }
-
-BOOL WINAPI SetThreadPriority(HANDLE, int) { return TRUE; }
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR multiByte, int multiByteLength, LPWSTR wide,
                                int wideLength) {

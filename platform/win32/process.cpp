@@ -92,14 +92,16 @@ BOOL WINAPI CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURI
   const std::string program = machine::Utf8FromWide(arguments[0]);
   pid_t child = 0;
   bool started = false;
-  // Started directly, never through a shell: the line may come from a registry value.
-  if (!program.empty() && access(program.c_str(), X_OK) == 0) {
+  // Started directly, never through a shell: the line may come from a registry value. A bare name
+  // (the desktop's opener) is looked for along PATH, as Windows looks along its own.
+  const bool bare = program.find('/') == std::string::npos;
+  if (!program.empty() && (bare || access(program.c_str(), X_OK) == 0)) {
     std::vector<std::string> narrow;
     for (const auto& argument : arguments) narrow.push_back(machine::Utf8FromWide(argument));
     std::vector<char*> argv;
     for (auto& argument : narrow) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    started = posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0;
+    started = (bare ? posix_spawnp : posix_spawn)(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0;
   }
   {
     std::lock_guard lock(Starts().mutex);

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/registry_defaults.h"
 #include "platform/win32/registry_store.h"
 
 namespace win32 {
@@ -76,6 +77,18 @@ Key& Make(Tree& tree, const OpenKey& open) {
   return *key;
 }
 
+// The key the desktop provides at that place under the classes root, if any.
+const Key* DesktopKey(const OpenKey& open) {
+  if (!open.classesRoot) return nullptr;
+  const Key* key = &registry::DesktopClasses();
+  for (const auto& name : open.path) {
+    auto it = key->keys.find(name);
+    if (it == key->keys.end()) return nullptr;
+    key = &it->second;
+  }
+  return key;
+}
+
 size_t Length(LPCWSTR text) {
   size_t n = 0;
   while (text[n]) ++n;
@@ -117,7 +130,7 @@ LSTATUS OpenOrCreate(HKEY key, LPCWSTR subKey, REGSAM access, PHKEY result, LPDW
 
   State& state = Get();
   Key* node = Walk(state.store.Current(), *base);
-  if (!node && !base->pending) return ERROR_KEY_DELETED;
+  if (!node && !base->pending && !DesktopKey(*base)) return ERROR_KEY_DELETED;
   bool missing = node == nullptr;
   OpenKey opened = *base;
   for (const auto& part : *parts) {
@@ -132,6 +145,13 @@ LSTATUS OpenOrCreate(HKEY key, LPCWSTR subKey, REGSAM access, PHKEY result, LPDW
       missing = true;
     }
     opened.path.push_back(part);
+  }
+  if (missing && !create && DesktopKey(opened) != nullptr) {
+    // A key the file lacks may still be one the desktop provides; it is read from there.
+    if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
+    opened.access = access;
+    *result = NewHandle(std::move(opened));
+    return ERROR_SUCCESS;
   }
   if (missing && !(create || (parts->empty() && base->pending))) return ERROR_FILE_NOT_FOUND;
   if (missing && create && !(base->access & kCreateSubKey)) return ERROR_ACCESS_DENIED;
@@ -169,11 +189,18 @@ LSTATUS WINAPI RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD ty
   if (!open) return ERROR_INVALID_HANDLE;
   if (data && !dataSize) return ERROR_INVALID_PARAMETER;
   if (!(open->access & kQueryValue)) return ERROR_ACCESS_DENIED;
-  Key* node = Walk(Get().store.Current(), *open);
-  if (!node) return open->pending ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
-  auto it = node->values.find(valueName ? std::u16string(valueName) : std::u16string());
-  if (it == node->values.end()) return ERROR_FILE_NOT_FOUND;
-  const registry::Value& value = it->second;
+  const Key* node = Walk(Get().store.Current(), *open);
+  const Key* desktop = DesktopKey(*open);
+  if (!node && !desktop) return open->pending ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+  // A value the file holds comes first; one it lacks may be the desktop's.
+  const std::u16string name = valueName ? std::u16string(valueName) : std::u16string();
+  const registry::Value* found = nullptr;
+  for (const Key* key : {node, desktop}) {
+    if (key == nullptr || found != nullptr) continue;
+    if (auto it = key->values.find(name); it != key->values.end()) found = &it->second;
+  }
+  if (!found) return ERROR_FILE_NOT_FOUND;
+  const registry::Value& value = *found;
   const DWORD size = static_cast<DWORD>(value.data.size());
   if (type) *type = value.type;
   if (!data) {

@@ -12,6 +12,8 @@ namespace {
 // Lock-free, so that the signal handler may set it.
 std::atomic<bool> g_requested{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
+// A request was carried out: the program is closing its windows.
+std::atomic<bool> g_closing{false};
 
 // Set with the request and kept once it is carried out, for the waits that a close request cuts short.
 std::atomic<bool> g_everRequested{false};
@@ -64,14 +66,18 @@ void CarryOutTermination() {
   }
   if (topLevel.empty() && inside.empty()) return;
   if (!g_requested.exchange(false)) return;
+  g_closing.store(true);
   for (HWND window : topLevel) PostMessageW(window, WM_ACTIVATEAPP, FALSE, 0);
   for (HWND window : topLevel) PostMessageW(window, WM_CLOSE, 0, 0);
   for (HWND window : inside) DestroyWindow(window);
 }
 
+bool Closing() { return g_closing.load(); }
+
 void ForgetTerminationRequest() {
   g_requested.store(false);
   g_everRequested.store(false);
+  g_closing.store(false);
 }
 
 }  // namespace detail

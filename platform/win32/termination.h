@@ -4,7 +4,9 @@
 // the message queue carries it out on the thread that owns the windows, the next time it is asked
 // for a message: the program is deactivated (WM_ACTIVATEAPP FALSE) and every top-level window gets
 // WM_CLOSE; a window made inside another program's window is destroyed, as that window would
-// destroy it. A request made while no window exists waits for one.
+// destroy it. A modal dialog closed so closes its owner when it ends, so that every open dialog ends,
+// the innermost first, each as its close box would end it. A request made while no window exists
+// waits for one.
 #pragma once
 
 namespace win32 {
@@ -27,7 +29,11 @@ namespace win32::detail {
 // without its lock.
 void CarryOutTermination();
 
-// Drops a pending request (the window system is being reset).
+// Whether a request was carried out: a modal dialog that ends then closes its owner in turn, since
+// the owner could not take its own WM_CLOSE while the dialog was open over it.
+bool Closing();
+
+// Drops a pending request and the closing (the window system is being reset).
 void ForgetTerminationRequest();
 
 }  // namespace win32::detail

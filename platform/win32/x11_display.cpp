@@ -3,6 +3,7 @@
 #include <poll.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -11,9 +12,11 @@
 #include <vector>
 
 #include "platform/machine/text.h"
+#include "platform/win32/x11_identity.h"
 
 // Xlib comes after the Windows declarations: its macros (None, True, Status...) must not reach them.
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -38,7 +41,12 @@ struct Connection {
   std::set<unsigned long> watched;  // windows of other programs whose changes are reported
   std::map<unsigned long, Drawable> drawn;  // windows frames are shown in
   std::set<unsigned long> refused;    // windows whose visual frames cannot be put into
+  std::set<unsigned long> topLevel;  // the stand-in's windows placed in screen coordinates
 };
+
+// Kept when the connection closes: the monitors stay where they are.
+std::atomic<int> g_originX{0};
+std::atomic<int> g_originY{0};
 
 // Whether frames (X8R8G8B8 words) can be put into a window of these attributes as they are: a
 // TrueColor visual of 24 or 32 bits with red, green and blue in the words' places. A 32-bit one
@@ -210,6 +218,7 @@ void Close() {
   connection.watched.clear();
   connection.drawn.clear();
   connection.refused.clear();
+  connection.topLevel.clear();
   connection.tried = false;
 }
 
@@ -228,23 +237,27 @@ unsigned long CreateNativeWindow(unsigned long parent, const RECT& client, bool 
       StructureNotifyMask;
   const unsigned width = client.right > client.left ? client.right - client.left : 1;
   const unsigned height = client.bottom > client.top ? client.bottom - client.top : 1;
+  const int x = client.left + (parent == 0 ? g_originX.load() : 0);
+  const int y = client.top + (parent == 0 ? g_originY.load() : 0);
   const ::Window window =
-      XCreateWindow(display, parent != 0 ? parent : RootWindow(display, screen), client.left, client.top, width,
-                    height, 0, CopyFromParent, InputOutput, CopyFromParent,
-                    CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+      XCreateWindow(display, parent != 0 ? parent : RootWindow(display, screen), x, y, width, height, 0,
+                    CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask,
+                    &attributes);
+  if (parent == 0) connection.topLevel.insert(window);
   if (parent == 0 && !popup) {
     XSetWMProtocols(display, window, &connection.deleteWindow, 1);
     // The stand-in's windows do not resize: the window manager keeps the size and place asked for.
     XSizeHints hints{};
     hints.flags = USPosition | USSize | PMinSize | PMaxSize;
-    hints.x = client.left;
-    hints.y = client.top;
+    hints.x = x;
+    hints.y = y;
     hints.width = hints.min_width = hints.max_width = static_cast<int>(width);
     hints.height = hints.min_height = hints.max_height = static_cast<int>(height);
     XSetWMNormalHints(display, window, &hints);
   }
   const std::string name = machine::Utf8FromWide(title);
   XStoreName(display, window, name.c_str());
+  if (parent == 0) IdentifyWindow(display, window, name);
   if (visible) XMapRaised(display, window);
   XSync(display, False);
   return window;
@@ -255,6 +268,7 @@ void DestroyNativeWindow(unsigned long window) {
   std::lock_guard lock(connection.mutex);
   if (connection.display == nullptr) return;
   ForgetDrawn(connection, window);
+  connection.topLevel.erase(window);
   XDestroyWindow(connection.display, window);
   XFlush(connection.display);
 }
@@ -263,7 +277,9 @@ void MoveNativeWindow(unsigned long window, const RECT& client) {
   Connection& connection = Get();
   std::lock_guard lock(connection.mutex);
   if (connection.display == nullptr) return;
-  XMoveResizeWindow(connection.display, window, client.left, client.top,
+  const bool onScreen = connection.topLevel.count(window) != 0;
+  XMoveResizeWindow(connection.display, window, client.left + (onScreen ? g_originX.load() : 0),
+                    client.top + (onScreen ? g_originY.load() : 0),
                     client.right > client.left ? client.right - client.left : 1,
                     client.bottom > client.top ? client.bottom - client.top : 1);
   XFlush(connection.display);
@@ -329,7 +345,9 @@ void SetNativeTitle(unsigned long window, const std::u16string& title) {
   Connection& connection = Get();
   std::lock_guard lock(connection.mutex);
   if (connection.display == nullptr) return;
-  XStoreName(connection.display, window, machine::Utf8FromWide(title).c_str());
+  const std::string name = machine::Utf8FromWide(title);
+  XStoreName(connection.display, window, name.c_str());
+  if (connection.topLevel.count(window) != 0) NameWindow(connection.display, window, name);
   XFlush(connection.display);
 }
 
@@ -352,6 +370,8 @@ bool ForeignWindow(unsigned long id, RECT& screen) {
   int y = 0;
   ::Window child = 0;
   if (!XTranslateCoordinates(display, id, attributes.root, 0, 0, &x, &y, &child)) return false;
+  x -= g_originX.load();
+  y -= g_originY.load();
   screen = {x, y, x + attributes.width, y + attributes.height};
   return true;
 }
@@ -365,14 +385,38 @@ void WatchForeignWindow(unsigned long id) {
   XFlush(display);
 }
 
-bool ScreenSize(int& width, int& height) {
+void SetDesktopOrigin(int x, int y) {
+  g_originX = x;
+  g_originY = y;
+}
+
+std::optional<double> ScreenDpi() {
+  // Beyond these no screen is made: such a setting is a mistake, and would lay dialogs out absurdly.
+  constexpr double kLeast = 48;
+  constexpr double kMost = 480;
   Connection& connection = Get();
   std::lock_guard lock(connection.mutex);
   ::Display* display = Open(connection);
-  if (display == nullptr) return false;
-  width = DisplayWidth(display, DefaultScreen(display));
-  height = DisplayHeight(display, DefaultScreen(display));
-  return true;
+  if (display == nullptr) return std::nullopt;
+  const auto sane = [&](double dpi) { return std::isfinite(dpi) && dpi >= kLeast && dpi <= kMost; };
+  if (const char* resources = XResourceManagerString(display)) {
+    XrmInitialize();
+    if (XrmDatabase database = XrmGetStringDatabase(resources)) {
+      char* type = nullptr;
+      XrmValue value{};
+      double dpi = 0;
+      if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr)
+        dpi = std::strtod(value.addr, nullptr);
+      XrmDestroyDatabase(database);
+      if (sane(dpi)) return dpi;
+    }
+  }
+  const int screen = DefaultScreen(display);
+  const int millimetres = DisplayWidthMM(display, screen);
+  if (millimetres <= 0) return std::nullopt;
+  const double dpi = DisplayWidth(display, screen) * 25.4 / millimetres;
+  if (sane(dpi)) return dpi;
+  return std::nullopt;
 }
 
 void PumpEvents(const EventSink& sink) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <windows.h>
@@ -34,8 +35,13 @@ bool ForeignWindow(unsigned long id, RECT& screen);
 // (only those: its input belongs to that program).
 void WatchForeignWindow(unsigned long id);
 
-// The size of the default screen, when connected.
-bool ScreenSize(int& width, int& height);
+// Where the desktop's origin lies in X11 screen coordinates. The stand-in's screen coordinates are
+// those of Windows, whose primary monitor starts at 0,0; X11 may put it anywhere on the screen.
+void SetDesktopOrigin(int x, int y);
+
+// The pixels per inch of the default screen, when connected: the desktop's Xft.dpi setting, else
+// what the screen's size in millimetres gives. Values no screen has are not taken.
+std::optional<double> ScreenDpi();
 
 // What the X11 events pending on the connection mean for the stand-in's windows: `message` with
 // its parameters for the native window `window`; WM_PAINT when the window was uncovered and must

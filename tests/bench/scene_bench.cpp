@@ -4,11 +4,15 @@
 // present), then the process's peak memory. The scene goes round `--passes` times, so that a
 // later pass shows what the slides left behind. `--checksum 1` adds a hash of each slide's last
 // frame, which must not change with the thread count, the instruction set or a faster path.
+// `--cpu 1` adds the process's CPU time a frame, then plays the slide again on one thread for its
+// wall and CPU time there and the ratio of the two CPU times (what the threads cost beyond the work
+// itself: waking, watching, work done twice), and ends with the same for the whole scene.
 //
 //   scene_bench [--size 1920x1080] [--frames 60] [--passes 2] [--threads N] [--slide N] [--isa NAME]
-//               [--checksum 1]
+//               [--checksum 1] [--cpu 1]
 #include <d3d9.h>
 #include <sys/resource.h>
+#include <time.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -26,7 +30,7 @@
 #include "platform/d3d9/raster_wide.h"
 #include "platform/machine/clock.h"
 #include "platform/machine/machine.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/scene_loader.h"
 
 namespace {
@@ -42,6 +46,7 @@ struct Options {
   size_t slide = 0;  // 1-based; 0 for every slide
   std::string isa;   // the wide routines' instruction set (AVX3, AVX2, SSE4, ...); empty: the widest
   bool checksum = false;
+  bool cpu = false;
 };
 
 bool Parse(int argc, char** argv, Options& options) {
@@ -63,6 +68,8 @@ bool Parse(int argc, char** argv, Options& options) {
       options.isa = value;
     } else if (flag == "--checksum") {
       options.checksum = std::atoi(value) != 0;
+    } else if (flag == "--cpu") {
+      options.cpu = std::atoi(value) != 0;
     } else {
       return false;
     }
@@ -89,6 +96,19 @@ double PeakMegabytes() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
+// CPU time of every thread of the process, the drawing threads' waiting included.
+double ProcessCpuMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
+}
+
+// Wall and CPU time of a run of frames, in milliseconds.
+struct Spent {
+  double wall = 0.;
+  double cpu = 0.;
+};
+
 // FNV-1a over the back buffer's visible pixels, row by row (the pitch's padding is not part of it).
 uint64_t BackBufferHash(IDirect3DDevice9* device) {
   uint64_t hash = 14695981039346656037ull;
@@ -112,7 +132,7 @@ uint64_t BackBufferHash(IDirect3DDevice9* device) {
 int main(int argc, char** argv) {
   Options options;
   if (!Parse(argc, argv, options)) {
-    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N] [--slide N] [--isa NAME] [--checksum 1]\n");
+    std::fprintf(stderr, "usage: scene_bench [--size WxH] [--frames N] [--passes N] [--threads N] [--slide N] [--isa NAME] [--checksum 1] [--cpu 1]\n");
     return 2;
   }
   unsetenv("DISPLAY");
@@ -171,6 +191,23 @@ int main(int argc, char** argv) {
       time += kFrameSeconds;
       machine::clock::Advance(static_cast<int64_t>(kFrameSeconds * 1e9f));
     };
+    // Plays `frames` frames of the slide, held in the middle of its show time with no fade over it;
+    // `work` gets each frame's wall time.
+    auto play = [&](DS_SlideContainer& slide, std::vector<double>& work) {
+      Spent spent;
+      const double cpuBegin = ProcessCpuMilliseconds();
+      for (int i = 0; i < options.frames; ++i) {
+        show.startTime = time - static_cast<float>(slide.fadeIn.value);
+        const auto begin = std::chrono::steady_clock::now();
+        frame();
+        work.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+        spent.wall += work.back();
+      }
+      spent.cpu = ProcessCpuMilliseconds() - cpuBegin;
+      return spent;
+    };
+    Spent whole{};
+    Spent wholeOnOne{};
     frame();  // starts the show on its first slide
     for (int pass = 1; pass <= options.passes; ++pass) {
       std::printf("pass %d, %ux%u, %d frames a slide\n", pass, options.width, options.height, options.frames);
@@ -182,19 +219,29 @@ int main(int argc, char** argv) {
         show.startTime = time - 1e6f;
         frame();
         std::vector<double> work;
-        for (int i = 0; i < options.frames; ++i) {
-          // Held in the middle of its show time, with no fade over it.
-          show.startTime = time - static_cast<float>(slide->fadeIn.value);
-          const auto begin = std::chrono::steady_clock::now();
-          frame();
-          work.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
-        }
+        const Spent spent = play(*slide, work);
         std::printf("slide %zu %s: median %.2f ms, p95 %.2f ms", index + 1, Narrow(slide->name.value).c_str(),
                     Percentile(work, 0.5), Percentile(work, 0.95));
         if (options.checksum) std::printf(", frame %016llx", static_cast<unsigned long long>(BackBufferHash(device)));
+        if (options.cpu) {
+          d3d9::SetRenderThreads(1);
+          std::vector<double> workOnOne;
+          const Spent onOne = play(*slide, workOnOne);
+          d3d9::SetRenderThreads(options.threads);
+          std::printf(", cpu %.2f ms; 1 thread: wall %.2f ms, cpu %.2f ms; cpu ratio %.2f", spent.cpu / options.frames,
+                      onOne.wall / options.frames, onOne.cpu / options.frames, spent.cpu / onOne.cpu);
+          whole.wall += spent.wall;
+          whole.cpu += spent.cpu;
+          wholeOnOne.wall += onOne.wall;
+          wholeOnOne.cpu += onOne.cpu;
+        }
         std::printf("\n");
         std::fflush(stdout);
       }
+    }
+    if (options.cpu) {
+      std::printf("scene: wall %.0f ms, cpu %.0f ms; 1 thread: wall %.0f ms, cpu %.0f ms; cpu ratio %.2f\n", whole.wall,
+                  whole.cpu, wholeOnOne.wall, wholeOnOne.cpu, whole.cpu / wholeOnOne.cpu);
     }
   }
   std::printf("peak memory %.0f MB\n", PeakMegabytes());

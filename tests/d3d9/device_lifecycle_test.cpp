@@ -361,6 +361,56 @@ TEST_F(DeviceTest, PresentScalesTheBackBufferToTheWindowsClientArea) {
   }
 }
 
+// Stretched either way, large enough for the rows to be shared among threads and with widths that
+// end in pixels that do not fill a register: each window pixel shows the back buffer's pixel under
+// its place, opaque, on every instruction set.
+TEST_F(DeviceTest, PresentStretchesByNearestPixelOnEveryInstructionSet) {
+  struct Case {
+    UINT backWidth, backHeight, windowWidth, windowHeight;
+  };
+  for (const Case c : {Case{128, 102, 397, 211}, Case{397, 211, 128, 102}, Case{131, 300, 262, 150}}) {
+    SCOPED_TRACE(testing::Message() << c.backWidth << "x" << c.backHeight << " in " << c.windowWidth << "x"
+                                    << c.windowHeight);
+    Close();
+    machine::Install(machine::DefaultMachine());
+    Open(c.windowWidth, c.windowHeight);
+    D3DPRESENT_PARAMETERS p = WindowedParameters(window_);
+    p.BackBufferWidth = c.backWidth;
+    p.BackBufferHeight = c.backHeight;
+    ASSERT_EQ(device_->Reset(&p), S_OK);
+    Holder<IDirect3DSurface9> back;
+    ASSERT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.Out()), S_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(back->LockRect(&locked, nullptr, 0), S_OK);
+    // Every pixel its own colour, with an alpha that the window must not show.
+    for (UINT y = 0; y < c.backHeight; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch);
+      for (UINT x = 0; x < c.backWidth; ++x) row[x] = (x * 0x9e3779b1u) ^ (y << 12) ^ (y * 0x85ebca6bu);
+    }
+    back->UnlockRect();
+    for (const std::string& target : d3d9::WideTargets()) {
+      SCOPED_TRACE(target);
+      d3d9::UseWideTarget(target);
+      ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+      const win32::Surface* surface = win32::WindowSurface(window_);
+      ASSERT_NE(surface, nullptr);
+      int wrong = 0;
+      for (UINT y = 0; y < c.windowHeight; ++y) {
+        const UINT sy = y * c.backHeight / c.windowHeight;
+        for (UINT x = 0; x < c.windowWidth; ++x) {
+          const UINT sx = x * c.backWidth / c.windowWidth;
+          const uint32_t expected = ((sx * 0x9e3779b1u) ^ (sy << 12) ^ (sy * 0x85ebca6bu)) | 0xff000000u;
+          if (surface->pixels[size_t{y} * c.windowWidth + x] != expected && ++wrong <= 3) {
+            ADD_FAILURE() << x << ", " << y << ": " << std::hex << surface->pixels[size_t{y} * c.windowWidth + x];
+          }
+        }
+      }
+      EXPECT_EQ(wrong, 0);
+    }
+  }
+  d3d9::UseWideTarget("");
+}
+
 TEST_F(DeviceTest, LargeClearsKeepToTheirRectanglesAndTheViewportAndPresentCopiesEveryPixel) {
   // Large enough for the rows to be shared among threads, and an odd width, so that every row ends
   // in pixels that do not fill a register: on every instruction set.

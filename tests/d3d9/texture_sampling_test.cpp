@@ -259,6 +259,9 @@ TEST(TextureSamplingTest, BlocksAlongRowsMatchTexelByTexelReadingBitForBit) {
           d3d9::SampleBlock(view, us, vs, block);
           float reds[d3d9::kBlockPixels];
           d3d9::SampleBlockRed(view, us, vs, reds);
+          float pairReds[d3d9::kBlockPixels];
+          float pairGreens[d3d9::kBlockPixels];
+          d3d9::SampleBlockRedGreen(view, us, vs, pairReds, pairGreens);
           for (int i = 0; i < d3d9::kBlockPixels; ++i) {
             const Color want = ReferenceSample(view, us[i], vs[i], true);
             const std::string where = target + " " + std::to_string(t.width) + "x" + std::to_string(t.height) +
@@ -269,6 +272,8 @@ TEST(TextureSamplingTest, BlocksAlongRowsMatchTexelByTexelReadingBitForBit) {
             ASSERT_EQ(Bits(block.b[i]), Bits(want.b)) << where;
             ASSERT_EQ(Bits(block.a[i]), Bits(want.a)) << where;
             ASSERT_EQ(Bits(reds[i]), Bits(want.r)) << where << " red alone";
+            ASSERT_EQ(Bits(pairReds[i]), Bits(want.r)) << where << " red with green";
+            ASSERT_EQ(Bits(pairGreens[i]), Bits(want.g)) << where << " green with red";
           }
         }
         d3d9::UseWideTarget("");

@@ -10,7 +10,7 @@
 #include "document/iof_reader.h"
 #include "platform/d3dx9/effect.h"
 #include "platform/win32/module.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "tests/document/doc_res_manager_fixture.h"
 #include "tests/support/document_builder.h"
 

@@ -14,7 +14,7 @@
 
 #include "platform/d3dx9/effect.h"
 #include "platform/machine/machine.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 #include "tests/support/test_device.h"
 
 namespace doc_res_test {

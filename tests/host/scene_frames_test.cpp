@@ -5,7 +5,7 @@
 #include <set>
 
 #include "platform/d3d9/recorder.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "tests/host/scene_probe.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "render/device.h"
+#include "document/device.h"
 #include "render/quad_corners.h"
 #include "render/random.h"
 

@@ -9,7 +9,7 @@
 #include <d3d9.h>
 
 #include "host/monitor_scene.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 #include "tests/support/test_device.h"
 
 class ScenePlayer {

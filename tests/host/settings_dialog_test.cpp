@@ -229,16 +229,23 @@ TEST_F(SettingsDialogTest, TheCatalogueButtonStartsTheRegisteredBrowser) {
   EXPECT_EQ(line.substr(line.size() - 16), u"/Vistacraft.php\"");
 }
 
-TEST_F(SettingsDialogTest, WithoutARegisteredBrowserNothingStarts) {
-  // A registry of its own, without the http command.
+TEST_F(SettingsDialogTest, WithoutARegisteredBrowserTheDesktopsOpenerIsAsked) {
+  // A registry of its own, without the http command, and a path without the opener on it.
   char pattern[] = "/tmp/copperleaf-nobrowser-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string previous = std::getenv("XDG_CONFIG_HOME");
+  const char* path = std::getenv("PATH");
+  const std::string previousPath = path != nullptr ? path : "";
   setenv("XDG_CONFIG_HOME", pattern, 1);
+  setenv("PATH", pattern, 1);
   win32::RestartRegistry();
   win32::ClearStartedProcesses();
   EXPECT_FALSE(LaunchBrowser(u"http://example.invalid/"));
-  EXPECT_TRUE(win32::StartedProcesses().empty());
+  const auto started = win32::StartedProcesses();
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].commandLine, u"xdg-open \"http://example.invalid/\"");
+  EXPECT_FALSE(started[0].started);
+  setenv("PATH", previousPath.c_str(), 1);
   setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
   win32::RestartRegistry();
 }

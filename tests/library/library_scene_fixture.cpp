@@ -2,8 +2,8 @@
 
 #include "document/iof_reader.h"
 #include "platform/machine/machine.h"
-#include "render/device.h"
-#include "render/texture_entry.h"
+#include "document/device.h"
+#include "document/texture_entry.h"
 #include "slideshow/view_2d.h"
 #include "tests/support/back_buffer_pixels.h"
 

@@ -12,9 +12,9 @@
 
 #include "document/doc_res_manager.h"
 #include "document/iof_reader.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/random.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 #include "slideshow/light_2d.h"
 #include "slideshow/view_2d.h"
 #include "tests/document/doc_res_manager_fixture.h"
@@ -161,20 +161,49 @@ TEST_F(Array3DIn2D, EveryItemIsAFrameDriftingByTheCopysParameters) {
 }
 
 TEST_F(Array3DIn2D, ItemCountsFromNoneToMoreThanIsSensible) {
-  struct Case {
-    UINT count;
-    size_t items;
-    size_t draws;
-  };
-  for (const Case& c : {Case{0, 0, 0}, Case{1, 1, 1}, Case{0xFFFFFFFFu, DS_3D_in_2D_array::kMaxItems, 1}}) {
-    SCOPED_TRACE(c.count);
-    d.itemCount = c.count;
+  for (UINT count : {0u, 1u}) {
+    SCOPED_TRACE(count);
+    d.itemCount = count;
     auto object = Make();
-    EXPECT_EQ(object->geometry.children.size(), c.items);
+    EXPECT_EQ(object->geometry.children.size(), size_t{count});
     object->Update(0.1f);
     CountingLayer layer;
     object->Render(layer);
-    EXPECT_EQ(layer.drawn.size(), c.draws);
+    EXPECT_EQ(layer.drawn.size(), size_t{count});
+  }
+}
+
+// Items of 50 pixels tile the 400 x 300 picture 48 times side by side. A document may ask for any
+// count: whatever it stores, the picture gets at least that many and no more than a few layers of
+// them, each layer as dense as the first; a twice-covered picture is still drawn as stored.
+TEST_F(Array3DIn2D, HostileItemCountsAreHeldToWhatThePictureShows) {
+  struct Case {
+    int pictureWidth, pictureHeight;
+    UINT itemSize;
+    size_t tiles;  // items of that size side by side over the picture
+  };
+  for (const Case& c : {Case{400, 300, 50, 48}, Case{800, 600, 50, 192}, Case{400, 300, 100, 12}}) {
+    SCOPED_TRACE(testing::Message() << c.pictureWidth << "x" << c.pictureHeight << " items of " << c.itemSize);
+    g_LayerView.pictureWidth = c.pictureWidth;
+    g_LayerView.pictureHeight = c.pictureHeight;
+    d.drift.itemSize = c.itemSize;
+    d.itemCount = UINT(2 * c.tiles);
+    EXPECT_EQ(Make()->geometry.children.size(), 2 * c.tiles);
+    size_t held = 0;
+    for (UINT count : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+      SCOPED_TRACE(count);
+      d.itemCount = count;
+      auto object = Make();
+      if (held == 0) held = object->geometry.children.size();
+      EXPECT_EQ(object->geometry.children.size(), held);
+      EXPECT_EQ(object->ctrl->itemCount.value, count);  // the stored value is kept
+      object->Update(0.1f);
+      CountingLayer layer;
+      object->Render(layer);
+      EXPECT_EQ(layer.drawn, std::vector<size_t>{held});
+    }
+    EXPECT_GE(held, 2 * c.tiles);
+    EXPECT_LE(held, 10 * c.tiles);
   }
 }
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "document/iof_reader.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/render_prepare.h"
 #include "tests/support/back_buffer_pixels.h"
 #include "tests/support/document_builder.h"

@@ -11,7 +11,7 @@
 #include "document/doc_res_manager.h"
 #include "objects/effect_brush.h"
 #include "platform/d3dx9/effect.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 #include "tests/document/doc_res_manager_fixture.h"
 
 namespace brush_test {

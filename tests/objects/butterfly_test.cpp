@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -12,8 +13,9 @@
 #include "document/iof_reader.h"
 #include "objects/butterfly_anim.h"
 #include "objects/obj_3d_array.h"
+#include "platform/d3d9/recorder.h"
 #include "render/ab_obj.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/random.h"
 #include "slideshow/light_2d.h"
 #include "slideshow/view_2d.h"
@@ -465,6 +467,44 @@ TEST_F(ButterflyPixels, TheBodyShowsInItsTextureAtTheButterflysPlace) {
   }
   EXPECT_GE(red, 50);
   EXPECT_EQ(elsewhere, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Boxes of 50 pixels (the body at size 5000 %) tile the 256 x 256 picture 26 times side by side.
+// A document may ask for any count: the frame then draws a few layers of butterflies over the
+// rectangle, not millions, and a swarm that covers it once is drawn as stored.
+TEST_F(ButterflyPixels, AHostileCountDrawsNoMoreThanTheRectangleShows) {
+  constexpr size_t kTiles = 26;
+  constexpr size_t kDrawsPerButterfly = 5;  // the body once, two wings in two passes each
+  DS_2D_Light light;
+  ShowBlackPicture(light);
+  d3d9::Recorder* recorder = d3d9::RecorderOf(device_.Get());
+  ASSERT_NE(recorder, nullptr);
+  const auto drawsOfOneFrame = [&](UINT count) {
+    DS_ButterflyConstructor d;
+    d.bodyImageLink = Image(u"body.png");
+    d.imageLink = Image(u"wing.png");
+    d.size = 5000u;
+    d.instanceCount = count;
+    std::unique_ptr<DS_3DObjArray> object(static_cast<DS_3DObjArray*>(d.CreateObject()));
+    object->Update(0.05f);
+    recorder->calls.clear();
+    recorder->enabled = true;
+    object->Render(light);
+    recorder->enabled = false;
+    return size_t(std::count_if(recorder->calls.begin(), recorder->calls.end(),
+                                [](const d3d9::RecordedCall& call) { return call.name == "DrawIndexedPrimitive"; }));
+  };
+  EXPECT_EQ(drawsOfOneFrame(UINT(kTiles)), kTiles * kDrawsPerButterfly);
+  for (UINT count : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(count);
+    const size_t draws = drawsOfOneFrame(count);
+    EXPECT_GE(draws, kTiles * kDrawsPerButterfly);
+    EXPECT_LE(draws, 10 * kTiles * kDrawsPerButterfly);
+  }
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "objects/expand_fx.h"
 #include "objects/radial_wave_fx.h"
 #include "objects/rotation_fx.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "screen_brush_fixture.h"
 #include "slideshow/view_2d.h"
 #include "tests/support/builder_stream.h"

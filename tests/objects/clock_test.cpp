@@ -10,8 +10,8 @@
 #include "document/iof_reader.h"
 #include "objects/clock_animators.h"
 #include "objects/obj_3d_array.h"
-#include "render/device.h"
-#include "slideshow/ab_render.h"
+#include "document/device.h"
+#include "render/ab_render.h"
 #include "slideshow/view_2d.h"
 #include "tests/document/doc_res_manager_fixture.h"
 #include "tests/support/builder_stream.h"
@@ -107,6 +107,21 @@ TEST_F(ClockOnPicture, MovingTheCentreOrResizingMovesTheSquare) {
   EXPECT_EQ(clock.rectangle.right.value, 100);
   object->Update(0.1f);
   EXPECT_FLOAT_EQ(object->instances.front()->world._41, 50.0f);
+}
+
+// Every clock shows the same time in the same square: whatever count a document stores, the layer
+// is given a few faces with their hands to draw over one another, not millions.
+TEST_F(ClockOnPicture, AHostileCountDrawsAFewClocksOverOneAnother) {
+  for (UINT count : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(count);
+    DS_ClockConstructor d;
+    d.instanceCount = count;
+    auto object = Make(d);
+    const size_t faces = object->parts[0].frames.size();
+    EXPECT_GE(faces, 2u);
+    EXPECT_LE(faces, 10u);
+    EXPECT_EQ(object->parts[1].frames.size(), 2 * faces);
+  }
 }
 
 TEST_F(ClockOnPicture, EveryInstanceIsAFaceWithTwoHandsLaidOutOverTheParts) {

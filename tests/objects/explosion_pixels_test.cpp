@@ -11,7 +11,7 @@
 #include "document/iof_reader.h"
 #include "objects/explosion.h"
 #include "render/ab_obj.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/light_2d.h"
 #include "tests/document/doc_res_manager_fixture.h"
 #include "tests/support/document_builder.h"

@@ -7,7 +7,7 @@
 
 #include "flame_fixture.h"
 #include "platform/d3dx9/effect.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/view_2d.h"
 
 namespace flame_test {

@@ -1,5 +1,5 @@
 // A mesh part takes its texture and mesh from the current resource manager.
-#include "objects/mesh_part.h"
+#include "render/mesh_part.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "document/doc_res_manager.h"
 #include "document/iof_reader.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "tests/document/doc_res_manager_fixture.h"
 #include "tests/support/document_builder.h"
 

@@ -9,7 +9,7 @@
 #include "document/iof_reader.h"
 #include "objects/fish_constructor.h"
 #include "objects/flow_constructor.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "render/sprite_array_obj.h"
 #include "slideshow/light_2d.h"
 #include "tests/document/doc_res_manager_fixture.h"

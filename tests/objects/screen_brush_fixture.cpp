@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "render/device.h"
+#include "document/device.h"
 #include "tests/support/effect_files.h"
 
 namespace brush_test {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/d3d9/texture_view.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 // A side x side texture of `format` (4 bytes a texel) whose texel (x, y) has the bytes texel(x, y).
 template <class Texel>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/d3d9/recorder.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/light_2d.h"
 #include "tests/objects/static_text_fixture.h"
 

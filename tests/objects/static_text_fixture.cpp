@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "document/iof_reader.h"
-#include "render/device.h"
+#include "document/device.h"
 
 namespace static_text_test {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "render/ab_obj.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/light_2d.h"
 #include "tests/objects/static_text_fixture.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "document/doc_res_manager.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 #include "tests/document/doc_res_manager_fixture.h"
 
 namespace underwater_test {

@@ -9,7 +9,7 @@
 
 #include "brush_fixture.h"
 #include "document/iof_reader.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "slideshow/slide_container.h"
 #include "tests/support/builder_stream.h"
 #include "tests/support/document_builder.h"

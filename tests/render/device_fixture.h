@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/com_holder.h"
-#include "render/device.h"
+#include "document/com_holder.h"
+#include "document/device.h"
 #include "tests/support/test_device.h"
 
 class RenderDeviceTest : public ::testing::Test {

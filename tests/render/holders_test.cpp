@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 #include "render/counted_ptr.h"
 #include "unknwn.h"
 

@@ -1,4 +1,4 @@
-#include "render/mesh_loaders.h"
+#include "document/mesh_loaders.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "document/iof_reader.h"
-#include "render/device.h"
+#include "document/device.h"
 #include "tests/render/image_files.h"
 #include "tests/support/document_builder.h"
 

@@ -13,7 +13,7 @@
 #include "render/particle_fx_ctrl.h"
 #include "render/particle_sprite_prop.h"
 #include "render/sprite_array_obj.h"
-#include "slideshow/ab_render.h"
+#include "render/ab_render.h"
 #include "tests/document/doc_res_manager_fixture.h"
 
 namespace particle_test {

@@ -1,4 +1,4 @@
-#include "render/render_target_pair.h"
+#include "document/render_target_pair.h"
 
 #include <gtest/gtest.h>
 

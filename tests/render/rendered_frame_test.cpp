@@ -2,7 +2,7 @@
 
 #include "device_fixture.h"
 #include "image_files.h"
-#include "render/texture_loaders.h"
+#include "document/texture_loaders.h"
 #include "render/textured_quad.h"
 
 using RenderedFrameTest = RenderDeviceTest;

@@ -1,4 +1,4 @@
-#include "render/texture_loaders.h"
+#include "document/texture_loaders.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "device_fixture.h"
 #include "image_files.h"
 #include "platform/win32/resource_table.h"
-#include "render/texture_entry.h"
+#include "document/texture_entry.h"
 
 namespace {
 

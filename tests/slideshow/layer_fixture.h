@@ -8,8 +8,8 @@
 #include <functional>
 #include <vector>
 
-#include "render/com_holder.h"
-#include "render/device.h"
+#include "document/com_holder.h"
+#include "document/device.h"
 #include "tests/support/test_device.h"
 
 class LayerDeviceTest : public ::testing::Test {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "layer_fixture.h"
-#include "objects/mesh_part.h"
+#include "render/mesh_part.h"
 #include "platform/d3d9/recorder.h"
 #include "slideshow/light_2d.h"
 

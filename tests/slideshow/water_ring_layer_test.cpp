@@ -11,7 +11,7 @@
 #include "document/doc_res_manager.h"
 #include "document/iof_reader.h"
 #include "layer_fixture.h"
-#include "objects/mesh_part.h"
+#include "render/mesh_part.h"
 #include "platform/d3d9/recorder.h"
 #include "render/random.h"
 #include "slideshow/water_ring_light.h"
@@ -520,5 +520,44 @@ TEST_F(WaterRingLayerTest, HostileTuningValuesNeverCrash) {
   for (int frame = 0; frame < 20; ++frame) {
     light.AdvanceFrame(float(frame) * 3.0f);
     Frame(light);
+  }
+}
+
+// A document may store any strength or velocity. Beyond what the water can take the rings grew until
+// they left the view or were no number, and the slide stayed black; now the picture keeps showing
+// through rings that still move, on every frame of the slide.
+TEST_F(WaterRingLayerTest, ExtremeStrengthsAndVelocitiesKeepThePictureShowing) {
+  CreateDevice(160, 120);
+  UsePicture(64, 16, Flat(0x3080C0));  // a wide picture: a grid of 128 x 32
+  struct Case {
+    UINT velocity, strength;
+  };
+  const Case cases[] = {{0, 50},           {0x7FFFFFFFu, 50}, {0x80000000u, 50}, {0xFFFFFFFFu, 50},
+                        {0, 0x7FFFFFFFu},  {0, 0x80000000u},  {0, 0xFFFFFFFFu},  {0xFFFFFFFFu, 0xFFFFFFFFu}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "velocity " << c.velocity << " strength " << c.strength);
+    DS_WaterRingLight light;
+    light.specularLevel = 0u;  // no glints: only the picture
+    light.velocityValue = c.velocity;
+    light.strengthValue = c.strength;
+    light.dropRate.SetAndNotify(240u);  // four drops a second
+    Start(light);
+    for (int frame = 0; frame < 12; ++frame) {
+      SCOPED_TRACE(frame);
+      light.AdvanceFrame(0.3f * float(frame));
+      device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+      Frame(light);
+      const std::vector<uint32_t> pixels = ReadBackBuffer();
+      // The 4:1 water fills the middle 40 rows of the 4:3 target.
+      int shown = 0, water = 0;
+      for (int y = 42; y < 78; ++y) {
+        for (int x = 0; x < 160; ++x, ++water) {
+          const uint32_t p = Pixel(pixels, x, y);
+          if (std::abs(Red(p) - 0x30) <= 8 && std::abs(Blue(p) - 0xC0) <= 8) ++shown;
+        }
+      }
+      ASSERT_GT(shown, water * 9 / 10);
+    }
+    EXPECT_TRUE(AnyMotion(*light.grid));
   }
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/machine/machine.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 struct DeviceShape {
   UINT width = 1024;

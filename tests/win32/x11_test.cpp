@@ -3,14 +3,22 @@
 
 #include <unistd.h>
 
+#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/desktop_machine.h"
 #include "platform/win32/given_window.h"
+#include "platform/win32/resource_table.h"
 #include "platform/win32/surface.h"
+#include "platform/win32/x11_display.h"
+#include "tests/support/randr_monitors.h"
 #include "tests/support/xvfb_server.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -186,6 +194,78 @@ TEST_F(X11Test, ChildOfAForeignX11WindowLivesInsideItAndEndsWithIt) {
   EXPECT_FALSE(IsWindow(parent));
 }
 
+// A property of the window as 32-bit values (format 32 arrives as sign-extended longs).
+std::vector<uint32_t> Cardinals(::Display* display, Window window, const char* name) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<uint32_t> values;
+  if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1 << 16, False, XA_CARDINAL, &type,
+                         &format, &items, &after, &data) == Success && data != nullptr && format == 32) {
+    for (unsigned long i = 0; i < items; ++i) values.push_back(static_cast<uint32_t>(reinterpret_cast<long*>(data)[i]));
+  }
+  if (data != nullptr) XFree(data);
+  return values;
+}
+
+std::string Utf8Name(::Display* display, Window window) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string text;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
+                         XInternAtom(display, "UTF8_STRING", False), &type, &format, &items, &after,
+                         &data) == Success && data != nullptr) {
+    text.assign(reinterpret_cast<char*>(data), items);
+  }
+  if (data != nullptr) XFree(data);
+  return text;
+}
+
+TEST_F(X11Test, TopLevelWindowsCarryTheProgramsClassProcessTitleAndIcon) {
+  // An icon of one 2 x 2 image, a 32-bit bitmap stored bottom row first with its alpha.
+  std::vector<BYTE> image(40 + 16 + 8, 0);
+  const uint32_t header[] = {40, 2, 4};
+  std::memcpy(image.data(), header, sizeof header);
+  image[12] = 1;   // planes
+  image[14] = 32;  // bits per pixel
+  const uint32_t pixels[] = {0xFF0000FFu, 0x8000FF00u, 0xFFFF0000u, 0x00000000u};  // bottom row, then top
+  std::memcpy(image.data() + 40, pixels, sizeof pixels);
+  const std::vector<BYTE> group = {0, 0, 1, 0, 1, 0, 2, 2, 0, 0, 1, 0, 32, 0,
+                                   static_cast<BYTE>(image.size()), 0, 0, 0, 7, 0};
+  const win32::Resource entries[] = {{LOWORD(RT_ICON), 7, image}, {LOWORD(RT_GROUP_ICON), 101, group}};
+  const win32::ResourceTable before = win32::SetModuleResources(nullptr, entries);
+
+  HWND captioned = Make(WS_CAPTION | WS_VISIBLE, {100, 100, 300, 200});
+  HWND popup = Make(WS_POPUP | WS_VISIBLE, {320, 10, 400, 90});
+  win32::SetModuleResources(nullptr, before);
+  ASSERT_NE(captioned, nullptr);
+  ASSERT_NE(popup, nullptr);
+  SetWindowTextW(captioned, u"Réglages");
+  POINT corner{0, 0};
+  ScreenToClient(captioned, &corner);  // the screen's corner seen from the client area
+  const std::pair<Window, std::string> windows[] = {{WindowAt(-corner.x, -corner.y), "R\xc3\xa9glages"},
+                                                    {WindowAt(320, 10), "test"}};
+  for (const auto& [window, title] : windows) {
+    ASSERT_NE(window, 0u) << title;
+    XClassHint hint{};
+    ASSERT_TRUE(XGetClassHint(viewer_, window, &hint));
+    EXPECT_STREQ(hint.res_name, "copperleaf");
+    EXPECT_STREQ(hint.res_class, "copperleaf");
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    EXPECT_EQ(Cardinals(viewer_, window, "_NET_WM_PID"), std::vector<uint32_t>{static_cast<uint32_t>(getpid())});
+    // Rows from the top, each pixel 0xAARRGGBB.
+    EXPECT_EQ(Cardinals(viewer_, window, "_NET_WM_ICON"),
+              (std::vector<uint32_t>{2, 2, 0xFFFF0000, 0x00000000, 0xFF0000FF, 0x8000FF00}));
+    // The new title went to the server on the program's own connection.
+    for (int attempt = 0; attempt < 500 && Utf8Name(viewer_, window) != title; ++attempt) usleep(10'000);
+    EXPECT_EQ(Utf8Name(viewer_, window), title);
+  }
+}
+
 TEST_F(X11Test, DesktopMachineTakesTheScreenSize) {
   const machine::Machine desktop = win32::DesktopMachine();
   EXPECT_EQ(desktop.displays.at(0).current.width, 640u);
@@ -193,6 +273,58 @@ TEST_F(X11Test, DesktopMachineTakesTheScreenSize) {
   bool listed = false;
   for (const auto& mode : desktop.adapters.at(0).modes) listed = listed || (mode.width == 640 && mode.height == 480);
   EXPECT_TRUE(listed);
+}
+
+// Two monitors on a screen of their own; the primary one on the right.
+TEST_F(X11Test, DesktopMachineHasADisplayPerMonitorPrimaryFirstAtTheOrigin) {
+  XvfbServer wide("1824x768x24");
+  if (wide.display().empty()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(SetRandrMonitors(wide.display(), {{"LEFT", 0, 0, 1024, 768, false, true},
+                                                {"RIGHT", 1024, 0, 800, 600, true, false}}));
+  setenv("DISPLAY", wide.display().c_str(), 1);
+  const machine::Machine desktop = win32::DesktopMachine();
+  ASSERT_EQ(desktop.displays.size(), 2u);
+  ASSERT_EQ(desktop.adapters.size(), 2u);
+  struct Expected {
+    std::u16string name, monitor;
+    bool primary;
+    int x, width, height;
+  };
+  const Expected expected[] = {{u"\\\\.\\DISPLAY1", u"RIGHT", true, 0, 800, 600},
+                               {u"\\\\.\\DISPLAY2", u"LEFT", false, -1024, 1024, 768}};
+  for (size_t i = 0; i < 2; ++i) {
+    const machine::Display& display = desktop.displays[i];
+    EXPECT_EQ(display.name, expected[i].name);
+    EXPECT_EQ(display.monitorDescription, expected[i].monitor);
+    EXPECT_EQ(display.primary, expected[i].primary);
+    EXPECT_EQ(display.x, expected[i].x);
+    EXPECT_EQ(display.y, 0);
+    EXPECT_EQ(display.current.width, static_cast<uint32_t>(expected[i].width));
+    EXPECT_EQ(display.current.height, static_cast<uint32_t>(expected[i].height));
+    const machine::Adapter& adapter = desktop.adapters[i];
+    EXPECT_EQ(adapter.display, static_cast<int>(i));
+    auto lists = [&](uint32_t width, uint32_t height) {
+      return std::any_of(adapter.modes.begin(), adapter.modes.end(),
+                         [&](const machine::DisplayMode& m) { return m.width == width && m.height == height; });
+    };
+    EXPECT_TRUE(lists(display.current.width, display.current.height));
+    // The monitor that shows the screen's output lists that output's mode; the one set by hand
+    // lists the default adapter's modes.
+    EXPECT_EQ(lists(1824, 768), i == 1);
+    EXPECT_EQ(lists(1280, 1024), i == 0);
+  }
+  // Windows stand where the monitors are: the desktop's 0,0 is the right monitor's corner.
+  HWND popup = Make(WS_POPUP | WS_VISIBLE, {-1024, 0, -1024 + 64, 48});
+  ASSERT_NE(popup, nullptr);
+  ::Display* viewer = XOpenDisplay(wide.display().c_str());
+  ASSERT_NE(viewer, nullptr);
+  std::swap(viewer, viewer_);
+  EXPECT_NE(WindowAt(0, 0), 0u);
+  std::swap(viewer, viewer_);
+  XCloseDisplay(viewer);
+  win32::ResetWindowing();
+  win32::x11::SetDesktopOrigin(0, 0);
+  setenv("DISPLAY", server_->display().c_str(), 1);
 }
 
 TEST_F(X11Test, GivenWindowIsDrawnInButNeverMovedDestroyedOrReadForInput) {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 struct TextureSet {
   std::vector<ComHolder<IDirect3DTexture9>> textures;

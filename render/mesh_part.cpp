@@ -1,4 +1,4 @@
-#include "objects/mesh_part.h"
+#include "render/mesh_part.h"
 
 #include "document/doc_res_manager.h"
 

@@ -2,8 +2,8 @@
 #pragma once
 #include <d3d9.h>
 
-#include "render/com_holder.h"
-#include "render/texture_set.h"
+#include "document/com_holder.h"
+#include "document/texture_set.h"
 
 struct TextureEntry {
   // Holds `source` (one more reference) with the image's own size, which is what the scene

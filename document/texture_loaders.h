@@ -5,7 +5,7 @@
 #include <d3d9.h>
 #include <d3dx9tex.h>
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 using TextureHolder = ComHolder<IDirect3DTexture9>;
 

@@ -1,6 +1,6 @@
-#include "render/device.h"
+#include "document/device.h"
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 IDirect3DDevice9* g_Device = nullptr;
 

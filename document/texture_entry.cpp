@@ -1,4 +1,4 @@
-#include "render/texture_entry.h"
+#include "document/texture_entry.h"
 
 void TextureEntry::SetFromInfo(UINT imageWidth, UINT imageHeight, IDirect3DTexture9* source) {
   texture.Set(source);

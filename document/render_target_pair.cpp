@@ -1,8 +1,8 @@
-#include "render/render_target_pair.h"
+#include "document/render_target_pair.h"
 
 #include <d3dx9tex.h>
 
-#include "render/device.h"
+#include "document/device.h"
 
 void RenderTargetPair::Create(UINT width, UINT height) {
   width_ = width;

@@ -4,7 +4,7 @@
 #pragma once
 #include <d3d9.h>
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 class RenderTargetPair {
  public:

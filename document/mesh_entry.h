@@ -4,7 +4,7 @@
 #include <d3d9.h>
 #include <d3dx9math.h>
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 
 struct MeshEntry {
   void Release() {

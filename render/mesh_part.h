@@ -5,7 +5,7 @@
 #include "document/file_link.h"
 #include "document/image_file_link.h"
 #include "render/indexed_mesh.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 
 class MeshPart : public TexturedMesh<DX_V::PNT> {
  public:

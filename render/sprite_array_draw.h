@@ -4,9 +4,9 @@
 #pragma once
 #include <d3d9.h>
 
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 #include "render/indexed_mesh.h"
-#include "render/vertex_formats.h"
+#include "document/vertex_formats.h"
 
 struct SpriteArrayDraw {
   const DS_IndexedMesh<DX_V::PCT>* geometry = nullptr;

@@ -1,13 +1,13 @@
-#include "render/mesh_loaders.h"
+#include "document/mesh_loaders.h"
 
 #include <d3dx9mesh.h>
 
 #include <cstring>
 
-#include "render/com_holder.h"
-#include "render/device.h"
-#include "render/resource_bytes.h"
-#include "render/vertex_formats.h"
+#include "document/com_holder.h"
+#include "document/device.h"
+#include "document/resource_bytes.h"
+#include "document/vertex_formats.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "render/texture_loaders.h"
+#include "document/texture_loaders.h"
 
 #include <d3dx9.h>
 
-#include "render/device.h"
-#include "render/resource_bytes.h"
+#include "document/device.h"
+#include "document/resource_bytes.h"
 
 namespace {
 

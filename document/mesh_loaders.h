@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 
-#include "render/mesh_entry.h"
+#include "document/mesh_entry.h"
 
 // `stride` is the vertex size the caller draws with; only the size of DX_V::PNT (32) is served.
 void LoadMeshFromMemory(MeshEntry& entry, const void* data, UINT size, UINT stride);

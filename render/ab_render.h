@@ -5,13 +5,13 @@
 #include <d3dx9effect.h>
 
 #include "document/iof_item.h"
-#include "render/com_holder.h"
+#include "document/com_holder.h"
 #include "render/indexed_mesh.h"
-#include "render/render_target_pair.h"
+#include "document/render_target_pair.h"
 #include "render/simple_mesh.h"
 #include "render/textured_quad.h"
-#include "render/vertex_formats.h"
-#include "slideshow/sprite_array_draw.h"
+#include "document/vertex_formats.h"
+#include "render/sprite_array_draw.h"
 
 class MeshPart;
 

@@ -1,4 +1,4 @@
-#include "render/resource_bytes.h"
+#include "document/resource_bytes.h"
 
 #include <libloaderapi.h>
 
