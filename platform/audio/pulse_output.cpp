@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -123,10 +124,16 @@ void PulseOutput::Retry() {
 }
 
 void PulseOutput::TakeSpeakers() {
-  // One process of the user plays at a time; the others keep time silently until it goes.
+  // One process of the user plays at a time; the others keep time silently until it goes. Where the
+  // lock cannot be had at all, waiting for it would be silence for good: the run plays without it.
   if (lock_ == nullptr || !lock_->Held()) lock_ = std::make_unique<SoundLock>();
-  if (lock_->Held()) StartStream();
-  else RetryLater();
+  if (lock_->Held()) return StartStream();
+  if (lock_->Unusable().empty()) return RetryLater();
+  static std::atomic<bool> told{false};
+  if (!told.exchange(true))
+    std::fprintf(stderr, "copperleaf: %s; sound plays without the lock that keeps one sound per user\n",
+                 lock_->Unusable().c_str());
+  StartStream();
 }
 
 void PulseOutput::StartStream() {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace audio {
@@ -48,26 +49,26 @@ std::string SoundLock::Path() {
 
 SoundLock::SoundLock() {
   const std::string runtime = RuntimeFolder();
-  int folder = -1;
-  if (!runtime.empty()) {
-    folder = OpenOwnFolder(runtime, true);
-  } else {
-    const std::string own = PrivateFolder();
-    mkdir(own.c_str(), 0700);  // an existing folder is checked below
-    folder = OpenOwnFolder(own, false);
+  const std::string place = runtime.empty() ? PrivateFolder() : runtime;
+  if (runtime.empty()) mkdir(place.c_str(), 0700);  // an existing folder is checked below
+  const int folder = OpenOwnFolder(place, !runtime.empty());
+  if (folder < 0) {
+    unusable_ = place + " is not a folder of this user's alone";
+    return;
   }
-  if (folder < 0) return;
   // Never through a link, and only a file of our own.
   const int descriptor = openat(folder, kLockName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   close(folder);
-  if (descriptor < 0) return;
   struct stat status {};
-  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != getuid() ||
-      flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-    close(descriptor);
+  if (descriptor < 0 || fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != getuid()) {
+    unusable_ = Path() + " is not a file of this user's";
+  } else if (flock(descriptor, LOCK_EX | LOCK_NB) == 0) {
+    descriptor_ = descriptor;
     return;
+  } else if (errno != EWOULDBLOCK) {
+    unusable_ = Path() + " cannot be locked";
   }
-  descriptor_ = descriptor;
+  if (descriptor >= 0) close(descriptor);
 }
 
 SoundLock::~SoundLock() {

@@ -133,6 +133,9 @@ TEST_F(SceneEffectsTest, StartsAndStopsFadeOverAFewMilliseconds) {
   RegisterClassW(&windowClass);
   HWND window = CreateWindowExW(0, u"EffectsWindow", u"main", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(SoundDevice::Init(window));
+  // The device is the process's: a scene played before in this process left it stopped and silent.
+  SoundDevice::SetPrimaryVolume(0);
+  ASSERT_EQ(SoundDevice::primary->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
   constexpr int16_t kLevel = 16000;
   WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, 44100, 44100 * 4, 4, 16, 0};
   DSBUFFERDESC description{};

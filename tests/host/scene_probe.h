@@ -29,6 +29,9 @@ class SceneProbe : public CMoireScreensaver {
   // Ends the run when it returns true; asked on every loop turn, in the error mode too.
   std::function<bool(SceneProbe&)> stopWhen;
   int maxTurns = 300;
+  // Once a monitor's scene has started, its slide show moves on every frame but nothing is drawn:
+  // for long runs that only listen, since what is heard does not depend on the pictures.
+  bool drawScenes = true;
   bool stoppedBySafety = false;
   std::vector<int> frames = std::vector<int>(kMaxMonitors, 0);
   UINT current = 0;
@@ -42,7 +45,8 @@ class SceneProbe : public CMoireScreensaver {
   }
 
   HRESULT Render() override {
-    const HRESULT result = CMoireScreensaver::Render();
+    const HRESULT result =
+        drawScenes || !Scene(current).started ? CMoireScreensaver::Render() : Scene(current).AdvanceFrame(m_sceneTime);
     ++frames[current];
     if (afterRender) afterRender(*this, current, frames[current]);
     return result;

@@ -312,6 +312,32 @@ TEST_F(SoundServerTest, ASecondInstanceSoundsOnceTheFirstHasGone) {
   StopTone();
 }
 
+// Outside a desktop session, with a link planted where the lock's private folder goes, the lock
+// cannot be had: the run says so in one line and plays, and nothing is made through the link.
+TEST_F(SoundServerTest, APlantedLinkInPlaceOfTheLockFolderIsToldOnceAndTheMusicPlays) {
+  const std::string temp = runtime_.Path() + "/tmp", elsewhere = runtime_.Path() + "/elsewhere";
+  mkdir(temp.c_str(), 0700);
+  mkdir(elsewhere.c_str(), 0700);
+  const std::string place = temp + "/copperleaf-" + std::to_string(getuid());
+  ASSERT_EQ(symlink(elsewhere.c_str(), place.c_str()), 0);
+  setenv("TMPDIR", temp.c_str(), 1);
+  unsetenv("XDG_RUNTIME_DIR");  // the server is named by $PULSE_SERVER
+  PlayTone();
+  testing::internal::CaptureStderr();
+  audio::Mixer::Instance().UseSpeakers();
+  const double heard = SecondsUntilHeard(3.0);
+  StopTone();
+  audio::Mixer::Instance().CloseOutput();
+  audio::Mixer::Instance().UseSpeakers();  // a second output of the run says nothing again
+  audio::Mixer::Instance().CloseOutput();
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("TMPDIR");
+  EXPECT_GE(heard, 0) << "the run must play without the lock";
+  EXPECT_EQ(OurLines(said), 1) << said;
+  EXPECT_NE(said.find(place + " is not a folder of this user's alone"), std::string::npos) << said;
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+}
+
 // Threads that keep every core busy for a minute do not make the speakers run dry: the monitor's
 // recording of the tone has no silence, and the output saw no underrun.
 TEST_F(SoundServerTest, AMinuteOnABusyMachineHasNoDropout) {
