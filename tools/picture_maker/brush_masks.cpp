@@ -30,7 +30,7 @@ const std::map<std::string, Mask>& Masks() {
       {"lake", {0.0f, [](float, float v) { return Smooth(0.59f, 0.65f, v); }}},
       // The ground around the campfire's base, fading before the trees, the sky and the moon.
       {"firelight", {1.6f, [](float x, float v) {
-         const float d = std::hypot(x - 0.503f * 1.6f, (v - 0.9f) * 1.3f);
+         const float d = std::hypot(x - 0.503f * 1.6f, (v - 0.81f) * 1.3f);
          return Smooth(0.62f, 0.1f, d) * Smooth(0.5f, 0.66f, v);
        }}},
       // A soft disc about the middle of the mountains: the middle turns, the rim stays.
