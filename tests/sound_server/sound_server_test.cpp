@@ -89,6 +89,8 @@ class SoundServerTest : public ::testing::Test {
   void StartServer() {
     std::vector<std::string> args = {"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
                                      "--use-pid-file=no", "--log-target=stderr", "--log-level=0",
+                                     // As a desktop's server runs: above ordinary programs, where allowed.
+                                     "--high-priority=yes", "--realtime=yes",
                                      "-L", "module-null-sink sink_name=copperleaf",
                                      "-L", "module-native-protocol-unix socket=" + Socket() + " auth-anonymous=1"};
     std::vector<char*> argv;
