@@ -343,6 +343,9 @@ TEST_F(SoundServerTest, APlantedLinkInPlaceOfTheLockFolderIsToldOnceAndTheMusicP
 // Threads that keep every core busy for a minute do not make the speakers run dry: the monitor's
 // recording of the tone has no silence, and the output saw no underrun.
 TEST_F(SoundServerTest, AMinuteOnABusyMachineHasNoDropout) {
+  // It loads every core for a minute and needs the machine to itself to mean anything: a shared
+  // build or test machine starves the server as well. Run by hand with COPPERLEAF_LOAD_TEST=1.
+  if (std::getenv("COPPERLEAF_LOAD_TEST") == nullptr) GTEST_SKIP() << "set COPPERLEAF_LOAD_TEST=1 to run it";
   PlayTone();
   testing::internal::CaptureStderr();
   audio::Mixer::Instance().UseSpeakers();
