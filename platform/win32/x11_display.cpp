@@ -68,8 +68,10 @@ void ForgetDrawn(Connection& connection, unsigned long window) {
 }
 
 Connection& Get() {
-  static Connection connection;
-  return connection;
+  // Never destroyed: the display and what was made on it (the drawing contexts kept per window)
+  // stay reachable until the process ends, or until Close gives them back.
+  static Connection* connection = new Connection;
+  return *connection;
 }
 
 std::atomic<int> g_errors{0};

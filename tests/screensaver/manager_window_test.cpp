@@ -146,6 +146,10 @@ TEST_F(ManagerWindowTest, RootDrawsIntoTheGivenWindowFollowsItsSizeAndEndsOnSigt
          std::chrono::steady_clock::now() < soundEnd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
+  // The music opens once the first slide's sounds have started; a slow (sanitizer) build takes longer.
+  while (!PlaysTheSoundtrack(saver.pid()) && std::chrono::steady_clock::now() < soundEnd) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   EXPECT_TRUE(PlaysTheSoundtrack(saver.pid()));
   // Nothing of its own was put on the screen: the given window is the only one on the root.
   ::Window root = 0, parent = 0, *children = nullptr;
