@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/win_main.h"
+#include "platform/audio/mixer.h"
 #include "platform/machine/machine.h"
 #include "platform/win32/command_line.h"
 #include "platform/win32/desktop_machine.h"
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
       break;
   }
   win32::HandleTerminationSignals();
+  win32::WatchTheEnd(audio::Mixer::SilenceForGood);
   win32::UseSchedulerPriorities();
   if (!start.problem.empty()) std::fprintf(stderr, "copperleaf: %s\n", start.problem.c_str());
   if (start.windowGiven) win32::SetGivenWindow(start.givenWindow);
@@ -68,6 +70,7 @@ int main(int argc, char** argv) {
     tail += argv[i];
   }
   const int code = WinMain(GetModuleHandleW(nullptr), nullptr, tail.data(), 1 /* shown normally */);
+  win32::EndPathTaken();
   // A settings dialog no one could see (no display) did not do what was asked.
   return code == 0 && win32::DialogClosedUnseen() ? 1 : code;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/audio/mixer.h"
 #include "platform/machine/clock.h"
+#include "platform/machine/normal_priority.h"
 
 namespace audio {
 
@@ -48,7 +49,8 @@ std::unique_ptr<FileSink> FileSink::Open(Mixer& mixer, const std::string& path) 
     return nullptr;
   }
   std::unique_ptr<FileSink> sink(new FileSink(mixer, file));
-  sink->poller_ = std::thread([s = sink.get()] { s->Poll(); });
+  // Kept at normal priority as the speakers' thread is, so that the file hears what they would.
+  machine::AtNormalPriority([&] { sink->poller_ = std::thread([s = sink.get()] { s->Poll(); }); });
   return sink;
 }
 

@@ -68,7 +68,17 @@ void Mixer::DropMusic(Voice* voice) {
 
 void Mixer::SetMasterGain(float gain) { master_ = gain; }
 
+namespace {
+std::atomic<bool> g_silencedForGood{false};
+}  // namespace
+
+void Mixer::SilenceForGood() { g_silencedForGood.store(true); }
+
 void Mixer::RenderHeld(float* out, size_t frames) {
+  if (g_silencedForGood.load()) {
+    std::fill_n(out, frames * 2, 0.0f);
+    return;
+  }
   // The master gain is the effect device's own: the music has its volume from its player alone, so
   // a lowered setting does not count twice on it.
   std::fill_n(out, frames * 2, 0.0f);

@@ -17,6 +17,9 @@ class Mixer {
   // Made at its first use, with the output the environment asks for: the file named by
   // COPPERLEAF_SOUND_FILE, otherwise the speakers when a sound server answers.
   static Mixer& Instance();
+  // From now on every output plays silence, whatever the voices: for a process that is ending but
+  // may not get the processor to stop its voices soon. Safe from any thread, without the lock.
+  static void SilenceForGood();
 
   // Holds the lock for a change to what plays, after the output has caught up with the clock.
   std::unique_lock<std::mutex> Hold();

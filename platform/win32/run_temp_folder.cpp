@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -106,7 +107,7 @@ std::vector<std::string> Candidates() {
 }
 
 struct RunFolder {
-  std::mutex lock;
+  std::timed_mutex lock;
   std::string path;  // empty until made
   int owner = -1;    // the owner file, locked while the run lives
   pid_t maker = 0;   // a forked child that ends does not remove its parent's folder
@@ -175,13 +176,24 @@ RunFolder& Folder() {
 
 void win32::ForgetRunTempFolder() {
   RunFolder& folder = Folder();
-  std::lock_guard<std::mutex> guard(folder.lock);
+  std::lock_guard guard(folder.lock);
   folder.Remove();
+}
+
+void win32::DiscardRunTempFolder() {
+  RunFolder& folder = Folder();
+  // A thread starved while it holds the lock must not hold up the end: the next run removes what
+  // is left then.
+  std::unique_lock guard(folder.lock, std::defer_lock);
+  if (!guard.try_lock_for(std::chrono::milliseconds(500)) || folder.path.empty() || folder.maker != getpid()) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(folder.path, ignored);
+  folder.path.clear();
 }
 
 DWORD WINAPI GetTempPathW(DWORD bufferLength, LPWSTR buffer) {
   RunFolder& folder = Folder();
-  std::lock_guard<std::mutex> guard(folder.lock);
+  std::lock_guard guard(folder.lock);
   if (folder.path.empty() && !folder.Make()) return 0;
   const std::u16string path = machine::WideFromUtf8(folder.path) + u"/";
   if (buffer == nullptr || bufferLength < path.size() + 1) return static_cast<DWORD>(path.size() + 1);

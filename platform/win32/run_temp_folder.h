@@ -19,4 +19,9 @@ namespace win32 {
 // makes a new one under the $TMPDIR of that moment (tests use it to start as a new run would).
 void ForgetRunTempFolder();
 
+// Removes the run's folder with everything its writers put there, for a process that ends at once
+// without its exit path. Gives up, leaving the folder to the next run, when the folder's lock
+// cannot be had within half a second.
+void DiscardRunTempFolder();
+
 }  // namespace win32

@@ -1,10 +1,18 @@
 #include "platform/win32/termination.h"
 
+#include <pthread.h>
+#include <semaphore.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <mutex>
+#include <thread>
 #include <vector>
 
+#include "platform/win32/run_temp_folder.h"
 #include "platform/win32/window_manager.h"
 
 namespace {
@@ -18,14 +26,60 @@ std::atomic<bool> g_closing{false};
 // Set with the request and kept once it is carried out, for the waits that a close request cuts short.
 std::atomic<bool> g_everRequested{false};
 
+// The end watcher, once started: the handler posts the semaphore (which a handler may do).
+sem_t g_endAsked;
+std::atomic<bool> g_watching{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+// How long the program's own exit path may take before the watcher ends the process.
+constexpr auto kEndDeadline = std::chrono::seconds(2);
+
+struct EndWatch {
+  std::mutex mutex;
+  bool exitPathDone = false;  // the exit path passed the point where the watcher could help
+};
+
+EndWatch& Watch() {
+  // Never destroyed: the watcher may look at it while the process's static objects go.
+  static EndWatch* watch = new EndWatch;
+  return *watch;
+}
+
 void OnSignal(int) {
   g_requested.store(true);
   g_everRequested.store(true);
+  if (g_watching.load()) sem_post(&g_endAsked);
 }
 
 // Every signal whose default action ends the program and that a handler may catch: a manager, a
 // shell closing its terminal, a timer or a CPU limit ending the run leaves nothing behind.
 constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGXCPU};
+
+sigset_t EndingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : kEndingSignals) sigaddset(&set, signal);
+  return set;
+}
+
+void WatchForTheEnd(void (*atRequest)()) {
+  pthread_setname_np(pthread_self(), win32::kEndWatcherThreadName);
+  // The only thread that takes the ending signals: a handler run on a starved thread would wait
+  // with it.
+  const sigset_t ending = EndingSignals();
+  pthread_sigmask(SIG_UNBLOCK, &ending, nullptr);
+  while (sem_wait(&g_endAsked) != 0 && errno == EINTR) {
+  }
+  atRequest();
+  std::this_thread::sleep_for(kEndDeadline);
+  EndWatch& watch = Watch();
+  std::lock_guard lock(watch.mutex);
+  if (watch.exitPathDone) return;
+  // The windows, the sound server's stream and the locks go with the process; only the run's
+  // folder would stay behind.
+  win32::DiscardRunTempFolder();
+  _exit(0);
+}
 
 }  // namespace
 
@@ -39,6 +93,22 @@ void HandleTerminationSignals() {
   // own exit path (a run stuck for good is ended by SIGKILL, whose leftovers the next run removes).
   action.sa_flags = SA_RESTART;
   for (const int signal : kEndingSignals) sigaction(signal, &action, nullptr);
+}
+
+void WatchTheEnd(void (*atRequest)()) {
+  if (g_watching.load() || sem_init(&g_endAsked, 0, 0) != 0) return;
+  g_watching.store(true);
+  // Blocked here, before any other thread is made, so that every thread made later (all made from
+  // this one or its descendants) leaves them to the watcher.
+  const sigset_t ending = EndingSignals();
+  pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+  std::thread(WatchForTheEnd, atRequest).detach();
+}
+
+void EndPathTaken() {
+  EndWatch& watch = Watch();
+  std::lock_guard lock(watch.mutex);
+  watch.exitPathDone = true;
 }
 
 bool TerminationRequested() { return g_everRequested.load(); }
