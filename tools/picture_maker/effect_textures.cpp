@@ -64,6 +64,25 @@ Image PaintFlameShape(int width, int height, int tongues, uint32_t seed) {
   return out;
 }
 
+Image PaintCampfireShape(int width, int height, int tongues, uint32_t seed) {
+  const Image band = PaintFlameShape(width, height, tongues, seed);
+  Image out(width, height);
+  for (int x = 0; x < width; ++x) {
+    const float u = (x + 0.5f) / width;
+    // The heap's outline: each column of the band squeezed down towards the bottom edge.
+    const float heap = std::pow(std::sin(0.5f * kTwoPi * u), 0.7f);
+    for (int y = 0; y < height; ++y) {
+      const float rise = (height - 0.5f - y) / height;  // 0 at the bottom edge, 1 at the top
+      const float from = rise / std::max(heap, 0.05f);
+      if (from >= 1.0f) continue;
+      const int row = std::clamp(static_cast<int>((1.0f - from) * height), 0, height - 1);
+      const float value = band.At(x, row).r * Smooth(0.0f, 0.2f, heap);
+      out.At(x, y) = {value, value, value};
+    }
+  }
+  return out;
+}
+
 Image PaintTilingNoise(int size, uint32_t seed) {
   Image out(size, size);
   const Noise noise(seed);

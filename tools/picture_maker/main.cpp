@@ -4,7 +4,7 @@
 //   picture_maker loading OUT.png       the "Loading..." picture
 //   picture_maker banner TITLE OUT.png  the settings dialog's picture
 //   picture_maker texture KIND OUT.png  a texture of the sample scene's layers and objects: "glyphs",
-//                                       "highlight", "rim", "stand", "flame" or "noise"
+//                                       "highlight", "rim", "stand", "flame", "campfire" or "noise"
 //   picture_maker sprite KIND OUT.png   a sprite of the sample scene's particles and objects
 //   picture_maker mask KIND OUT.png     the mask of one of the sample scene's effect brushes
 //   picture_maker streaks N COUNT OUT.png  picture N of COUNT of the blowing sand's sequence
@@ -28,7 +28,7 @@ int Usage() {
                "usage: picture_maker landscape KIND WIDTH HEIGHT SEED OUT.jpg\n"
                "       picture_maker loading OUT.png\n"
                "       picture_maker banner TITLE OUT.png\n"
-               "       picture_maker texture glyphs|highlight|rim|stand|flame|noise OUT.png\n"
+               "       picture_maker texture glyphs|highlight|rim|stand|flame|campfire|noise OUT.png\n"
                "       picture_maker sprite KIND OUT.png\n"
                "       picture_maker mask KIND OUT.png\n"
                "       picture_maker streaks N COUNT OUT.png\n");
@@ -56,6 +56,7 @@ int WriteTexture(const std::string& kind, const std::string& path) {
   if (kind == "rim") return Written(PaintBallRim(256).WritePng(path), path);
   if (kind == "stand") return Written(PaintBallStand(256, 128).WritePng(path), path);
   if (kind == "flame") return Written(PaintFlameShape(512, 256, 11, 17).WritePng(path), path);
+  if (kind == "campfire") return Written(PaintCampfireShape(256, 256, 7, 29).WritePng(path), path);
   if (kind == "noise") return Written(PaintTilingNoise(128, 23).WritePng(path), path);
   std::fprintf(stderr, "picture_maker: no texture named %s\n", kind.c_str());
   return 1;
