@@ -77,9 +77,17 @@ void WideRows(const PixelState& pixels, const Triangle& triangle, int top, const
   if (pixels.program != nullptr) {
     ProgramRows(pixels, triangle, top, spans, count);
   } else if (pixels.span.rich && pixels.blend) {
-    RichBlendedRows(pixels, triangle, top, spans, count);
+    if (pixels.depth != nullptr) {
+      RichBlendedDepthRows(pixels, triangle, top, spans, count);
+    } else {
+      RichBlendedNoDepthRows(pixels, triangle, top, spans, count);
+    }
   } else if (pixels.span.rich) {
-    RichOpaqueRows(pixels, triangle, top, spans, count);
+    if (pixels.depth != nullptr) {
+      RichOpaqueDepthRows(pixels, triangle, top, spans, count);
+    } else {
+      RichOpaqueNoDepthRows(pixels, triangle, top, spans, count);
+    }
   } else if (!pixels.span.texel) {
     UntexturedRows(pixels, triangle, top, spans, count);
   } else if (triangle.linear[0]) {

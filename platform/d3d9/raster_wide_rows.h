@@ -14,9 +14,12 @@ void UntexturedRows(const PixelState& pixels, const Triangle& triangle, int top,
 void PointRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
 // Stage 0's 32-bit texel by bilinear sampling.
 void LinearRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
-// Two stages, or a stage filtered as the triangle says: blended, and written over the target.
-void RichBlendedRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
-void RichOpaqueRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
+// Two stages, or a stage filtered as the triangle says: blended, and written over the target; each
+// with and without a depth buffer, the largest families being split once more.
+void RichBlendedDepthRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
+void RichBlendedNoDepthRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
+void RichOpaqueDepthRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
+void RichOpaqueNoDepthRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
 // A pixel program colours the pixels.
 void ProgramRows(const PixelState& pixels, const Triangle& triangle, int top, const RowSpan* spans, int count);
 
