@@ -71,8 +71,7 @@ TEST_F(SampleSceneMotionTest, EveryLayerAndObjectOfEverySlideMovesThroughItsShow
   std::vector<Element> elements;  // the slide's objects, then its layer when it is meant to move
   std::vector<std::string> still;
 
-  const SlidesLookedAt slides = LookAtEverySlide(saver, u"s /p " + PreviewParent(200, 150),
-                                                 [&](SceneProbe& s, DS_SlideShow_Light& show, DS_SlideContainer& slide, int since) {
+  const SlideLook look = [&](SceneProbe& s, DS_SlideShow_Light& show, DS_SlideContainer& slide, int since) {
     if (since == 0) {
       elements.clear();
       for (const auto& object : slide.objects)
@@ -99,7 +98,8 @@ TEST_F(SampleSceneMotionTest, EveryLayerAndObjectOfEverySlideMovesThroughItsShow
     for (const Element& e : elements)
       if (!e.moving) still.push_back(Narrow(slide.name.value) + ": " + e.name);
     return true;
-  });
+  };
+  const SlidesLookedAt slides = LookAtEverySlide(saver, u"s /p " + PreviewParent(200, 150), look);
 
   ASSERT_FALSE(saver.stoppedBySafety);
   EXPECT_FALSE(saver.m_errorMode);

@@ -47,8 +47,7 @@ TEST_F(SampleSceneObjectsTest, EveryObjectOfEverySlideChangesTheFrameItIsDrawnIn
   std::map<std::string, std::vector<std::string>> unseen;  // slide name -> objects never seen
   size_t objectCount = 0;
 
-  const SlidesLookedAt slides = LookAtEverySlide(saver, u"s /p " + PreviewParent(320, 200),
-                                                 [&](SceneProbe& s, DS_SlideShow_Light& show, DS_SlideContainer& slide, int since) {
+  const SlideLook look = [&](SceneProbe& s, DS_SlideShow_Light& show, DS_SlideContainer& slide, int since) {
     if (since == 0) {
       seen.assign(slide.objects.size(), false);
       objectCount += slide.objects.size();
@@ -67,7 +66,8 @@ TEST_F(SampleSceneObjectsTest, EveryObjectOfEverySlideChangesTheFrameItIsDrawnIn
       if (!seen[k]) unseen[Narrow(slide.name.value)].push_back(
             slide.objects[k]->Controller() ? Narrow(slide.objects[k]->Controller()->name) : "object " + std::to_string(k));
     return true;
-  });
+  };
+  const SlidesLookedAt slides = LookAtEverySlide(saver, u"s /p " + PreviewParent(320, 200), look);
 
   ASSERT_FALSE(saver.stoppedBySafety);
   EXPECT_FALSE(saver.m_errorMode);
