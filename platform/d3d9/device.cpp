@@ -35,8 +35,8 @@ void Rebind(T*& slot, T* object) {
   if (old != nullptr) old->Release();
 }
 
-// The largest side of a swap chain: beyond every monitor made, and its buffers still fit in memory.
-constexpr UINT kLargestBackBufferSide = 8192;
+// A swap chain's buffers are no larger than the window surface they are presented into may be.
+constexpr UINT kLargestBackBufferSide = win32::kLargestSurfaceSide;
 
 D3DVIEWPORT9 ViewportOf(const Surface& surface) {
   return D3DVIEWPORT9{0, 0, surface.width(), surface.height(), 0.f, 1.f};

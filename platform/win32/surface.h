@@ -14,6 +14,10 @@ struct Surface {
   std::vector<uint32_t> pixels;  // row-major, width * height
 };
 
+// The largest side of a surface that is drawn and shown, a window's or a swap chain's: beyond every
+// monitor made, and its pixels still fit in memory. A window a manager makes larger stays empty.
+constexpr int kLargestSurfaceSide = 8192;
+
 // The surface of a window the stand-in knows, resized to its client area; null for any other handle.
 Surface* WindowSurface(HWND window);
 

@@ -96,11 +96,10 @@ bool IsSelfOrDescendant(State& state, HWND window, HWND ancestor) {
 }
 
 Surface* SizedSurface(Window& window) {
-  // No device draws a window larger than this (a manager may give one far beyond any monitor): its
-  // surface stays empty instead of taking gigabytes, and nothing is shown in it.
-  constexpr LONG kLargestSide = 8192;
+  // No device draws a window larger than the largest surface (a manager may give one far beyond any
+  // monitor): its surface stays empty instead of taking gigabytes, and nothing is shown in it.
   SIZE size = ClientSize(window);
-  if (size.cx > kLargestSide || size.cy > kLargestSide) size = {0, 0};
+  if (size.cx > kLargestSurfaceSide || size.cy > kLargestSurfaceSide) size = {0, 0};
   if (window.surface.width != size.cx || window.surface.height != size.cy) {
     window.surface.width = size.cx;
     window.surface.height = size.cy;

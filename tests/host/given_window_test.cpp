@@ -9,10 +9,10 @@
 #include "platform/win32/desktop_machine.h"
 #include "platform/win32/given_window.h"
 #include "tests/host/host_fixture.h"
+#include "tests/support/given_x11_window.h"
 #include "tests/support/xvfb_server.h"
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 namespace {
 
@@ -63,24 +63,13 @@ class GivenWindowTest : public HostTest, public ::testing::WithParamInterface<Gi
     unsetenv("DISPLAY");
   }
 
-  unsigned long Pixel(::Window window, int x, int y) {
-    XImage* image = XGetImage(viewer_, window, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return 0xDEADu;
-    const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
-    return pixel;
-  }
-
   static inline std::unique_ptr<XvfbServer> server_;
   ::Display* viewer_ = nullptr;
 };
 
 TEST_P(GivenWindowTest, PictureReachesTheWindowFollowsItsSizeAndTheRunEndsWithIt) {
   const GivenCase& c = GetParam();
-  const ::Window foreign = XCreateSimpleWindow(viewer_, DefaultRootWindow(viewer_), 0, 0, c.before.cx, c.before.cy, 0,
-                                             0, 0);
-  XMapWindow(viewer_, foreign);
-  XSync(viewer_, False);
+  const ::Window foreign = MakeGivenWindow(viewer_, 0, 0, c.before.cx, c.before.cy);
   std::u16string line = u"copperleaf /s";
   if (c.fullScreen) {
     win32::SetGivenWindow(foreign);
@@ -103,7 +92,7 @@ TEST_P(GivenWindowTest, PictureReachesTheWindowFollowsItsSizeAndTheRunEndsWithIt
     device->Clear(0, nullptr, D3DCLEAR_TARGET, kFill, 1.0f, 0);
     if (frame == 3) {
       atStart = BackBufferSize(device);
-      drawnAtStart = Pixel(foreign, c.before.cx / 2, c.before.cy / 2);  // what frame 2 presented
+      drawnAtStart = ShownPixel(viewer_, foreign, c.before.cx / 2, c.before.cy / 2);  // what frame 2 presented
       XResizeWindow(viewer_, foreign, c.after.cx, c.after.cy);
       XSync(viewer_, False);
       resizedAt = frame;
@@ -111,7 +100,7 @@ TEST_P(GivenWindowTest, PictureReachesTheWindowFollowsItsSizeAndTheRunEndsWithIt
       followedAt = frame;
       windowFollowed = ClientSize(s.Window(0));
     } else if (followedAt && frame == followedAt + 2) {
-      drawnInNewArea = Pixel(foreign, c.after.cx - 10, c.after.cy - 10);
+      drawnInNewArea = ShownPixel(viewer_, foreign, c.after.cx - 10, c.after.cy - 10);
       XDestroyWindow(viewer_, foreign);
       XSync(viewer_, False);
       frameOfDestruction = frame;

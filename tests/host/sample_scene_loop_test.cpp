@@ -46,17 +46,10 @@ double Highs(const HeardFile& heard, size_t from, size_t to) {
 
 double Decibels(double ratio) { return 20.0 * std::log10(ratio); }
 
-class SampleSceneLoopTest : public SoundFileTest {
- protected:
-  // The sound file's frame at a clock time.
-  size_t FrameAt(int64_t clock) const { return static_cast<size_t>((clock - fileStart_) * 441 / 10'000'000); }
-
-  int64_t fileStart_ = 0;
-};
+using SampleSceneLoopTest = SoundFileTest;
 
 TEST_F(SampleSceneLoopTest, TheWholeLoopKeepsHeadroomHasNoSilenceAndNoDipAtItsSeams) {
-  audio::Mixer::Instance().UseFileSink(folder_ + "/heard.wav");
-  fileStart_ = machine::clock::Now();
+  HearFromNow();
 
   int64_t sceneStart = -1, loopEnd = -1;
   const DS_SlideContainer* shown = nullptr;

@@ -14,7 +14,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "tests/host/scene_probe.h"
+#include "tests/host/slide_by_slide.h"
 
 namespace {
 
@@ -25,33 +25,6 @@ constexpr int kFirstLook = 30, kLookEvery = 30, kLastLook = 330;
 // A channel must move by more than filtering noise, on more pixels than this.
 constexpr int kTolerance = 8;
 constexpr size_t kMovingPixels = 24;
-
-std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
-
-std::vector<uint32_t> BackBuffer(const SceneProbe& s) {
-  const D3DSURFACE_DESC desc = s.BackBufferDesc(0);
-  std::vector<uint32_t> pixels;
-  pixels.reserve(size_t{desc.Width} * desc.Height);
-  IDirect3DSurface9* back = nullptr;
-  if (FAILED(s.Device(0)->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return pixels;
-  D3DLOCKED_RECT locked = {};
-  if (SUCCEEDED(back->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-    for (UINT y = 0; y < desc.Height; ++y) {
-      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(locked.pBits) + size_t{y} * locked.Pitch);
-      for (UINT x = 0; x < desc.Width; ++x) pixels.push_back(row[x] & 0x00FFFFFFu);
-    }
-    back->UnlockRect();
-  }
-  back->Release();
-  return pixels;
-}
-
-std::vector<uint32_t> DrawAgain(const SceneProbe& s, DS_SlideShow_Light& show) {
-  if (FAILED(g_Device->BeginScene())) return {};
-  show.Render();
-  g_Device->EndScene();
-  return BackBuffer(s);
-}
 
 // A frame's channels, or what one object adds to them: three signed values a pixel.
 using Channels = std::vector<std::array<int16_t, 3>>;
@@ -95,26 +68,11 @@ struct Element {
 TEST_F(SampleSceneMotionTest, EveryLayerAndObjectOfEverySlideMovesThroughItsShow) {
   SceneProbe saver;
   saver.maxTurns = 20000;
-  size_t target = 0;  // the slide being looked at
-  int since = -1;     // frames since it became current
   std::vector<Element> elements;  // the slide's objects, then its layer when it is meant to move
   std::vector<std::string> still;
-  size_t slideCount = 0;
 
-  saver.afterRender = [&](SceneProbe& s, UINT, int) {
-    DS_SlideShow_Light* show = s.Scene(0).sceneRoot.get();
-    if (!show || !show->currentSlide.Get() || target >= show->slides.size()) return;
-    slideCount = show->slides.size();
-    if (show->currentSlide.Get() != show->slides[target].Get()) {
-      // Ends the current slide on the next frame, so that the one looked at comes next.
-      show->nextIndex = static_cast<DWORD>(target);
-      show->startTime = -1.0e6f;
-      since = -1;
-      return;
-    }
-    DS_SlideContainer& slide = *show->currentSlide.Get();
-    const std::string slideName = Narrow(slide.name.value);
-    if (++since == 0) {
+  const SlideLook look = [&](SceneProbe& s, DS_SlideShow_Light& show, DS_SlideContainer& slide, int since) {
+    if (since == 0) {
       elements.clear();
       for (const auto& object : slide.objects)
         elements.push_back({object->Controller() ? Narrow(object->Controller()->name) : "an object", {}, false});
@@ -123,31 +81,29 @@ TEST_F(SampleSceneMotionTest, EveryLayerAndObjectOfEverySlideMovesThroughItsShow
     }
     if (since >= kFirstLook && (since - kFirstLook) % kLookEvery == 0) {
       const RenderObjects all = slide.objects;
-      const std::vector<uint32_t> with = DrawAgain(s, *show);
+      const std::vector<uint32_t> with = DrawAgain(s, show);
       for (size_t k = 0; k < all.size(); ++k) {
         if (elements[k].moving) continue;
         slide.objects.erase(slide.objects.begin() + static_cast<std::ptrdiff_t>(k));
-        elements[k].Look(Difference(with, DrawAgain(s, *show)));
+        elements[k].Look(Difference(with, DrawAgain(s, show)));
         slide.objects = all;
       }
       if (elements.size() > all.size() && !elements.back().moving) {
         slide.objects.clear();
-        elements.back().Look(Plain(DrawAgain(s, *show)));
+        elements.back().Look(Plain(DrawAgain(s, show)));
         slide.objects = all;
       }
     }
-    if (since >= kLastLook) {
-      for (const Element& e : elements)
-        if (!e.moving) still.push_back(slideName + ": " + e.name);
-      ++target;
-    }
+    if (since < kLastLook) return false;
+    for (const Element& e : elements)
+      if (!e.moving) still.push_back(Narrow(slide.name.value) + ": " + e.name);
+    return true;
   };
-  saver.stopWhen = [&](SceneProbe&) { return slideCount > 0 && target >= slideCount; };
-  saver.Start(u"s /p " + PreviewParent(200, 150));
+  const SlidesLookedAt slides = LookAtEverySlide(saver, u"s /p " + PreviewParent(200, 150), look);
 
   ASSERT_FALSE(saver.stoppedBySafety);
   EXPECT_FALSE(saver.m_errorMode);
-  EXPECT_EQ(target, slideCount);
+  EXPECT_EQ(slides.looked, slides.count);
   for (const std::string& element : still) ADD_FAILURE() << element << " stands still";
 }
 

@@ -17,17 +17,7 @@
 
 namespace {
 
-class SampleSceneSoundTest : public SoundFileTest {
- protected:
-  void SetUp() override {
-    SoundFileTest::SetUp();
-    start_ = machine::clock::Now();
-  }
-  // The sound file's frame at a clock time (nanoseconds).
-  size_t FrameAt(int64_t clock) const { return static_cast<size_t>((clock - start_) * 441 / 10'000'000); }
-
-  int64_t start_ = 0;
-};
+using SampleSceneSoundTest = SoundFileTest;
 
 struct Loudness {
   double level = 0.0;  // root mean square of the samples

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <vector>
 
-#include "host/application_settings.h"
 #include "platform/dshow/graph_probe.h"
 #include "platform/dsound/sound_sink.h"
 #include "platform/machine/clock.h"
@@ -33,15 +32,6 @@ double Highs(const HeardFile& heard, size_t from, size_t to) {
   return to > from + 1 ? std::sqrt(sum / (2.0 * static_cast<double>(to - from - 1))) : 0.0;
 }
 
-void StoreSetting(const WCHAR* name, DWORD value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, g_SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
-}
-
 using SceneEffectsTest = SoundFileTest;
 
 // The campfire's crackle is as loud with two monitors as with one, the process holds one buffer per
@@ -56,8 +46,7 @@ TEST_F(SceneEffectsTest, TwoMonitorsSoundAsOneAndStartTheMusicOnce) {
   auto play = [&](int monitors) {
     Run run;
     machine::Install(MachineWithMonitors(monitors, 640, 480));
-    audio::Mixer::Instance().UseFileSink(folder_ + "/heard.wav");
-    const int64_t fileStart = machine::clock::Now();
+    HearFromNow();
     int64_t sceneStart = -1;
     SceneProbe saver;
     saver.afterSelect = [&](SceneProbe& s, UINT device) {
@@ -81,7 +70,7 @@ TEST_F(SceneEffectsTest, TwoMonitorsSoundAsOneAndStartTheMusicOnce) {
     EXPECT_FALSE(saver.stoppedBySafety);
     EXPECT_FALSE(saver.m_errorMode);
     const HeardFile heard = Heard();
-    run.highs = Highs(heard, FrameOf(sceneStart - fileStart + 2 * kSecond), FrameOf(sceneStart - fileStart + 5 * kSecond));
+    run.highs = Highs(heard, FrameAt(sceneStart + 2 * kSecond), FrameAt(sceneStart + 5 * kSecond));
     return run;
   };
   const Run one = play(1);
@@ -99,7 +88,7 @@ TEST_F(SceneEffectsTest, AMutedRunIsSilentThroughAResetAndTheExit) {
   machine::Machine m = machine::DefaultMachine();
   m.faults.deviceNotResetFromFrame = 40;
   machine::Install(m);
-  audio::Mixer::Instance().UseFileSink(folder_ + "/heard.wav");
+  HearFromNow();
   // A release takes its time, as a real device's reset and the end of a run do.
   struct SlowRelease : SceneProbe {
     HRESULT ReleaseDeviceResources() override {

@@ -99,8 +99,6 @@ TEST_F(SceneMusicTest, TheMusicPlaysOnThroughADeviceResetUntilTheRunEnds) {
   bool playingAfterReset = false;
   size_t frameAfterReset = 0;
   size_t frameOfClose = 0;
-  const int64_t start = machine::clock::Now();
-  auto outputFrame = [&] { return static_cast<size_t>((machine::clock::Now() - start) * 441 / 10'000'000); };
   saver.afterRender = [&](SceneProbe& s, UINT, int frame) {
     if (frame == 10) {
       AudioPlayer::Play(Wide("long.wav").c_str());
@@ -109,11 +107,11 @@ TEST_F(SceneMusicTest, TheMusicPlaysOnThroughADeviceResetUntilTheRunEnds) {
     if (releasesAtPlay >= 0 && s.releases > releasesAtPlay && frameAfterReset == 0) {
       const auto graphs = dshow::Graphs();
       playingAfterReset = graphs.size() == 1 && graphs[0].playing == Wide("long.wav");
-      frameAfterReset = outputFrame();
+      frameAfterReset = FrameAt(machine::clock::Now());
     }
     if (frame == 60) {
       PostMessageW(s.m_mainWindow, WM_CLOSE, 0, 0);
-      frameOfClose = outputFrame();
+      frameOfClose = FrameAt(machine::clock::Now());
     }
   };
   saver.Start(u"s /t");
@@ -140,8 +138,6 @@ TEST_F(SceneMusicTest, TheErrorBoxStopsAndReleasesTheMusic) {
   machine::Install(m);
   WriteWave(folder_ + "/long.wav", 44100 * 60, 6000);
   SceneProbe saver;
-  const int64_t start = machine::clock::Now();
-  auto outputFrame = [&] { return static_cast<size_t>((machine::clock::Now() - start) * 441 / 10'000'000); };
   size_t frameOfPlay = 0, frameOfBox = 0;
   int turnsWithBox = 0;
   bool releasedUnderTheBox = false;
@@ -150,12 +146,12 @@ TEST_F(SceneMusicTest, TheErrorBoxStopsAndReleasesTheMusic) {
       // The slide's own sound effects are no music: switched off, the music is all there is to hear.
       if (DS_SlideContainer* slide = s.Scene(0).sceneRoot->currentSlide.Get()) slide->SetActive(false);
       AudioPlayer::Play(Wide("long.wav").c_str());
-      frameOfPlay = outputFrame();
+      frameOfPlay = FrameAt(machine::clock::Now());
     }
   };
   saver.stopWhen = [&](SceneProbe& s) {
     if (s.m_errorText[0] == 0) return s.frames[0] >= 20;
-    if (turnsWithBox++ == 0) frameOfBox = outputFrame();
+    if (turnsWithBox++ == 0) frameOfBox = FrameAt(machine::clock::Now());
     if (turnsWithBox < 10) return false;
     releasedUnderTheBox = dshow::Graphs().empty();
     return true;

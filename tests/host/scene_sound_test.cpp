@@ -2,22 +2,12 @@
 // "MuteSound" from the scene start on, and again after a device reset, whose release turns it up.
 #include <gtest/gtest.h>
 
-#include "host/application_settings.h"
 #include "platform/dsound/sound_sink.h"
-#include "tests/host/scene_probe.h"
+#include "tests/host/sound_file_test.h"
 
 namespace {
 
 using SceneSoundTest = HostTest;
-
-void StoreSetting(const WCHAR* name, DWORD value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, g_SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
-}
 
 TEST_F(SceneSoundTest, ThePrimaryVolumeFollowsTheSettingsBeforeAndAfterAReset) {
   struct Case {

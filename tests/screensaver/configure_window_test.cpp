@@ -31,14 +31,8 @@ constexpr const char* kTitle = "Copperleaf Screensaver";
 // Bounds for waits only, so that a broken program cannot hang the suite.
 constexpr double kWait = 60;
 
-// A place in a dialog given in its template's units, for a window of that many units.
-struct Units {
-  int across, down;
-  int X(const ShownWindow& window, double units) const { return static_cast<int>(units * window.width / across); }
-  int Y(const ShownWindow& window, double units) const { return static_cast<int>(units * window.height / down); }
-};
-constexpr Units kSettingsUnits{236, 196};
-constexpr Units kDisplayUnits{287, 196};
+constexpr DialogUnits kSettingsUnits{236, 196};
+constexpr DialogUnits kDisplayUnits{287, 196};
 
 // The rows of the window's upper part (above its buttons) that hold dark text.
 int TextRows(const ShownWindow& window, const std::vector<uint32_t>& pixels, int bottom) {

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/screensaver/saver_process.h"
+#include "tests/support/given_x11_window.h"
 #include "tests/support/xvfb_server.h"
 
 #include <X11/Xlib.h>
@@ -58,9 +59,7 @@ class ManagerWindowTest : public ::testing::Test {
     if (server_->display().empty()) GTEST_SKIP() << "Xvfb is not available";
     viewer_ = XOpenDisplay(server_->display().c_str());
     ASSERT_NE(viewer_, nullptr);
-    window_ = XCreateSimpleWindow(viewer_, DefaultRootWindow(viewer_), 0, 0, 640, 480, 0, 0, 0);
-    XMapWindow(viewer_, window_);
-    XSync(viewer_, False);
+    window_ = MakeGivenWindow(viewer_, 0, 0, 640, 480);
   }
 
   void TearDown() override {

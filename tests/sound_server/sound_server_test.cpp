@@ -27,29 +27,11 @@
 #include "platform/audio/mixer.h"
 #include "platform/audio/pcm_stream.h"
 #include "platform/audio/sound_lock.h"
+#include "tests/sound_server/session_folders.h"
 
 extern char** environ;
 
 namespace {
-
-// A folder of its own for the lock file and the server's socket, as $XDG_RUNTIME_DIR.
-class RuntimeFolder {
- public:
-  RuntimeFolder() {
-    char pattern[] = "/tmp/copperleaf-runtime-XXXXXX";
-    path_ = mkdtemp(pattern);
-    setenv("XDG_RUNTIME_DIR", path_.c_str(), 1);
-  }
-  ~RuntimeFolder() {
-    unsetenv("XDG_RUNTIME_DIR");
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 // A tone of `hertz` at half scale, one second, stereo 16-bit at 44.1 kHz.
 std::unique_ptr<audio::PcmStream> Tone(double hertz) {
@@ -246,15 +228,8 @@ class SoundServerTest : public ::testing::Test {
 // the user holds the speakers, this one keeps silent. When the server goes away during the run, the
 // mix goes on silently with one line on standard error.
 TEST_F(SoundServerTest, TheMixIsHeardOnlyOneProcessPlaysAndALostServerIsSilence) {
-  auto tone = Tone(1000);
-  audio::Voice music;
   audio::Mixer& mixer = audio::Mixer::Instance();
-  {
-    auto held = mixer.Hold();
-    music.SetSource(tone.get());
-    music.Start(0, true);
-    mixer.SetMusic(&music);
-  }
+  PlayTone();
   mixer.CloseOutput();  // the mixer's first use opened the speakers already
   {
     audio::SoundLock other;  // as another screensaver process of the user would hold it
@@ -272,11 +247,7 @@ TEST_F(SoundServerTest, TheMixIsHeardOnlyOneProcessPlaysAndALostServerIsSilence)
   StopServer(SIGKILL);
   // The output hears of the loss from the closed connection; a loaded machine may take a while.
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  {
-    auto held = mixer.Hold();
-    mixer.DropMusic(&music);
-    music.SetSource(nullptr);
-  }
+  StopTone();
   mixer.CloseOutput();
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
@@ -326,12 +297,11 @@ TEST_F(SoundServerTest, ASecondInstanceSoundsOnceTheFirstHasGone) {
 // Outside a desktop session, with a link planted where the lock's private folder goes, the lock
 // cannot be had: the run says so in one line and plays, and nothing is made through the link.
 TEST_F(SoundServerTest, APlantedLinkInPlaceOfTheLockFolderIsToldOnceAndTheMusicPlays) {
-  const std::string temp = runtime_.Path() + "/tmp", elsewhere = runtime_.Path() + "/elsewhere";
-  mkdir(temp.c_str(), 0700);
+  const TemporaryFolder temp(runtime_);
+  const std::string elsewhere = runtime_.Path() + "/elsewhere";
   mkdir(elsewhere.c_str(), 0700);
-  const std::string place = temp + "/copperleaf-" + std::to_string(getuid());
+  const std::string place = temp.Path() + "/copperleaf-" + std::to_string(getuid());
   ASSERT_EQ(symlink(elsewhere.c_str(), place.c_str()), 0);
-  setenv("TMPDIR", temp.c_str(), 1);
   unsetenv("XDG_RUNTIME_DIR");  // the server is named by $PULSE_SERVER
   PlayTone();
   testing::internal::CaptureStderr();
@@ -342,7 +312,6 @@ TEST_F(SoundServerTest, APlantedLinkInPlaceOfTheLockFolderIsToldOnceAndTheMusicP
   audio::Mixer::Instance().UseSpeakers();  // a second output of the run says nothing again
   audio::Mixer::Instance().CloseOutput();
   const std::string said = testing::internal::GetCapturedStderr();
-  unsetenv("TMPDIR");
   EXPECT_GE(heard, 0) << "the run must play without the lock";
   EXPECT_EQ(OurLines(said), 1) << said;
   EXPECT_NE(said.find(place + " is not a folder of this user's alone"), std::string::npos) << said;
@@ -418,9 +387,7 @@ TEST(SoundLock, OneHolderPerUser) {
 // server named) nothing is even left behind in the temporary folder.
 TEST(SoundServer, NoServerMeansOneLineAndSilence) {
   RuntimeFolder runtime;
-  const std::string temp = runtime.Path() + "/tmp";
-  mkdir(temp.c_str(), 0700);
-  setenv("TMPDIR", temp.c_str(), 1);
+  const TemporaryFolder temp(runtime);
   testing::internal::CaptureStderr();
   const auto start = std::chrono::steady_clock::now();
   setenv("PULSE_SERVER", ("unix:" + runtime.Path() + "/nobody-here").c_str(), 1);
@@ -433,9 +400,8 @@ TEST(SoundServer, NoServerMeansOneLineAndSilence) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   audio::Mixer::Instance().CloseOutput();
   const std::string said = testing::internal::GetCapturedStderr();
-  unsetenv("TMPDIR");
   EXPECT_LT(took, std::chrono::milliseconds(700));
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   EXPECT_NE(said.find("silently"), std::string::npos) << said;
-  EXPECT_TRUE(std::filesystem::is_empty(temp));
+  EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
 }

@@ -38,6 +38,14 @@ void X11User::Click(Window window, int x, int y) {
   Release(window, x, y);
 }
 
+void X11User::Drag(Window window, int x, int y) {
+  XEvent event{};
+  event.xmotion = XMotionEvent{MotionNotify, 0, True, display_, window, DefaultRootWindow(display_), 0, CurrentTime,
+                               x, y, x, y, Button1Mask, NotifyNormal, True};
+  XSendEvent(display_, window, False, PointerMotionMask, &event);
+  XFlush(display_);
+}
+
 void X11User::Key(Window window, unsigned long keysym) {
   for (int type : {KeyPress, KeyRelease}) {
     XEvent event{};
@@ -61,6 +69,19 @@ std::vector<uint32_t> X11User::Pixels(const ShownWindow& window) {
     std::this_thread::sleep_for(50ms);
   }
   return {};
+}
+
+uint32_t X11User::PixelOnceItIs(Window window, int x, int y, uint32_t wanted) {
+  uint32_t pixel = 0;
+  for (auto waited = 0ms; waited < 10s; waited += 50ms) {
+    if (XImage* image = XGetImage(display_, window, x, y, 1, 1, AllPlanes, ZPixmap)) {
+      pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+      XDestroyImage(image);
+    }
+    if (pixel == wanted) break;
+    std::this_thread::sleep_for(50ms);
+  }
+  return pixel;
 }
 
 Window X11User::Named(const std::string& title) {

@@ -15,6 +15,7 @@
 #include "platform/win32/resource_table.h"
 #include "platform/win32/surface.h"
 #include "platform/win32/x11_display.h"
+#include "tests/support/given_x11_window.h"
 #include "tests/support/randr_monitors.h"
 #include "tests/support/xvfb_server.h"
 
@@ -166,9 +167,7 @@ TEST_F(X11Test, CloseRequestOfTheWindowManagerClosesACaptionedWindow) {
 }
 
 TEST_F(X11Test, ChildOfAForeignX11WindowLivesInsideItAndEndsWithIt) {
-  const Window foreign = XCreateSimpleWindow(viewer_, DefaultRootWindow(viewer_), 50, 60, 200, 100, 0, 0, 0);
-  XMapWindow(viewer_, foreign);
-  XSync(viewer_, False);
+  const Window foreign = MakeGivenWindow(viewer_, 50, 60, 200, 100);
   HWND parent = reinterpret_cast<HWND>(static_cast<intptr_t>(foreign));
   EXPECT_TRUE(IsWindow(parent));
   RECT area{};
@@ -350,10 +349,7 @@ TEST_F(X11Test, GivenWindowIsDrawnInButNeverMovedDestroyedOrReadForInput) {
   win32::Surface* surface = win32::WindowSurface(window);
   std::fill(surface->pixels.begin(), surface->pixels.end(), 0x3366CCu);
   win32::PresentWindow(window);
-  XImage* image = XGetImage(viewer_, given, 159, 119, 1, 1, AllPlanes, ZPixmap);
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, 0x3366CCu);
-  XDestroyImage(image);
+  EXPECT_EQ(ShownPixel(viewer_, given, 159, 119), 0x3366CCu);
 
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 1024, 768, 0);
   XSync(viewer_, False);
