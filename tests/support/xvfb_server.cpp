@@ -5,16 +5,28 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
+#include <mutex>
+
 extern char** environ;
 
 namespace {
 
 constexpr const char* kXvfb = "/usr/bin/Xvfb";
 
+// The tests' own connections look at the program's windows, which may go at any moment. Xlib's
+// default handler ends the test process at such an error, leaving the program and the server
+// running with the test's output still open; the assertion that looked fails instead.
+int KeepGoing(Display*, XErrorEvent*) { return 0; }
+
 }  // namespace
 
 XvfbServer::XvfbServer(const char* screen) {
   if (access(kXvfb, X_OK) != 0) return;
+  // Once, before any connection of the program's own code in this process, which sets its own.
+  static std::once_flag handled;
+  std::call_once(handled, [] { XSetErrorHandler(KeepGoing); });
   // The server writes the display number it took to the pipe once it accepts clients.
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return;
