@@ -17,9 +17,10 @@
 
 namespace {
 
-// Answers come before any window, device or scene: a saver started by mistake would still be
-// running after this.
-constexpr double kAnswerWait = 1;
+// Answers come before any window, device or scene. A saver started by mistake never ends by itself,
+// so it would still be running after this; the room is for a loaded machine starting a sanitized
+// build, which can take over a second.
+constexpr double kAnswerWait = 15;
 // Only a bound against a start that never ends.
 constexpr double kStartWait = 90;
 
