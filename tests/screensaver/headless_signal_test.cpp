@@ -133,25 +133,31 @@ std::vector<int16_t> SoundSamples(const std::string& path) {
   return samples;
 }
 
-// With a temporary folder that cannot be written, the soundtrack goes to the session's runtime
-// folder and the music still plays; nothing is left there either. On a busy machine the music
-// may come seconds after the first frame, so the sound file is watched until it does (bounded).
-TEST(UnwritableTemporaryFolderTest, StillGivesMusic) {
-  SaverProcess saver;
-  const std::string sound = saver.folder() + "/sound.wav";
-  ASSERT_TRUE(StartAndAwaitFrame(saver, {"/s"},
-                                 {{"TMPDIR", saver.folder() + "/absent"}, {"COPPERLEAF_SOUND_FILE", sound}}))
-      << saver.ErrorOutput();
+// Waits until the sound file holds a sample that is not silence (bounded: on a busy machine the
+// music may come seconds after the first frame); whether it does.
+bool AwaitSound(const std::string& path) {
   const auto heard = [&] {
-    const std::vector<int16_t> samples = SoundSamples(sound);
+    const std::vector<int16_t> samples = SoundSamples(path);
     return std::any_of(samples.begin(), samples.end(), [](int16_t sample) { return sample != 0; });
   };
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(90);
   while (!heard() && std::chrono::steady_clock::now() < end) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+  return heard();
+}
+
+// With a temporary folder that cannot be written, the soundtrack goes to the session's runtime
+// folder and the music still plays; nothing is left there either.
+TEST(UnwritableTemporaryFolderTest, StillGivesMusic) {
+  SaverProcess saver;
+  const std::string sound = saver.folder() + "/sound.wav";
+  ASSERT_TRUE(StartAndAwaitFrame(saver, {"/s"},
+                                 {{"TMPDIR", saver.folder() + "/absent"}, {"COPPERLEAF_SOUND_FILE", sound}}))
+      << saver.ErrorOutput();
+  const bool heard = AwaitSound(sound);
   ExpectCleanEnd(saver, [&] { kill(saver.pid(), SIGTERM); });
-  EXPECT_TRUE(heard()) << "no music was heard";
+  EXPECT_TRUE(heard) << "no music was heard";
   for (const auto& entry : std::filesystem::directory_iterator(saver.folder() + "/run")) {
     EXPECT_NE(entry.path().filename().string().rfind("copperleaf-", 0), 0u) << "left behind: " << entry.path();
   }
@@ -165,15 +171,7 @@ TEST(BusyMachineEndTest, FallsSilentAtOnceAndEndsWhileEveryCoreIsBusy) {
   const std::string sound = saver.folder() + "/sound.wav";
   ASSERT_TRUE(StartAndAwaitFrame(saver, {"/s"}, {{"COPPERLEAF_SOUND_FILE", sound}})) << saver.ErrorOutput();
   ASSERT_TRUE(AwaitTemporaryFile(saver));
-  const auto playing = [&] {
-    const std::vector<int16_t> samples = SoundSamples(sound);
-    return std::any_of(samples.begin(), samples.end(), [](int16_t sample) { return sample != 0; });
-  };
-  const auto heardBy = std::chrono::steady_clock::now() + std::chrono::seconds(90);
-  while (!playing() && std::chrono::steady_clock::now() < heardBy) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  ASSERT_TRUE(playing()) << "the music never started";
+  ASSERT_TRUE(AwaitSound(sound)) << "the music never started";
 
   std::atomic<bool> busy{true};
   std::vector<std::thread> burners;
