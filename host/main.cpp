@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
     tail += argv[i];
   }
   const int code = WinMain(GetModuleHandleW(nullptr), nullptr, tail.data(), 1 /* shown normally */);
-  win32::EndPathTaken();
   // A settings dialog no one could see (no display) did not do what was asked.
-  return code == 0 && win32::DialogClosedUnseen() ? 1 : code;
+  const int status = code == 0 && win32::DialogClosedUnseen() ? 1 : code;
+  win32::EndPathTaken(status);
+  return status;
 }

@@ -111,7 +111,6 @@ struct RunFolder {
   std::string path;  // empty until made
   int owner = -1;    // the owner file, locked while the run lives
   pid_t maker = 0;   // a forked child that ends does not remove its parent's folder
-  ~RunFolder() { Remove(); }
 
   // The run's folder in the first of the places that can hold it; says once when none can.
   bool Make() {
@@ -168,8 +167,17 @@ struct RunFolder {
 };
 
 RunFolder& Folder() {
-  static RunFolder folder;
-  return folder;
+  // Never destroyed, so that a thread ending the process at once may still discard it while the
+  // exit path runs; the exit path removes it in its turn, as a static object's destructor would.
+  static RunFolder* folder = [] {
+    std::atexit([] {
+      RunFolder& made = Folder();
+      std::lock_guard guard(made.lock);
+      made.Remove();
+    });
+    return new RunFolder;
+  }();
+  return *folder;
 }
 
 }  // namespace

@@ -1,13 +1,19 @@
 #include "platform/win32/termination.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <pthread.h>
 #include <semaphore.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -34,16 +40,8 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 // How long the program's own exit path may take before the watcher ends the process.
 constexpr auto kEndDeadline = std::chrono::seconds(2);
 
-struct EndWatch {
-  std::mutex mutex;
-  bool exitPathDone = false;  // the exit path passed the point where the watcher could help
-};
-
-EndWatch& Watch() {
-  // Never destroyed: the watcher may look at it while the process's static objects go.
-  static EndWatch* watch = new EndWatch;
-  return *watch;
-}
+// The status the program's own exit path ends with, for the watcher to end it with the same.
+std::atomic<int> g_exitCode{0};
 
 void OnSignal(int) {
   g_requested.store(true);
@@ -62,6 +60,31 @@ sigset_t EndingSignals() {
   return set;
 }
 
+// The kernel retires each thread of an ending process on that thread itself, so starved idle
+// threads keep the process, and with it its descriptors, for many seconds after it exits. Shut
+// down, its sockets end now: the window system takes the windows off the screen and the sound
+// server drops the stream. The descriptors stay open, so that no file opened meanwhile can take
+// their numbers; they are listed without allocating, as a starved thread may hold the heap's lock.
+void ShutDownSockets() {
+  const int folder = open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return;
+  alignas(8) char entries[4096];
+  for (long size; (size = syscall(SYS_getdents64, folder, entries, sizeof entries)) > 0;) {
+    for (long at = 0; at < size;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
+      at += entry->d_reclen;
+      char* end = nullptr;
+      const long fd = std::strtol(entry->d_name, &end, 10);
+      struct stat status {};
+      if (end != entry->d_name && *end == '\0' && fd != folder && fstat(static_cast<int>(fd), &status) == 0 &&
+          S_ISSOCK(status.st_mode)) {
+        shutdown(static_cast<int>(fd), SHUT_RDWR);
+      }
+    }
+  }
+  close(folder);
+}
+
 void WatchForTheEnd(void (*atRequest)()) {
   pthread_setname_np(pthread_self(), win32::kEndWatcherThreadName);
   // The only thread that takes the ending signals: a handler run on a starved thread would wait
@@ -72,13 +95,10 @@ void WatchForTheEnd(void (*atRequest)()) {
   }
   atRequest();
   std::this_thread::sleep_for(kEndDeadline);
-  EndWatch& watch = Watch();
-  std::lock_guard lock(watch.mutex);
-  if (watch.exitPathDone) return;
-  // The windows, the sound server's stream and the locks go with the process; only the run's
-  // folder would stay behind.
+  // Still running: the locks go with the process; only the run's folder would stay behind.
   win32::DiscardRunTempFolder();
-  _exit(0);
+  ShutDownSockets();
+  _exit(g_exitCode.load());
 }
 
 }  // namespace
@@ -105,10 +125,9 @@ void WatchTheEnd(void (*atRequest)()) {
   std::thread(WatchForTheEnd, atRequest).detach();
 }
 
-void EndPathTaken() {
-  EndWatch& watch = Watch();
-  std::lock_guard lock(watch.mutex);
-  watch.exitPathDone = true;
+void EndPathTaken(int code) {
+  g_exitCode.store(code);
+  if (g_watching.load()) sem_post(&g_endAsked);
 }
 
 bool TerminationRequested() { return g_everRequested.load(); }

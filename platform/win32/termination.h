@@ -15,20 +15,21 @@ namespace win32 {
 void HandleTerminationSignals();
 
 // A run at idle priority on a busy machine may wait many seconds for the processor before it takes
-// its exit path, while its music plays on. From this call on, a watcher at the caller's priority
-// takes the ending signals, calls `atRequest` at the first request to end (the program silences
-// itself there), and ends the process two seconds later when it is still running then: it removes
-// the run's temporary folder and exits with status 0, as the exit path would have; the windows,
-// the sound server's stream and the locks go with the process. Call it before the program lowers
-// its priority and before it makes any thread.
+// its exit path, and again on that path, while its music plays on. From this call on, a watcher at
+// the caller's priority takes the ending signals, calls `atRequest` at the first request to end or
+// when the exit path begins (the program silences itself there), and ends the process two seconds
+// later when it is still running then: it removes the run's temporary folder, ends its
+// connections to the window system and the sound server, and exits with the status the exit path
+// would have given (0 before it began); the locks go with the process. Call it before the program
+// lowers its priority and before it makes any thread.
 void WatchTheEnd(void (*atRequest)());
 
 // The watcher's thread name, as the system shows it.
 inline constexpr char kEndWatcherThreadName[] = "end watcher";
 
-// The exit path is past the point where the watcher could help (the windows and the sound are
-// given up): from now on the watcher leaves the process to end by itself.
-void EndPathTaken();
+// The program's own exit path begins and will end the process with `code`: the watcher ends it
+// with that status should it still run two seconds later.
+void EndPathTaken(int code);
 
 // Notes a request to end, as the handlers do.
 void RequestTermination();

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/screensaver/saver_process.h"
+#include "tests/support/busy_cores.h"
 
 namespace {
 
@@ -173,23 +173,18 @@ TEST(BusyMachineEndTest, FallsSilentAtOnceAndEndsWhileEveryCoreIsBusy) {
   ASSERT_TRUE(AwaitTemporaryFile(saver));
   ASSERT_TRUE(AwaitSound(sound)) << "the music never started";
 
-  std::atomic<bool> busy{true};
-  std::vector<std::thread> burners;
-  for (unsigned i = 0; i < 2 * std::max(1u, std::thread::hardware_concurrency()); ++i) {
-    burners.emplace_back([&busy] {
-      volatile unsigned long spin = 0;
-      while (busy.load(std::memory_order_relaxed)) spin = spin + 1;
-    });
-  }
-  std::this_thread::sleep_for(std::chrono::seconds(1));
-  kill(saver.pid(), SIGTERM);
-  // What the file holds half a second after the request was mixed before then; all after it later.
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const size_t mixedBefore = SoundSamples(sound).size();
   int status = 0;
-  const bool ended = saver.WaitForExit(60, &status);
-  busy = false;
-  for (std::thread& burner : burners) burner.join();
+  size_t mixedBefore = 0;
+  bool ended = false;
+  {
+    const BusyCores busy;
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    kill(saver.pid(), SIGTERM);
+    // What the file holds half a second after the request was mixed before then; all after it later.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    mixedBefore = SoundSamples(sound).size();
+    ended = saver.WaitForExit(60, &status);
+  }
   ASSERT_TRUE(ended) << "still running a minute after it was asked to end";
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
   const std::vector<std::string> left = saver.TemporaryFiles();
@@ -214,8 +209,11 @@ TEST(StalledLockTest, DelaysAFirstRunByOneBoundedWaitAtMost) {
   if (holder == 0) {
     const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock < 0 || flock(lock, LOCK_EX) != 0) _exit(1);
-    raise(SIGSTOP);
-    _exit(0);
+    // Stopped for good, lock held, until the test kills it: a hang-up or continue sent to the
+    // test's process group (one that becomes orphaned with a stopped member gets both) must not
+    // let the lock go while the test relies on it.
+    signal(SIGHUP, SIG_IGN);
+    for (;;) raise(SIGSTOP);
   }
   int status = 0;
   ASSERT_EQ(waitpid(holder, &status, WUNTRACED), holder);

@@ -397,8 +397,11 @@ TEST_F(RegistryTest, AStalledLockHolderCostsOneBoundedWaitAndACloseRequestEndsIt
   if (holder == 0) {
     const int lock = ::open((File().string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock < 0 || flock(lock, LOCK_EX) != 0) _exit(1);
-    raise(SIGSTOP);
-    _exit(0);
+    // Stopped for good, lock held, until the test kills it: a hang-up or continue sent to the
+    // test's process group (one that becomes orphaned with a stopped member gets both) must not
+    // let the lock go while the test relies on it.
+    signal(SIGHUP, SIG_IGN);
+    for (;;) raise(SIGSTOP);
   }
   int status = 0;
   ASSERT_EQ(waitpid(holder, &status, WUNTRACED), holder);
