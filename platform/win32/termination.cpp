@@ -42,6 +42,10 @@ constexpr auto kEndDeadline = std::chrono::seconds(2);
 
 // The status the program's own exit path ends with, for the watcher to end it with the same.
 std::atomic<int> g_exitCode{0};
+std::atomic<bool> g_exitPathBegun{false};
+// Once the exit path has begun the windows are gone; what is left of it (static objects, the sound
+// file's close) gets this much more before the watcher ends the process.
+constexpr auto kExitPathDeadline = std::chrono::seconds(8);
 
 void OnSignal(int) {
   g_requested.store(true);
@@ -95,6 +99,7 @@ void WatchForTheEnd(void (*atRequest)()) {
   }
   atRequest();
   std::this_thread::sleep_for(kEndDeadline);
+  if (g_exitPathBegun.load()) std::this_thread::sleep_for(kExitPathDeadline);
   // Still running: the locks go with the process; only the run's folder would stay behind.
   win32::DiscardRunTempFolder();
   ShutDownSockets();
@@ -127,6 +132,7 @@ void WatchTheEnd(void (*atRequest)()) {
 
 void EndPathTaken(int code) {
   g_exitCode.store(code);
+  g_exitPathBegun.store(true);
   if (g_watching.load()) sem_post(&g_endAsked);
 }
 

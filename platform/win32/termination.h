@@ -18,7 +18,7 @@ void HandleTerminationSignals();
 // its exit path, and again on that path, while its music plays on. From this call on, a watcher at
 // the caller's priority takes the ending signals, calls `atRequest` at the first request to end or
 // when the exit path begins (the program silences itself there), and ends the process two seconds
-// later when it is still running then: it removes the run's temporary folder, ends its
+// later when it is still running then (ten when its exit path had begun by then): it removes the run's temporary folder, ends its
 // connections to the window system and the sound server, and exits with the status the exit path
 // would have given (0 before it began); the locks go with the process. Call it before the program
 // lowers its priority and before it makes any thread.
@@ -28,7 +28,7 @@ void WatchTheEnd(void (*atRequest)());
 inline constexpr char kEndWatcherThreadName[] = "end watcher";
 
 // The program's own exit path begins and will end the process with `code`: the watcher ends it
-// with that status should it still run two seconds later.
+// with that status should it still run ten seconds after the first request or this call.
 void EndPathTaken(int code);
 
 // Notes a request to end, as the handlers do.
