@@ -24,8 +24,6 @@ function(copperleaf_tests name dir)
   if(sources)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE test_support ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
-    # Only a bound against a hang: a whole-scene test takes ten minutes in the sanitized build here,
-    # and a slower machine running the suite in parallel takes several times that.
     set(busy "*WhileEveryCoreIsBusy")
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${busy}" PROPERTIES TIMEOUT 3000)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${busy}" PROPERTIES TIMEOUT 3000 RUN_SERIAL TRUE)

@@ -18,10 +18,10 @@ void HandleTerminationSignals();
 // its exit path, and again on that path, while its music plays on. From this call on, a watcher at
 // the caller's priority takes the ending signals, calls `atRequest` at the first request to end or
 // when the exit path begins (the program silences itself there), and ends the process two seconds
-// later when it is still running then (ten when its exit path had begun by then): it removes the run's temporary folder, ends its
-// connections to the window system and the sound server, and exits with the status the exit path
-// would have given (0 before it began); the locks go with the process. Call it before the program
-// lowers its priority and before it makes any thread.
+// later when it is still running then (ten when its exit path had begun by then): it removes the
+// run's temporary folder, ends its connections to the window system and the sound server, and
+// exits with the status the exit path would have given (0 before it began); the locks go with the
+// process. Call it before the program lowers its priority and before it makes any thread.
 void WatchTheEnd(void (*atRequest)());
 
 // The watcher's thread name, as the system shows it.
