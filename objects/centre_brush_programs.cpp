@@ -93,11 +93,18 @@ void WavesBlock(const Waves& w, const d3d9::PixelBlock& in, const d3d9::TextureS
   SqrtLanes(r);
   SqrtLanes(length);
   // A crest lies where r x frequency - time is constant: as "time" grows it lies further out, so a
-  // rising time runs the rings outward and a falling one runs them in.
+  // rising time runs the rings outward and a falling one runs them in. Each ring is a crest where
+  // the sine of that phase is -1, with calm water between the rings (the cube of the lobe), as
+  // rings run out from a stone dropped in water; a rising time starts one at the centre when it
+  // passes a quarter turn.
   float phase[kLanes];
   for (int i = 0; i < kLanes; ++i) phase[i] = r[i] * w.zoom * w.frequency - w.time;
   float wave[kLanes];
   SinLanes(phase, in.count, wave);
+  for (int i = 0; i < kLanes; ++i) {
+    const float lobe = Select(wave[i] < 0.0f, -wave[i], 0.0f);
+    wave[i] = lobe * lobe * lobe;
+  }
   float weight[kLanes];
   MaskWeights(w.masked, kMaskStage, in, sampler, weight);
   float u[kLanes];

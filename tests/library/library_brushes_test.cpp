@@ -190,8 +190,8 @@ TEST_F(LibraryBrushTest, RadialWavesRunOutwardWithTheOutwardFlag) {
       brush.speed.accumulated = clock;
       return CrestDistance(Show(brush, MakePicture(256, 1, [](UINT x, UINT) { return x << 16; })));
     };
-    const int before = crest(5.0f);  // time 0.4 outward, -0.4 inward
-    const int after = crest(10.0f);  // time 0.8 outward, -0.8 inward
+    const int before = crest(40.0f);  // time 3.2 outward (crest at r = 0.163), -3.2 inward (0.151)
+    const int after = crest(45.0f);   // time 3.6 outward (0.203), -3.6 inward (0.111)
     if (outward)
       EXPECT_GT(after, before + 5);
     else
@@ -210,7 +210,7 @@ TEST_F(LibraryBrushTest, TheZoomSpacesTheRadialRings) {
     brush.outward.value = 1;
     brush.zoom.SetAndNotify(i == 0 ? 50u : 100u);
     brush.Load(nullptr);
-    brush.speed.accumulated = 5.0f;  // time 0.4: the crest at r = 0.197 at zoom 1
+    brush.speed.accumulated = 44.26f;  // time 3.54: the crest (10 r - time = -pi / 2) at r = 0.197 at zoom 1
     distance[i] = CrestDistance(Show(brush, MakePicture(256, 1, [](UINT x, UINT) { return x << 16; })));
   }
   EXPECT_NEAR(distance[0], 50, 4);

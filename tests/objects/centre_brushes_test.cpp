@@ -442,13 +442,18 @@ TEST_F(CentreBrushPixelTest, RadialWavesMoveTheSquaresEdge) {
   brush.Load(nullptr);
   DrawingLayer layer(256, 256);
   layer.background = Square();
-  // The time that puts the crest (sin = 1) at r = 0.24 (inward rings: time = -0.08 x clock).
-  brush.speed.accumulated = (2.4f - kPi / 2) / -0.08f;
+  // The time that puts a crest (sin = -1) at r = 0.24 (inward rings: time = -0.08 x clock).
+  brush.speed.accumulated = (2.4f + kPi / 2) / -0.08f;
   const std::vector<uint32_t> pixels = Draw(brush, layer);
   // uv 0.26 from the left edge: r = 0.24, the lookup moved 0.05 outward to 0.21 (blue).
   EXPECT_EQ(At(pixels, 67, 128), 0x0000FFu);
   EXPECT_EQ(At(pixels, 128, 128), 0xFF0000u);
   EXPECT_EQ(At(pixels, 4, 4), 0x0000FFu);
+  // Between two crests the water is calm: half a turn later the edge (r = 0.25) is where it was.
+  brush.speed.accumulated = (2.5f + kPi / 2 + kPi) / -0.08f;
+  const std::vector<uint32_t> calm = Draw(brush, layer);
+  EXPECT_EQ(At(calm, 63, 128), 0x0000FFu);
+  EXPECT_EQ(At(calm, 64, 128), 0xFF0000u);
 }
 
 }  // namespace
