@@ -49,6 +49,7 @@ namespace centre_programs {
 namespace HWY_NAMESPACE {
 
 namespace hn = hwy::HWY_NAMESPACE;
+using effect_values::MaskHidesBlock;
 using effect_values::MaskWeights;
 using effect_values::Saturate;
 using effect_values::Select;
@@ -80,8 +81,24 @@ void ExpandBlock(const Expand& e, const d3d9::PixelBlock& in, const d3d9::Textur
 
 void WavesBlock(const Waves& w, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
                 d3d9::ColorBlock& out) {
+  float weight[kLanes];
+  MaskWeights(w.masked, kMaskStage, in, sampler, weight);
+  float u[kLanes];
+  float v[kLanes];
   float dx[kLanes];
   float dy[kLanes];
+  // Where the mask hides the whole block every push below is 0: the picture shows unmoved.
+  if (MaskHidesBlock(w.masked, weight, in.count)) {
+    for (int i = 0; i < kLanes; ++i) {
+      dx[i] = in.u[0][i] - w.cu;
+      dy[i] = in.v[0][i] - w.cv;
+      const bool centre = dx[i] * dx[i] + dy[i] * dy[i] <= 0.0f;
+      u[i] = Select(centre, in.u[0][i], Saturate(in.u[0][i]));
+      v[i] = Select(centre, in.v[0][i], Saturate(in.v[0][i]));
+    }
+    sampler.Sample(kBackgroundStage, u, v, out);
+    return;
+  }
   alignas(64) float r[kLanes];
   alignas(64) float length[kLanes];
   for (int i = 0; i < kLanes; ++i) {
@@ -105,10 +122,6 @@ void WavesBlock(const Waves& w, const d3d9::PixelBlock& in, const d3d9::TextureS
     const float lobe = Select(wave[i] < 0.0f, -wave[i], 0.0f);
     wave[i] = lobe * lobe * lobe;
   }
-  float weight[kLanes];
-  MaskWeights(w.masked, kMaskStage, in, sampler, weight);
-  float u[kLanes];
-  float v[kLanes];
   for (int i = 0; i < kLanes; ++i) {
     const float d = w.amplitude * wave[i] * weight[i] / length[i];
     // The centre itself has no direction to move in.

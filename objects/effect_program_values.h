@@ -165,4 +165,13 @@ inline void MaskWeights(bool masked, DWORD stage, const d3d9::PixelBlock& in, co
   for (int i = 0; i < d3d9::kBlockPixels; ++i) weight[i] = Saturate(weight[i]);
 }
 
+// Whether a bound mask hides every covered pixel of a block (weight 0 from MaskWeights): there a
+// brush shows the background unmoved, and the work of its effect can be left undone.
+inline bool MaskHidesBlock(bool masked, const float* weight, int count) {
+  if (!masked) return false;
+  for (int i = 0; i < count; ++i)
+    if (weight[i] != 0.0f) return false;
+  return true;
+}
+
 }  // namespace effect_values

@@ -34,6 +34,8 @@ namespace move_program {
 namespace HWY_NAMESPACE {
 
 using effect_values::LerpLane;
+using effect_values::MaskHidesBlock;
+using effect_values::MaskWeights;
 using effect_values::Saturate;
 
 void MoveBlock(const Move& m, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
@@ -44,16 +46,27 @@ void MoveBlock(const Move& m, const d3d9::PixelBlock& in, const d3d9::TextureSam
     u[i] = std::min(Saturate(in.u[0][i] - m.dx), m.top);
     v[i] = std::min(Saturate(in.v[0][i] - m.dy), m.top);
   }
-  sampler.Sample(kBackgroundStage, u, v, out);
   // Without a mask the whole picture moves (an unbound stage would read black and hide it).
-  if (!m.masked) return;
-  float mask[kLanes];
+  if (!m.masked) {
+    sampler.Sample(kBackgroundStage, u, v, out);
+    return;
+  }
+  float weight[kLanes];
+  MaskWeights(true, kMaskStage, in, sampler, weight);
+  // Where the mask hides the whole block the picture stays where it is (the blend by a weight of 0
+  // below); where it shows the whole block, only the moved picture is read.
+  if (MaskHidesBlock(true, weight, in.count)) {
+    sampler.Sample(kBackgroundStage, in.u[0], in.v[0], out);
+    return;
+  }
+  sampler.Sample(kBackgroundStage, u, v, out);
+  bool whole = true;
+  for (int i = 0; i < in.count; ++i) whole = whole && weight[i] >= 1.0f;
+  if (whole) return;
   d3d9::ColorBlock plain;
-  sampler.SampleRed(kMaskStage, in.u[0], in.v[0], mask);
   sampler.Sample(kBackgroundStage, in.u[0], in.v[0], plain);
   for (int i = 0; i < kLanes; ++i) {
-    const float weight = Saturate(mask[i]);
-    if (weight < 1.0f) LerpLane(plain, out, weight, i, out);
+    if (weight[i] < 1.0f) LerpLane(plain, out, weight[i], i, out);
   }
 }
 

@@ -44,6 +44,7 @@ HWY_BEFORE_NAMESPACE();
 namespace screen_programs {
 namespace HWY_NAMESPACE {
 
+using effect_values::MaskHidesBlock;
 using effect_values::MaskWeights;
 using effect_values::MirrorLane;
 using effect_values::Saturate;
@@ -93,6 +94,19 @@ void PulseBlock(const Pulse& p, const d3d9::PixelBlock& in, const d3d9::TextureS
 
 void WavesBlock(const Waves& w, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
                 d3d9::ColorBlock& out) {
+  float weight[kLanes];
+  MaskWeights(w.masked, kMaskStage, in, sampler, weight);
+  float u[kLanes];
+  float v[kLanes];
+  // Where the mask hides the whole block every push below is 0: the picture shows unmoved.
+  if (MaskHidesBlock(w.masked, weight, in.count)) {
+    for (int i = 0; i < kLanes; ++i) {
+      u[i] = Saturate(in.u[0][i]);
+      v[i] = Saturate(in.v[0][i]);
+    }
+    sampler.Sample(kBackgroundStage, u, v, out);
+    return;
+  }
   float phase[kLanes];
   for (int i = 0; i < kLanes; ++i) {
     const float along = in.u[0][i] * w.su * w.du + in.v[0][i] * w.sv * w.dv;
@@ -103,10 +117,6 @@ void WavesBlock(const Waves& w, const d3d9::PixelBlock& in, const d3d9::TextureS
   float wave[kLanes];
   thread_local effect_values::ColumnSines columnSines;
   columnSines.Lanes(in, phase, wave);
-  float weight[kLanes];
-  MaskWeights(w.masked, kMaskStage, in, sampler, weight);
-  float u[kLanes];
-  float v[kLanes];
   for (int i = 0; i < kLanes; ++i) {
     const float d = w.amplitude * wave[i] * weight[i];
     // Held inside the picture: a wave at an edge repeats the edge rather than the far side.

@@ -46,6 +46,7 @@ namespace water_program {
 namespace HWY_NAMESPACE {
 
 using effect_values::BumpOffsetLanes;
+using effect_values::MaskHidesBlock;
 using effect_values::MaskWeights;
 using effect_values::Saturate;
 using effect_values::SaturateLane;
@@ -57,6 +58,14 @@ void ColourBlock(const Water& water, const d3d9::PixelBlock& in, const d3d9::Tex
                  d3d9::ColorBlock& out) {
     const float* u = in.u[0];
     const float* v = in.v[0];
+    float weight[kLanes];
+    MaskWeights(water.masked, kMaskStage, in, sampler, weight);
+    // Where the mask hides the whole block, the still background shows as it is (blended by a
+    // weight of 0 below).
+    if (MaskHidesBlock(water.masked, weight, in.count)) {
+      sampler.Sample(kBackgroundStage, u, v, out);
+      return;
+    }
     float su[kLanes];
     float sv[kLanes];
     for (int i = 0; i < kLanes; ++i) {
@@ -89,8 +98,6 @@ void ColourBlock(const Water& water, const d3d9::PixelBlock& in, const d3d9::Tex
     }
     float sine[kLanes];
     SinLanes(phase, in.count, sine);
-    float weight[kLanes];
-    MaskWeights(water.masked, kMaskStage, in, sampler, weight);
     float pu[kLanes];
     float pv[kLanes];
     for (int i = 0; i < kLanes; ++i) {
