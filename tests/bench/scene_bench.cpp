@@ -4,9 +4,10 @@
 // present), then the process's peak memory. The scene goes round `--passes` times, so that a
 // later pass shows what the slides left behind. `--checksum 1` adds a hash of each slide's last
 // frame, which must not change with the thread count, the instruction set or a faster path.
-// `--cpu 1` adds the process's CPU time a frame, then plays the slide again on one thread for its
-// wall and CPU time there and the ratio of the two CPU times (what the threads cost beyond the work
-// itself: waking, watching, work done twice), and ends with the same for the whole scene.
+// `--cpu 1` adds the process's CPU time a frame, then after each pass plays its slides again on one
+// thread for their wall and CPU time there and the ratio of the two CPU times (what the threads cost
+// beyond the work itself: waking, watching, work done twice), and ends with the same for the whole
+// scene.
 //
 //   scene_bench [--size 1920x1080] [--frames 60] [--passes 2] [--threads N] [--slide N] [--isa NAME]
 //               [--checksum 1] [--cpu 1]
@@ -209,35 +210,50 @@ int main(int argc, char** argv) {
     Spent whole{};
     Spent wholeOnOne{};
     frame();  // starts the show on its first slide
+    // Plays the slide at `index` after the show's own switch to it (the current slide's time made
+    // over, with this slide next).
+    auto playSlide = [&](size_t index, std::vector<double>& work) {
+      show.nextIndex = static_cast<DWORD>(index);
+      show.startTime = time - 1e6f;
+      frame();
+      return play(*show.slides[index].Get(), work);
+    };
     for (int pass = 1; pass <= options.passes; ++pass) {
       std::printf("pass %d, %ux%u, %d frames a slide\n", pass, options.width, options.height, options.frames);
+      std::vector<size_t> played;
+      std::vector<Spent> spentOn;
       for (size_t index = 0; index < show.slides.size(); ++index) {
         DS_SlideContainer* slide = show.slides[index].Get();
         if (slide == nullptr || (options.slide != 0 && options.slide != index + 1)) continue;
-        // The show's own switch: the current slide's time is made over, with this slide next.
-        show.nextIndex = static_cast<DWORD>(index);
-        show.startTime = time - 1e6f;
-        frame();
         std::vector<double> work;
-        const Spent spent = play(*slide, work);
+        const Spent spent = playSlide(index, work);
+        played.push_back(index);
+        spentOn.push_back(spent);
         std::printf("slide %zu %s: median %.2f ms, p95 %.2f ms", index + 1, Narrow(slide->name.value).c_str(),
                     Percentile(work, 0.5), Percentile(work, 0.95));
         if (options.checksum) std::printf(", frame %016llx", static_cast<unsigned long long>(BackBufferHash(device)));
-        if (options.cpu) {
-          d3d9::SetRenderThreads(1);
-          std::vector<double> workOnOne;
-          const Spent onOne = play(*slide, workOnOne);
-          d3d9::SetRenderThreads(options.threads);
-          std::printf(", cpu %.2f ms; 1 thread: wall %.2f ms, cpu %.2f ms; cpu ratio %.2f", spent.cpu / options.frames,
-                      onOne.wall / options.frames, onOne.cpu / options.frames, spent.cpu / onOne.cpu);
-          whole.wall += spent.wall;
-          whole.cpu += spent.cpu;
-          wholeOnOne.wall += onOne.wall;
-          wholeOnOne.cpu += onOne.cpu;
-        }
+        if (options.cpu) std::printf(", cpu %.2f ms", spent.cpu / options.frames);
         std::printf("\n");
         std::fflush(stdout);
       }
+      if (!options.cpu) continue;
+      // The pass again on one thread, after the whole pass: drawing threads that slept through a
+      // replay of a slide on one thread wake slower for a while, which would slow the slides after it.
+      d3d9::SetRenderThreads(1);
+      for (size_t i = 0; i < played.size(); ++i) {
+        std::vector<double> work;
+        const Spent onOne = playSlide(played[i], work);
+        const Spent& spent = spentOn[i];
+        std::printf("slide %zu %s: cpu %.2f ms; 1 thread: wall %.2f ms, cpu %.2f ms; cpu ratio %.2f\n", played[i] + 1,
+                    Narrow(show.slides[played[i]]->name.value).c_str(), spent.cpu / options.frames,
+                    onOne.wall / options.frames, onOne.cpu / options.frames, spent.cpu / onOne.cpu);
+        std::fflush(stdout);
+        whole.wall += spent.wall;
+        whole.cpu += spent.cpu;
+        wholeOnOne.wall += onOne.wall;
+        wholeOnOne.cpu += onOne.cpu;
+      }
+      d3d9::SetRenderThreads(options.threads);
     }
     if (options.cpu) {
       std::printf("scene: wall %.0f ms, cpu %.0f ms; 1 thread: wall %.0f ms, cpu %.0f ms; cpu ratio %.2f\n", whole.wall,
