@@ -413,12 +413,20 @@ struct Texture {
     bool wide = false;
     int window = lanes + 1;
     int start = hn::GetLane(columnsOf);
-    if (words < window) return false;
-    if (start > words - window) start = words - window;
+    // A row of 32-bit texels no longer than a register (a mask that changes only down the picture is
+    // a few texels wide) is read whole, by a load that touches no memory past the row's end.
+#if HWY_MEM_OPS_MIGHT_FAULT
+    const bool narrow = false;
+#else
+    const bool narrow = !halves && words <= lanes;
+#endif
+    if (narrow) start = 0;
+    if (!narrow && words < window) return false;
+    if (!narrow && start > words - window) start = words - window;
     VI left = hn::Sub(columnsOf, hn::Set(di, start));
     // At a V8U8 row's right edge the last lane's word may lie past the window (its right texel is
     // then in the same word, but the lookup cannot reach it).
-    if (!hn::AllTrue(di, hn::And(hn::Gt(left, hn::Set(di, -1)), hn::Lt(left, hn::Set(di, lanes))))) {
+    if (!narrow && !hn::AllTrue(di, hn::And(hn::Gt(left, hn::Set(di, -1)), hn::Lt(left, hn::Set(di, lanes))))) {
       const int least = hn::GetLane(hn::MinOfLanes(di, xs));
       const int most = hn::GetLane(hn::MaxOfLanes(di, xs));
       const int columns = ((most + 1) >> shift) + 1 - (least >> shift);
@@ -439,6 +447,14 @@ struct Texture {
     const ptrdiff_t pitchWords = halves ? pitch / 2 : pitch;
     auto read = [&](int r, VU& l, VU& rr) {
       const uint32_t* row = texels + static_cast<ptrdiff_t>(r) * pitchWords + start;
+#if !HWY_MEM_OPS_MIGHT_FAULT
+      if (narrow) {
+        const VU whole = hn::MaskedLoad(hn::FirstN(du, static_cast<size_t>(words)), du, row);
+        l = hn::TableLookupLanes(whole, leftLanes);
+        rr = hn::TableLookupLanes(whole, rightLanes);
+        return;
+      }
+#endif
       if (wide) {
         const VU a = hn::LoadU(du, row);
         const VU b = hn::LoadU(du, row + lanes);
