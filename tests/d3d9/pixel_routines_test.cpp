@@ -287,6 +287,9 @@ const Scene kScenes[] = {
      .colorOp = D3DTOP_SELECTARG1,
      .alphaOp = D3DTOP_SELECTARG1},
     {.name = "BilinearCopy", .colorOp = D3DTOP_SELECTARG1, .alphaOp = D3DTOP_SELECTARG1},
+    // A texture a few texels wide (as a mask that changes only down the picture): on instruction sets
+    // with masked loads each row is read whole into one register.
+    {.name = "MagnifiedNarrowTextureFade", .textureWidth = 4, .blend = TRUE},
     // Textures wider than a register: a row's footprints are read from the two rows in registers,
     // up to the right edge, where the texels run out and the gathers take over.
     {.name = "MagnifiedWideTextureFade", .textureWidth = 61, .blend = TRUE},
