@@ -85,20 +85,20 @@ void WavesBlock(const Waves& w, const d3d9::PixelBlock& in, const d3d9::TextureS
   MaskWeights(w.masked, kMaskStage, in, sampler, weight);
   float u[kLanes];
   float v[kLanes];
-  float dx[kLanes];
-  float dy[kLanes];
   // Where the mask hides the whole block every push below is 0: the picture shows unmoved.
   if (MaskHidesBlock(w.masked, weight, in.count)) {
     for (int i = 0; i < kLanes; ++i) {
-      dx[i] = in.u[0][i] - w.cu;
-      dy[i] = in.v[0][i] - w.cv;
-      const bool centre = dx[i] * dx[i] + dy[i] * dy[i] <= 0.0f;
+      const float x = in.u[0][i] - w.cu;
+      const float y = in.v[0][i] - w.cv;
+      const bool centre = x * x + y * y <= 0.0f;
       u[i] = Select(centre, in.u[0][i], Saturate(in.u[0][i]));
       v[i] = Select(centre, in.v[0][i], Saturate(in.v[0][i]));
     }
     sampler.Sample(kBackgroundStage, u, v, out);
     return;
   }
+  float dx[kLanes];
+  float dy[kLanes];
   alignas(64) float r[kLanes];
   alignas(64) float length[kLanes];
   for (int i = 0; i < kLanes; ++i) {
