@@ -40,24 +40,21 @@ using effect_values::Saturate;
 
 void MoveBlock(const Move& m, const d3d9::PixelBlock& in, const d3d9::TextureSampler& sampler,
                d3d9::ColorBlock& out) {
+  // Without a mask every weight is 1 and the whole picture moves (an unbound stage would read black
+  // and hide it).
+  float weight[kLanes];
+  MaskWeights(m.masked, kMaskStage, in, sampler, weight);
+  // Where the mask hides the whole block the picture stays where it is (the blend by a weight of 0
+  // below); where it shows the whole block, only the moved picture is read.
+  if (MaskHidesBlock(m.masked, weight, in.count)) {
+    sampler.Sample(kBackgroundStage, in.u[0], in.v[0], out);
+    return;
+  }
   float u[kLanes];
   float v[kLanes];
   for (int i = 0; i < kLanes; ++i) {
     u[i] = std::min(Saturate(in.u[0][i] - m.dx), m.top);
     v[i] = std::min(Saturate(in.v[0][i] - m.dy), m.top);
-  }
-  // Without a mask the whole picture moves (an unbound stage would read black and hide it).
-  if (!m.masked) {
-    sampler.Sample(kBackgroundStage, u, v, out);
-    return;
-  }
-  float weight[kLanes];
-  MaskWeights(true, kMaskStage, in, sampler, weight);
-  // Where the mask hides the whole block the picture stays where it is (the blend by a weight of 0
-  // below); where it shows the whole block, only the moved picture is read.
-  if (MaskHidesBlock(true, weight, in.count)) {
-    sampler.Sample(kBackgroundStage, in.u[0], in.v[0], out);
-    return;
   }
   sampler.Sample(kBackgroundStage, u, v, out);
   bool whole = true;
