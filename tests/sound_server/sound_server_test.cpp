@@ -17,6 +17,8 @@
 #include <functional>
 #include <cmath>
 #include <cstdlib>
+#include <deque>
+#include <fstream>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -318,8 +320,83 @@ TEST_F(SoundServerTest, APlantedLinkInPlaceOfTheLockFolderIsToldOnceAndTheMusicP
   EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
 }
 
+// Stalls of the machine itself while it runs. A shared virtual machine is now and then stopped by
+// its host, one processor or all, for longer than any buffer: the host's time shows as each
+// processor's stolen time in /proc/stat. A stall is 100 ms stolen from one processor within 300 ms,
+// or a thread of ordinary priority that sleeps 10 ms at a time woken over 150 ms late; its length is
+// the most stolen or the latest wake.
+class StallWatch {
+ public:
+  StallWatch() : thread_([this] { Watch(); }) {}
+  ~StallWatch() {
+    running_ = false;
+    thread_.join();
+  }
+  int Stalls() const { return stalls_.load(); }
+  double LongestSeconds() const { return longest_.load(); }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr auto kNap = std::chrono::milliseconds(10);
+  static constexpr auto kWindow = std::chrono::milliseconds(300);
+  static constexpr double kStolen = 0.1;
+  static constexpr double kLate = 0.15;
+
+  // Each processor's stolen time so far, in seconds.
+  static std::vector<double> Stolen() {
+    std::vector<double> stolen;
+    std::ifstream stat("/proc/stat");
+    for (std::string line; std::getline(stat, line);) {
+      if (line.rfind("cpu", 0) != 0 || line.size() < 4 || line[3] == ' ') continue;
+      std::istringstream fields(line.substr(line.find(' ')));
+      long long value = 0;
+      for (int field = 0; field < 8 && fields >> value; ++field) {
+      }
+      stolen.push_back(static_cast<double>(value) / static_cast<double>(sysconf(_SC_CLK_TCK)));
+    }
+    return stolen;
+  }
+
+  void Watch() {
+    std::deque<std::pair<Clock::time_point, std::vector<double>>> recent;
+    auto before = Clock::now();
+    bool stalled = false;
+    while (running_) {
+      std::this_thread::sleep_for(kNap);
+      const auto now = Clock::now();
+      double worst = std::chrono::duration<double>(now - before - kNap).count();
+      bool stall = worst > kLate;
+      before = now;
+      recent.emplace_back(now, Stolen());
+      while (now - recent.front().first > kWindow) recent.pop_front();
+      const auto& first = recent.front().second;
+      const auto& last = recent.back().second;
+      for (size_t cpu = 0; cpu < std::min(first.size(), last.size()); ++cpu) {
+        worst = std::max(worst, last[cpu] - first[cpu]);
+        stall = stall || last[cpu] - first[cpu] >= kStolen;
+      }
+      if (stall && !stalled) ++stalls_;
+      stalled = stall;
+      if (stall && worst > longest_.load()) longest_ = worst;
+    }
+  }
+
+  std::atomic<bool> running_{true};
+  std::atomic<int> stalls_{0};
+  std::atomic<double> longest_{0};
+  std::thread thread_;
+};
+
+// How many times the output said the server ran out of sound.
+long Underruns(const std::string& said) {
+  const std::string told = "ran out of sound ";
+  const size_t at = said.find(told);
+  return at == std::string::npos ? 0 : std::strtol(said.c_str() + at + told.size(), nullptr, 10);
+}
+
 // Threads that keep every core busy for a minute do not make the speakers run dry: the monitor's
-// recording of the tone has no silence, and the output saw no underrun.
+// recording of the tone has no silence, and the output saw no underrun. Only a stall of the
+// machine may empty the server's buffer (200 ms): once at most for each, and for no longer.
 TEST_F(SoundServerTest, AMinuteOnABusyMachineHasNoDropout) {
 #ifdef __SANITIZE_ADDRESS__
   // The sanitizers slow the mixer several times over: what it would show is theirs, not the program's.
@@ -336,7 +413,15 @@ TEST_F(SoundServerTest, AMinuteOnABusyMachineHasNoDropout) {
       volatile double x = 1;
       while (busy.load(std::memory_order_relaxed)) x = x * 1.0000001 + 1e-9;
     });
-  const std::vector<double> left = RecordLeft(60.0, [] {});
+  std::vector<double> left;
+  double stall = 0;
+  int stalls = 0;
+  {
+    const StallWatch watch;
+    left = RecordLeft(60.0, [] {});
+    stall = watch.LongestSeconds();
+    stalls = watch.Stalls();
+  }
   busy = false;
   for (auto& thread : load) thread.join();
   StopTone();
@@ -352,8 +437,9 @@ TEST_F(SoundServerTest, AMinuteOnABusyMachineHasNoDropout) {
     run = std::fabs(left[i]) < 1e-4 ? run + 1 : 0;
     longest = std::max(longest, run);
   }
-  EXPECT_LT(longest, 220u) << "the longest silence, in frames";
-  EXPECT_EQ(said.find("ran out"), std::string::npos) << said;
+  EXPECT_LT(longest, 220u + static_cast<size_t>(stall * 44100))
+      << "the longest silence, in frames; the machine's longest stall " << stall << " s";
+  EXPECT_LE(Underruns(said), stalls) << said << "while the machine stalled " << stalls << " times";
 }
 
 }  // namespace
