@@ -12,6 +12,14 @@ constexpr DWORD kBackgroundStage = 0;
 constexpr DWORD kMaskStage = 1;
 constexpr DWORD kPatternStage = 2;
 constexpr int kLanes = d3d9::kBlockPixels;
+
+// Whether no pixel of a block has any of the pattern's cover (its alpha 0, or not a number, which
+// covers nothing either).
+bool Clear(const d3d9::ColorBlock& pattern, int count) {
+  for (int i = 0; i < count; ++i)
+    if (pattern.a[i] > 0.0f) return false;
+  return true;
+}
 }  // namespace
 
 d3d9::PixelProgram TiledPatternProgram(const std::vector<d3dx9::EffectValue>& values) {
@@ -32,6 +40,12 @@ d3d9::PixelProgram TiledPatternProgram(const std::vector<d3dx9::EffectValue>& va
     PatternLookups(place, in, tu, tv);
     d3d9::ColorBlock pattern;
     sampler.Sample(kPatternStage, tu, tv, pattern);
+    // Where the pattern is clear at every pixel its cover is 0 whatever the mask says, and laying
+    // it over gives the background exactly: the mask is not read then.
+    if (Clear(pattern, in.count)) {
+      sampler.Sample(kBackgroundStage, in.u[0], in.v[0], out);
+      return;
+    }
     // The pattern's own cover, times the mask's where one is bound.
     float cover[kLanes];
     MaskWeights(masked, kMaskStage, in, sampler, cover);

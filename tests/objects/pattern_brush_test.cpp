@@ -285,6 +285,27 @@ TEST_F(PatternPixelsTest, EffectTilesThePatternOverThePicture) {
   }
 }
 
+// A pattern clear on its left half shows the picture unchanged there, blocks of clear pixels and
+// blocks partly covered alike, and its right half over the picture.
+TEST_F(PatternPixelsTest, AClearPartOfThePatternLeavesThePicture) {
+  DS_PatternBrush brush;
+  UseHalves(brush);
+  D3DLOCKED_RECT locked{};
+  ASSERT_TRUE(SUCCEEDED(brush.frames.textures[0]->LockRect(0, &locked, nullptr, 0)));
+  static_cast<uint32_t*>(locked.pBits)[0] &= 0x00FFFFFFu;
+  brush.frames.textures[0]->UnlockRect(0);
+  DrawingLayer layer(256, 256);
+  layer.background = MakePicture(2, 2, [](UINT, UINT) { return 0x00FF00u; });
+  const std::vector<uint32_t> pixels = Draw(brush, layer);
+  for (int y : {5, 100, 200}) {
+    for (int x = 0; x < 256; x += 2) {
+      const int inTile = x % 64;
+      if (inTile < 2 || (inTile >= 30 && inTile < 34) || inTile >= 62) continue;  // the halves' edges
+      EXPECT_EQ(At(pixels, x, y), inTile < 32 ? 0x00FF00u : 0x0000FFu) << x << "," << y;
+    }
+  }
+}
+
 // A pattern scale of 0 asks for infinitely many tiles: the picture shows the pattern's first texel
 // rather than reading undefined places.
 TEST_F(PatternPixelsTest, ZeroPatternScaleShowsTheFirstTexel) {
