@@ -919,13 +919,19 @@ void Rows(const PixelState& p, const Triangle& t, int top, const RowSpan* spans,
     if (kBlend && !(sourceOver && hn::AllTrue(df, hn::Or(hn::Eq(color.c[3], hn::Set(df, 1.f)), hn::Not(pass))))) {
       const Channels dst = Decode(df, hn::Or(lanesAt.LoadTarget(), targetAlpha));
       Channels blended;
-      for (int k = 0; k < 4; ++k) {
-        const VF s = hn::Mul(color.c[k], Factor(df, srcBlend, color, dst, k));
-        const VF dd = hn::Mul(dst.c[k], Factor(df, destBlend, color, dst, k));
-        switch (blendOp) {
-          case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
-          case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
-          default: blended.c[k] = hn::Add(s, dd); break;
+      if (sourceOver) {
+        // The usual blend, its factors taken once for the four channels.
+        const VF inverse = hn::Sub(hn::Set(df, 1.f), color.c[3]);
+        for (int k = 0; k < 4; ++k) blended.c[k] = hn::Add(hn::Mul(color.c[k], color.c[3]), hn::Mul(dst.c[k], inverse));
+      } else {
+        for (int k = 0; k < 4; ++k) {
+          const VF s = hn::Mul(color.c[k], Factor(df, srcBlend, color, dst, k));
+          const VF dd = hn::Mul(dst.c[k], Factor(df, destBlend, color, dst, k));
+          switch (blendOp) {
+            case D3DBLENDOP_SUBTRACT: blended.c[k] = hn::Sub(s, dd); break;
+            case D3DBLENDOP_REVSUBTRACT: blended.c[k] = hn::Sub(dd, s); break;
+            default: blended.c[k] = hn::Add(s, dd); break;
+          }
         }
       }
       color = blended;
