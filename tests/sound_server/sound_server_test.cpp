@@ -23,6 +23,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -148,10 +149,14 @@ class SoundServerTest : public ::testing::Test {
     return heard;
   }
 
-  // Lines the program wrote, among the server's own.
+  // Lines the program wrote, among the sound library's and the server's own, but for the count of
+  // times the server ran out of sound: a stall of the machine may bring one about at any moment,
+  // and the tests that count lines are about what the output tells of the server and the lock.
   static long OurLines(const std::string& said) {
+    constexpr std::string_view kUnderruns = "copperleaf: the sound server ran out of sound";
     long lines = 0;
-    for (size_t at = said.find("copperleaf:"); at != std::string::npos; at = said.find("copperleaf:", at + 1)) ++lines;
+    for (size_t at = said.find("copperleaf:"); at != std::string::npos; at = said.find("copperleaf:", at + 1))
+      lines += said.compare(at, kUnderruns.size(), kUnderruns) != 0;
     return lines;
   }
 
@@ -252,7 +257,7 @@ TEST_F(SoundServerTest, TheMixIsHeardOnlyOneProcessPlaysAndALostServerIsSilence)
   StopTone();
   mixer.CloseOutput();
   const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_EQ(OurLines(said), 1) << said;
   EXPECT_NE(said.find("went away"), std::string::npos) << said;
 }
 
@@ -308,7 +313,8 @@ TEST_F(SoundServerTest, APlantedLinkInPlaceOfTheLockFolderIsToldOnceAndTheMusicP
   PlayTone();
   testing::internal::CaptureStderr();
   audio::Mixer::Instance().UseSpeakers();
-  const double heard = SecondsUntilHeard(3.0);
+  // It must play; how soon is the machine's (a first connection refused is tried again 2 s later).
+  const double heard = SecondsUntilHeard(6.0);
   StopTone();
   audio::Mixer::Instance().CloseOutput();
   audio::Mixer::Instance().UseSpeakers();  // a second output of the run says nothing again
