@@ -41,7 +41,7 @@ d3d9::PixelProgram TiledPatternProgram(const std::vector<d3dx9::EffectValue>& va
     d3d9::ColorBlock pattern;
     sampler.Sample(kPatternStage, tu, tv, pattern);
     // Where the pattern is clear at every pixel its cover is 0 whatever the mask says, and laying
-    // it over gives the background exactly: the mask is not read then.
+    // its colours (a texture's, finite) over gives the background exactly: the mask is not read.
     if (Clear(pattern, in.count)) {
       sampler.Sample(kBackgroundStage, in.u[0], in.v[0], out);
       return;
