@@ -354,10 +354,10 @@ class StallWatch {
     std::ifstream stat("/proc/stat");
     for (std::string line; std::getline(stat, line);) {
       if (line.rfind("cpu", 0) != 0 || line.size() < 4 || line[3] == ' ') continue;
+      // user, nice, system, idle, iowait, irq, softirq, then steal, in clock ticks
       std::istringstream fields(line.substr(line.find(' ')));
       long long value = 0;
-      for (int field = 0; field < 8 && fields >> value; ++field) {
-      }
+      for (int field = 0; field < 8; ++field) fields >> value;
       stolen.push_back(static_cast<double>(value) / static_cast<double>(sysconf(_SC_CLK_TCK)));
     }
     return stolen;
